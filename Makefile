@@ -1,0 +1,52 @@
+# Set-up and everyday commands. Run as root on a fresh machine, `make demo` and
+# `make test` first install any missing Debian packages.
+BUILD      ?= build
+BUILD_ASAN ?= build-asan
+JOBS       ?= 2
+PACKAGES    = cmake g++ make pkg-config libxml2-dev libexpat1-dev libpcap-dev \
+              libgtest-dev libgmock-dev libbenchmark-dev tshark
+
+.PHONY: all deps build build-asan demo test test-fast test-asan bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" = 0 ]; then \
+	    echo "Installing:$$missing"; \
+	    export DEBIAN_FRONTEND=noninteractive; \
+	    apt-get update -qq && apt-get install -y -qq $$missing >/dev/null || exit 1; \
+	  else \
+	    echo "Missing Debian packages:$$missing (run as root, or install them)"; exit 1; \
+	  fi; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	cmake --build $(BUILD) -j$(JOBS)
+
+build-asan: deps
+	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_BENCH=OFF >/dev/null
+	cmake --build $(BUILD_ASAN) -j$(JOBS)
+
+# The quickstart simulation: the bundled example through the stand-in host.
+demo: build
+	cd examples && ../$(BUILD)/bin/pyxsim -p ../$(BUILD)/bin/libcorvel_lite.so quickstart.pyx
+
+test-fast: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test-asan: build-asan
+	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+
+# The whole suite, twice: a normal build and a sanitizer build.
+test: test-fast test-asan
+
+bench: build
+	@for b in $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

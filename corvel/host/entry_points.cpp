@@ -1,0 +1,2 @@
+// The exported entry points of the corvel_lite plug-in (C linkage).
+#include "pyx/foreign_model.h"
