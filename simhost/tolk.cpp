@@ -1,8 +1,10 @@
 // The stand-in simulator host library. Built twice, as PyxLite_B0 and PyxMax:
 // each copy keeps its own console sink and command table.
+#include <array>
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "pyx/simhost_api.h"
@@ -57,13 +59,50 @@ void emit(int isError, const char* format, va_list args) {
   HostState& s = state();
   if (s.textSink) {
     s.textSink(s.textContext, text, isError);
+  } else if (isError) {
+    std::fflush(stdout);  // keeps console and error lines in order when both go to one file
+    std::fputs(text, stderr);
   } else {
-    std::fputs(text, isError ? stderr : stdout);
+    std::fputs(text, stdout);
   }
 }
 
-using S = const char*;
-using I = int32_t;
+// A handler is stored untyped; it is called through the exact type that its
+// declared counts give: `Strings` text pointers, then `Ints` 32-bit words.
+template <size_t>
+using StringArg = const char*;
+template <size_t>
+using IntArg = int32_t;
+using Caller = int (*)(TOLK_ConsoleFunction, const char* const*, const int32_t*);
+
+template <size_t Strings, size_t Ints>
+int callShape(TOLK_ConsoleFunction handler, const char* const* s, const int32_t* i) {
+  return [&]<size_t... A, size_t... B>(std::index_sequence<A...>, std::index_sequence<B...>) {
+    using Fn = int (*)(StringArg<A>..., IntArg<B>...);
+    // Through void(*)(): the sanctioned way between unrelated function types.
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(handler))(s[A]..., i[B]...);
+  }(std::make_index_sequence<Strings>{}, std::make_index_sequence<Ints>{});
+}
+
+template <size_t Strings, size_t Ints>
+constexpr Caller callerFor() {
+  if constexpr (Strings + Ints <= SIMHOST_MAX_COMMAND_ARGS) return &callShape<Strings, Ints>;
+  else return nullptr;
+}
+
+template <size_t Strings, size_t... Ints>
+constexpr std::array<Caller, sizeof...(Ints)> callerRow(std::index_sequence<Ints...>) {
+  return {callerFor<Strings, Ints>()...};
+}
+
+constexpr size_t kShapes = SIMHOST_MAX_COMMAND_ARGS + 1;
+
+template <size_t... Strings>
+constexpr std::array<std::array<Caller, kShapes>, kShapes> callerTable(std::index_sequence<Strings...>) {
+  return {callerRow<Strings>(std::make_index_sequence<kShapes>{})...};
+}
+
+constexpr auto kCallers = callerTable(std::make_index_sequence<kShapes>{});
 
 }  // namespace
 
@@ -143,24 +182,9 @@ void simhost_clear_commands(void) {
 void simhost_set_register_result(int result) { state().registerResult = result; }
 
 int simhost_call_command(const SimhostConsoleCommand* c, const char* const* s, const int32_t* i) {
-  if (!c || !c->handler) return -1;
-  const int shape = c->stringArgs * 10 + c->intArgs;
-  auto h = reinterpret_cast<void (*)()>(c->handler);
-  switch (shape) {
-    case 0: return reinterpret_cast<int (*)()>(h)();
-    case 1: return reinterpret_cast<int (*)(I)>(h)(i[0]);
-    case 2: return reinterpret_cast<int (*)(I, I)>(h)(i[0], i[1]);
-    case 10: return reinterpret_cast<int (*)(S)>(h)(s[0]);
-    case 11: return reinterpret_cast<int (*)(S, I)>(h)(s[0], i[0]);
-    case 12: return reinterpret_cast<int (*)(S, I, I)>(h)(s[0], i[0], i[1]);
-    case 20: return reinterpret_cast<int (*)(S, S)>(h)(s[0], s[1]);
-    case 21: return reinterpret_cast<int (*)(S, S, I)>(h)(s[0], s[1], i[0]);
-    case 22: return reinterpret_cast<int (*)(S, S, I, I)>(h)(s[0], s[1], i[0], i[1]);
-    case 30: return reinterpret_cast<int (*)(S, S, S)>(h)(s[0], s[1], s[2]);
-    case 31: return reinterpret_cast<int (*)(S, S, S, I)>(h)(s[0], s[1], s[2], i[0]);
-    case 40: return reinterpret_cast<int (*)(S, S, S, S)>(h)(s[0], s[1], s[2], s[3]);
-    default: return -1;
-  }
+  if (!c || !c->handler || c->stringArgs < 0 || c->intArgs < 0) return -1;
+  if (c->stringArgs + c->intArgs > SIMHOST_MAX_COMMAND_ARGS) return -1;
+  return kCallers[c->stringArgs][c->intArgs](c->handler, s, i);
 }
 
 }  // extern "C"

@@ -38,9 +38,10 @@ void simhost_clear_commands(void);
 /* Makes the next registrations answer this result (1 normal, 0 refuse). */
 void simhost_set_register_result(int result);
 
-/* Calls a handler with its declared arguments (strings first). Supports up to
- * 4 strings and 2 integers, 4 arguments in all; answers -1 (and calls nothing)
- * for any other shape. */
+/* Calls a handler with its declared arguments (strings first, then integers).
+ * Any shape of up to SIMHOST_MAX_COMMAND_ARGS arguments in all is supported;
+ * answers -1 (and calls nothing) for a larger one. */
+#define SIMHOST_MAX_COMMAND_ARGS 6
 int simhost_call_command(const SimhostConsoleCommand* command, const char* const* strings,
                          const int32_t* ints);
 

@@ -1,0 +1,225 @@
+#include "command_table.h"
+
+#include <algorithm>
+
+#include "command_error.h"
+#include "pcap_writer.h"
+#include "pyx/simhost_api.h"
+#include "pyx/tolk.h"
+
+namespace pyxsim {
+
+namespace {
+
+constexpr int64_t kWord = INT32_MAX;           // device, port and block words
+constexpr int64_t kCycles = INT64_MAX / 2;     // cycle counts
+constexpr int64_t kIntMin = INT32_MIN;         // plug-in integer arguments: any
+constexpr int64_t kIntMax = UINT32_MAX;        // 32-bit word, signed or not
+
+uint32_t word(int64_t value) { return static_cast<uint32_t>(value); }
+
+std::string shapeOf(const SimhostConsoleCommand& command) {
+  std::string text = command.name;
+  for (int i = 0; i < command.stringArgs; ++i) text += " STRING";
+  for (int i = 0; i < command.intArgs; ++i) text += " INT";
+  return text;
+}
+
+int linkTypeArgument(const std::string& text) {
+  std::optional<int> type = parseLinkType(text);
+  if (!type) throw CommandError("unknown link type \"" + text + "\" (give a number or a name such as EN10MB)");
+  return *type;
+}
+
+}  // namespace
+
+CommandTable::CommandTable(Host& host) : host_(host) {
+  const Arg dev{"DEV", true, false, 0, kWord};
+  const Arg port{"PORT", true, false, 0, kWord};
+  auto portCommand = [this](Direction direction) {
+    return [this, direction](const Values& v) {
+      host_.addPort(direction, word(v[0].number), word(v[1].number),
+                    v[2].present ? word(v[2].number) : HostPort::kDefaultRate,
+                    v[3].present ? word(v[3].number) : HostPort::kDefaultInterpacketTime,
+                    v[4].present ? word(v[4].number) : HostPort::kDefaultFrequency);
+    };
+  };
+  const std::vector<Arg> portArgs = {dev, port, {"RATE", true, true, 0, kWord}, {"IPT", true, true, 0, kWord},
+                                     {"FREQ", true, true, 1, kWord}};
+  builtins_ = {
+      {"plugin", {{"PATH", false, false, 0, 0}}, "load a plug-in and initialise it",
+       [this](const Values& v) { host_.loadPlugin(v[0].text); }},
+      {"rx_port", portArgs, "register a receive port (defaults: rate 100, IPT 8, 66 MHz)",
+       portCommand(Direction::Receive)},
+      {"tx_port", portArgs, "register a transmit port (defaults: rate 100, IPT 8, 66 MHz)",
+       portCommand(Direction::Transmit)},
+      {"forward", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord},
+                   {"TXDEV", true, false, 0, kWord}, {"TXPORT", true, false, 0, kWord}},
+       "send the frames of a receive port to a transmit port",
+       [this](const Values& v) {
+         host_.forward(word(v[0].number), word(v[1].number), word(v[2].number), word(v[3].number));
+       }},
+      {"drop", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}},
+       "discard the frames of a receive port",
+       [this](const Values& v) { host_.drop(word(v[0].number), word(v[1].number)); }},
+      {"latency", {{"CYCLES", true, false, 0, kWord}}, "cycles between receiving and transmitting a byte",
+       [this](const Values& v) { host_.setLatency(static_cast<uint64_t>(v[0].number)); }},
+      {"pcap", {{"DIR", false, false, 0, 0}, {"LINKTYPE", false, true, 0, 0}},
+       "write rxDEVpPORT.pcap and txDEVpPORT.pcap into DIR (link type default EN10MB)",
+       [this](const Values& v) {
+         std::optional<int> type;
+         if (v[1].present) type = linkTypeArgument(v[1].text);
+         host_.setCapture(v[0].text, type);
+       }},
+      {"linktype", {dev, port, {"LINKTYPE", false, false, 0, 0}}, "pcap link type of one port, e.g. USER0 for raw cells",
+       [this](const Values& v) {
+         host_.setLinkType(word(v[0].number), word(v[1].number), linkTypeArgument(v[2].text));
+       }},
+      {"run", {{"CYCLES", true, true, 0, kCycles}}, "run CYCLES cycles, or until the traffic is quiet",
+       [this](const Values& v) {
+         std::optional<uint64_t> count;
+         if (v[0].present) count = static_cast<uint64_t>(v[0].number);
+         host_.run(count);
+       }},
+      {"idle_cycles", {{"CYCLES", true, false, 1, kCycles}}, "quiet cycles that end a run without a count",
+       [this](const Values& v) { host_.setIdleCycles(static_cast<uint64_t>(v[0].number)); }},
+      {"max_cycles", {{"CYCLES", true, false, 1, kCycles}}, "hard limit of a run without a count",
+       [this](const Values& v) { host_.setMaxCycles(static_cast<uint64_t>(v[0].number)); }},
+      {"close", {}, "close every port through its plug-in and print the summary",
+       [this](const Values&) { host_.close(); }},
+      {"help", {{"COMMAND", false, true, 0, 0}}, "list the commands, or show one",
+       [this](const Values& v) { TOLK_printf("%s", help(v[0].text).c_str()); }},
+      {"quit", {}, "close and leave", [this](const Values&) { host_.requestQuit(); }},
+  };
+}
+
+std::string CommandTable::usage(const Builtin& builtin) {
+  std::string text = builtin.name;
+  int optionalOpen = 0;
+  for (const Arg& a : builtin.args) {
+    text += ' ';
+    if (a.optional && !optionalOpen) {
+      text += '[';
+      optionalOpen = 1;
+    }
+    text += a.name;
+  }
+  if (optionalOpen) text += ']';
+  return text;
+}
+
+CommandTable::Values CommandTable::checkArguments(const Builtin& builtin, const ParsedLine& line) const {
+  const size_t given = line.words.size() - 1;
+  const size_t required = static_cast<size_t>(
+      std::count_if(builtin.args.begin(), builtin.args.end(), [](const Arg& a) { return !a.optional; }));
+  if (given < required || given > builtin.args.size())
+    throw CommandError("wrong number of arguments (" + std::to_string(given) + "); usage: " + usage(builtin));
+  Values values(builtin.args.size());
+  for (size_t i = 0; i < given; ++i) {
+    const Arg& arg = builtin.args[i];
+    const Word& w = line.words[i + 1];
+    Value& v = values[i];
+    v.present = true;
+    v.text = w.text;
+    if (!arg.integer) continue;
+    std::optional<int64_t> number;
+    if (!w.quoted) number = parseInteger(w.text);
+    if (!number)
+      throw CommandError(std::string(arg.name) + " must be an integer, got \"" + w.text + "\"; usage: " +
+                         usage(builtin));
+    if (*number < arg.min || *number > arg.max)
+      throw CommandError(std::string(arg.name) + " must be between " + std::to_string(arg.min) + " and " +
+                         std::to_string(arg.max) + ", got " + w.text);
+    v.number = *number;
+  }
+  return values;
+}
+
+void CommandTable::execute(const ParsedLine& line) {
+  if (line.empty()) return;
+  const std::string& name = line.words[0].text;
+  for (const Builtin& b : builtins_) {
+    if (name == b.name) {
+      b.run(checkArguments(b, line));
+      return;
+    }
+  }
+  callPluginCommand(line);
+}
+
+void CommandTable::callPluginCommand(const ParsedLine& line) {
+  const std::string& name = line.words[0].text;
+  const SimhostConsoleCommand* found = simhost_find_command(name.c_str());
+  if (!found) throw CommandError("unknown command \"" + name + "\" (help lists the commands)");
+  // A copy: the handler may register commands, which rebuilds the table.
+  const SimhostConsoleCommand command = *found;
+  const size_t strings = static_cast<size_t>(command.stringArgs);
+  const size_t ints = static_cast<size_t>(command.intArgs);
+  if (strings + ints > SIMHOST_MAX_COMMAND_ARGS)
+    throw CommandError("command " + name + " takes more arguments than this host can pass (" +
+                       std::to_string(SIMHOST_MAX_COMMAND_ARGS) + ")");
+  const size_t given = line.words.size() - 1;
+  std::vector<std::string> texts;
+  std::vector<int32_t> numbers;
+  if (ints == 0 && strings > 0 && given > strings) {
+    // The last string argument takes the rest of the line, as written.
+    for (size_t i = strings; i <= given; ++i)
+      if (line.words[i].quoted)
+        throw CommandError("wrong number of arguments (" + std::to_string(given) + "); usage: " + shapeOf(command));
+    for (size_t i = 1; i < strings; ++i) texts.push_back(line.words[i].text);
+    texts.push_back(line.restFrom(strings));
+  } else {
+    if (given != strings + ints)
+      throw CommandError("wrong number of arguments (" + std::to_string(given) + "); usage: " + shapeOf(command));
+    for (size_t i = 1; i <= strings; ++i) texts.push_back(line.words[i].text);
+    for (size_t i = strings + 1; i <= given; ++i) {
+      const Word& w = line.words[i];
+      std::optional<int64_t> number;
+      if (!w.quoted) number = parseInteger(w.text);
+      if (!number)
+        throw CommandError("argument " + std::to_string(i) + " must be an integer, got \"" + w.text +
+                           "\"; usage: " + shapeOf(command));
+      if (*number < kIntMin || *number > kIntMax)
+        throw CommandError("argument " + std::to_string(i) + " does not fit in 32 bits: " + w.text);
+      numbers.push_back(static_cast<int32_t>(static_cast<uint32_t>(*number)));
+    }
+  }
+  std::vector<const char*> pointers;
+  for (const std::string& t : texts) pointers.push_back(t.c_str());
+  host_.notePluginActivity();
+  try {
+    simhost_call_command(&command, pointers.data(), numbers.data());
+  } catch (...) {
+    throw CommandError("command " + name + " let an exception escape");
+  }
+}
+
+std::string CommandTable::help(const std::string& name) const {
+  std::string text;
+  char line[256];
+  if (!name.empty()) {
+    for (const Builtin& b : builtins_)
+      if (name == b.name) return usage(b) + "\n    " + b.description + "\n";
+    if (const SimhostConsoleCommand* c = simhost_find_command(name.c_str()))
+      return shapeOf(*c) + "\n    registered by a plug-in\n";
+    throw CommandError("unknown command \"" + name + "\"");
+  }
+  text += "Host commands:\n";
+  for (const Builtin& b : builtins_) {
+    std::snprintf(line, sizeof line, "  %-40s %s\n", usage(b).c_str(), b.description);
+    text += line;
+  }
+  const int count = simhost_command_count();
+  if (count > 0) {
+    text += "Plug-in commands:\n";
+    for (int i = 0; i < count; ++i) {
+      if (const SimhostConsoleCommand* c = simhost_command_at(i)) text += "  " + shapeOf(*c) + "\n";
+    }
+  } else {
+    text += "No plug-in commands yet (load a plug-in first).\n";
+  }
+  text += "Integers are decimal or 0x hexadecimal; quote strings that hold blanks or '#'.\n";
+  return text;
+}
+
+}  // namespace pyxsim

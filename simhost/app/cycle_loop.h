@@ -1,0 +1,57 @@
+// The cycle loop and the processor stand-in. Every cycle each receive port
+// that is not inside an interpacket gap is asked for a byte; after an
+// end-of-packet byte the port is asked for its gap and left silent that long.
+// Delivered bytes travel to the receive port's transmit port and are handed
+// over `latency` cycles later, one byte per transmit port and cycle, a whole
+// frame at a time, in the order they arrived.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "host_port.h"
+
+namespace pyxsim {
+
+struct RunLimits {
+  uint64_t idleCycles = 1000000;  // stop an open-ended run after this long quiet
+  uint64_t maxCycles = 100000000;  // hard cap of an open-ended run
+};
+
+struct RunResult {
+  enum class End { Count, Idle, Cap };
+  uint64_t cycles = 0;
+  End end = End::Count;
+};
+
+class CycleLoop {
+ public:
+  static constexpr uint64_t kProgressInterval = 1u << 16;
+  using Progress = std::function<void(uint64_t cycle)>;
+
+  // `receivers` and `transmitters`: the open ports in registration order, with
+  // their routes already resolved. Bytes already in flight are kept.
+  CycleLoop(std::vector<HostPort*> receivers, std::vector<HostPort*> transmitters, uint64_t latency);
+
+  // Runs `count` cycles from `cycle`, or without a count until the traffic is
+  // quiet for limits.idleCycles or limits.maxCycles have passed. Advances
+  // `cycle`. `progress` (may be empty) is called every kProgressInterval cycles.
+  RunResult run(uint64_t& cycle, std::optional<uint64_t> count, const RunLimits& limits,
+                const Progress& progress);
+
+ private:
+  bool receive(uint64_t cycle);
+  void transmit(uint64_t cycle);
+  HostPort* nextSource(size_t transmitter, uint64_t cycle);
+  uint64_t earliestWake(uint64_t cycle) const;
+
+  std::vector<HostPort*> receivers_;
+  std::vector<HostPort*> transmitters_;
+  std::vector<size_t> roundRobin_;  // per transmitter: receiver to look at first
+  uint64_t latency_;
+  uint64_t inFlight_ = 0;
+};
+
+}  // namespace pyxsim

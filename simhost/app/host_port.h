@@ -1,0 +1,96 @@
+// One media-bus port that the host registered with a plug-in, with what the
+// host keeps about it: the plug-in's handle, forwarding, gap and capture state
+// and the counters of the summary.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pcap_writer.h"
+#include "plugin.h"
+#include "ring_queue.h"
+
+namespace pyxsim {
+
+enum class Direction { Receive, Transmit };
+
+struct HostPort;
+
+// A byte the processor stand-in holds for a transmit port until `ready`.
+struct PendingByte {
+  uint64_t ready = 0;
+  HostPort* target = nullptr;
+  uint8_t byte = 0;
+  uint8_t endOfPacket = 0;
+};
+
+struct PortCounters {
+  uint64_t frames = 0;
+  uint64_t bytes = 0;
+  uint64_t droppedFrames = 0;  // receive side: frames with no transmit port
+  uint64_t droppedBytes = 0;
+};
+
+// Where a receive port's frames go.
+struct Route {
+  enum class Kind { SamePort, Forward, Drop };
+  Kind kind = Kind::SamePort;
+  uint32_t device = 0;
+  uint32_t port = 0;
+};
+
+struct HostPort {
+  static constexpr uint32_t kDefaultRate = 100;
+  static constexpr uint32_t kDefaultInterpacketTime = 8;
+  static constexpr uint32_t kDefaultFrequency = 66;
+
+  Direction direction = Direction::Receive;
+  uint32_t device = 0;
+  uint32_t port = 0;
+  // {rate, interpacket time, media-bus clock frequency in MHz}: the block
+  // handed to InitializeRxPort/InitializeTxPort; it stays put for the plug-in.
+  uint32_t block[3] = {kDefaultRate, kDefaultInterpacketTime, kDefaultFrequency};
+  Plugin* plugin = nullptr;
+  PyxPortHandle handle = nullptr;
+  bool open = false;
+
+  // Receive side.
+  Route route;
+  HostPort* resolvedTarget = nullptr;  // route applied to the current ports
+  uint64_t silentUntil = 0;            // first cycle after the interpacket gap
+  bool inFrame = false;
+  HostPort* frameTarget = nullptr;  // where the frame in progress goes
+  RingQueue<PendingByte> pending;   // forwarded bytes not yet transmitted
+
+  // Transmit side: the receive port whose frame is being sent.
+  HostPort* source = nullptr;
+
+  // Capture of whole frames into the port's pcap file.
+  std::unique_ptr<PcapWriter> capture;
+  std::vector<uint8_t> frame;  // capacity reserved once: no allocation per byte
+  uint64_t frameLength = 0;
+
+  PortCounters counters;
+
+  uint32_t frequency() const { return block[2]; }
+  bool receives() const { return direction == Direction::Receive; }
+  // "0/1": device and port as the user writes them.
+  std::string name() const;
+  // "rx0p1": the stem of the port's pcap file.
+  std::string fileStem() const;
+
+  // A byte of the current frame, for the capture.
+  void captureByte(uint8_t byte) {
+    if (!capture) return;
+    if (frame.size() < PcapWriter::kSnapLength) frame.push_back(byte);
+    ++frameLength;
+  }
+  // End of the current frame at `cycle`: one pcap record.
+  void captureEnd(uint64_t cycle);
+  void startCapture(const std::string& directory, int linkType);
+  void stopCapture();
+};
+
+}  // namespace pyxsim

@@ -1,0 +1,76 @@
+// pyxsim: the stand-in simulator host. Loads plug-ins, registers their ports,
+// runs console commands from -c options, scripts or the terminal, and drives
+// the byte calls cycle by cycle.
+#include <unistd.h>
+
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "command_error.h"
+#include "command_table.h"
+#include "host.h"
+#include "options.h"
+#include "script_runner.h"
+
+namespace {
+
+int runProgram(int argc, char** argv) {
+  using namespace pyxsim;
+  Options options;
+  try {
+    options = parseOptions(argc, argv);
+  } catch (const CommandError& e) {
+    std::fprintf(stderr, "pyxsim: %s\n%s", e.what(), usageText().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(usageText().c_str(), stdout);
+    return 0;
+  }
+  HostSettings settings;
+  settings.commandLogPath = options.commandLog;
+  settings.progress = ::isatty(STDERR_FILENO) == 1;
+  if (options.maxCycles) settings.limits.maxCycles = *options.maxCycles;
+  if (options.idleCycles) settings.limits.idleCycles = *options.idleCycles;
+
+  Host host(settings);
+  CommandTable table(host);
+  ScriptRunner runner(table, host, options.strict);
+  int index = 0;
+  for (const std::string& plugin : options.plugins) {
+    if (runner.stopped()) break;
+    ParsedLine line;
+    line.words = {{"plugin", false, 0}, {plugin, true, 0}};
+    runner.runParsed("-p", ++index, line);
+  }
+  index = 0;
+  for (const Input& input : options.inputs) {
+    if (runner.stopped()) break;
+    if (input.kind == Input::Kind::Command) runner.runLine("-c", ++index, input.text);
+    else if (input.text == "-") runner.runStream(std::cin, "<stdin>");
+    else runner.runFile(input.text);
+  }
+  if (options.inputs.empty() && !runner.stopped())
+    runner.runStream(std::cin, "<stdin>", ::isatty(STDIN_FILENO) == 1);
+  try {
+    host.finish();
+  } catch (const CommandError& e) {
+    std::fprintf(stderr, "pyxsim: %s\n", e.what());
+    return 1;
+  }
+  return runner.failed() ? 1 : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return runProgram(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "pyxsim: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "pyxsim: unexpected failure\n");
+  }
+  return 1;
+}
