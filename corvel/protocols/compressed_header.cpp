@@ -1,0 +1,236 @@
+#include "corvel/protocols/compressed_header.h"
+
+#include <vector>
+
+#include "corvel/host/text_error.h"
+#include "corvel/protocols/payload_config.h"
+
+namespace corvel {
+
+namespace {
+constexpr const char* kContextIdRange = "value must be 0 thru 65535";
+constexpr const char* kSequenceRange = "value must be 0 thru 15";
+constexpr const char* kByteRange = "value must be 0 thru 255";
+
+constexpr BitField kContextId = byteField(0, 2);
+constexpr BitField kSequence{2, 3, 4};
+
+void checkOptional(const std::optional<int64_t>& value, int32_t width, const char* message) {
+  if (value && !bitFieldFits(BitField{0, 7, width}, *value)) throw TextError(message);
+}
+
+void putChecksum(std::vector<uint8_t>& header, size_t at, const std::optional<int64_t>& checksum) {
+  writeBitField(header, byteField(static_cast<int32_t>(at), 2),
+                static_cast<uint64_t>(checksum.value_or(0)));
+}
+}  // namespace
+
+// ---- shared ----
+
+CompressedHeaderConfig::CompressedHeaderConfig(ProtocolKind kind, const char* alreadyBuiltMessage,
+                                               const char* notBuiltMessage)
+    : ProtocolConfig(kind, false),
+      _alreadyBuiltMessage(alreadyBuiltMessage),
+      _notBuiltMessage(notBuiltMessage) {}
+
+bool CompressedHeaderConfig::acceptsInner(const ProtocolConfig& inner) const {
+  return kindIsOneOf(inner, {ProtocolKind::Generic, ProtocolKind::Rtp}) || isPlainPayload(inner);
+}
+
+void CompressedHeaderConfig::requireBuilt() const {
+  if (!_built) throw TextError(_notBuiltMessage);
+}
+
+void CompressedHeaderConfig::requireUnbuilt() const {
+  if (_built) throw TextError(_alreadyBuiltMessage);
+}
+
+void CompressedHeaderConfig::finishBuild(std::vector<uint8_t> header) {
+  assignHeader(std::move(header));
+  _built = true;
+}
+
+// ---- compressed RTP ----
+
+CompressedRtpProtocolConfig::CompressedRtpProtocolConfig()
+    : CompressedHeaderConfig(ProtocolKind::CompressedRtp, "Memory already allocated for CompressedRtp",
+                             "No memory not allocated for CompressedRtp") {}
+
+std::unique_ptr<ProtocolConfig> CompressedRtpProtocolConfig::clone() const {
+  return std::make_unique<CompressedRtpProtocolConfig>(*this);
+}
+
+void CompressedRtpProtocolConfig::setOptions(const CompressedRtpOptions& options) {
+  requireUnbuilt();
+  checkOptional(options.udpChecksum, 16, kContextIdRange);
+  checkOptional(options.deltaIpv4Id, 8, kByteRange);
+  checkOptional(options.deltaRtpSequence, 8, kByteRange);
+  checkOptional(options.deltaRtpTimestamp, 8, kByteRange);
+  checkOptional(options.csrcCount, 4, kSequenceRange);
+  _options = options;
+}
+
+void CompressedRtpProtocolConfig::buildHeader(bool withChecksum) {
+  requireUnbuilt();
+  const CompressedRtpOptions& o = _options;
+  const bool all = o.deltaIpv4Id && o.deltaRtpSequence && o.deltaRtpTimestamp && o.csrcCount;
+  const size_t csrc = all ? static_cast<size_t>(*o.csrcCount) : 0;
+  const size_t deltas = (o.deltaIpv4Id ? 1 : 0) + (o.deltaRtpSequence ? 1 : 0) +
+                        (o.deltaRtpTimestamp ? 1 : 0);
+  std::vector<uint8_t> header(3 + (withChecksum ? 2 : 0) + deltas + (all ? 1 + csrc : 0), 0);
+
+  uint8_t flags = 0;
+  if (all) flags |= 0x80;
+  if (o.deltaRtpSequence) flags |= 0x40;
+  if (o.deltaRtpTimestamp) flags |= 0x20;
+  if (o.deltaIpv4Id) flags |= 0x10;
+  header[2] = flags;
+  size_t at = 3;
+  if (withChecksum) {
+    putChecksum(header, at, o.udpChecksum);
+    at += 2;
+  }
+  if (all) header[at++] = static_cast<uint8_t>(csrc & 0x0f);
+  for (const auto* delta : {&o.deltaIpv4Id, &o.deltaRtpSequence, &o.deltaRtpTimestamp}) {
+    if (*delta) header[at++] = static_cast<uint8_t>(**delta);
+  }
+  // The CSRC identifiers that follow stay zero.
+  finishBuild(std::move(header));
+}
+
+void CompressedRtpProtocolConfig::setContextId(int64_t value) {
+  requireBuilt();
+  setHeaderField(kContextId, value, kContextIdRange);
+}
+
+void CompressedRtpProtocolConfig::setSequence(int64_t value) {
+  requireBuilt();
+  setHeaderField(kSequence, value, kSequenceRange);
+}
+
+uint32_t CompressedRtpProtocolConfig::contextId() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kContextId));
+}
+
+uint32_t CompressedRtpProtocolConfig::sequence() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kSequence));
+}
+
+// ---- compressed UDP ----
+
+CompressedUdpProtocolConfig::CompressedUdpProtocolConfig()
+    : CompressedHeaderConfig(ProtocolKind::CompressedUdp, "Memory already allocated for CompressedUdp",
+                             "No memory not allocated for CompressedUdp") {}
+
+std::unique_ptr<ProtocolConfig> CompressedUdpProtocolConfig::clone() const {
+  return std::make_unique<CompressedUdpProtocolConfig>(*this);
+}
+
+void CompressedUdpProtocolConfig::setOptions(const CompressedUdpOptions& options) {
+  requireUnbuilt();
+  checkOptional(options.udpChecksum, 16, kContextIdRange);
+  checkOptional(options.deltaIpv4Id, 8, kByteRange);
+  _options = options;
+}
+
+void CompressedUdpProtocolConfig::buildHeader(bool withChecksum) {
+  requireUnbuilt();
+  std::vector<uint8_t> header(3 + (withChecksum ? 2 : 0) + (_options.deltaIpv4Id ? 1 : 0), 0);
+  size_t at = 3;
+  if (withChecksum) {
+    putChecksum(header, at, _options.udpChecksum);
+    at += 2;
+  }
+  if (_options.deltaIpv4Id) {
+    header[2] = 0x10;
+    header[at] = static_cast<uint8_t>(*_options.deltaIpv4Id);
+  }
+  finishBuild(std::move(header));
+}
+
+void CompressedUdpProtocolConfig::setContextId(int64_t value) {
+  requireBuilt();
+  setHeaderField(kContextId, value, kContextIdRange);
+}
+
+void CompressedUdpProtocolConfig::setSequence(int64_t value) {
+  requireBuilt();
+  setHeaderField(kSequence, value, kSequenceRange);
+}
+
+uint32_t CompressedUdpProtocolConfig::contextId() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kContextId));
+}
+
+uint32_t CompressedUdpProtocolConfig::sequence() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kSequence));
+}
+
+// ---- compressed non-TCP ----
+
+namespace {
+constexpr BitField kNonTcpContextHigh = byteField(0, 1);
+constexpr BitField kNonTcpGeneration{1, 5, 6};
+constexpr BitField kNonTcpContextLow = byteField(2, 1);
+constexpr BitField kNonTcpSequence{3, 3, 4};
+}  // namespace
+
+CompressedNonTcpProtocolConfig::CompressedNonTcpProtocolConfig()
+    : CompressedHeaderConfig(ProtocolKind::CompressedNonTcp,
+                             "Memory already allocated for CompressedNonTcp", "memory not allocated") {}
+
+std::unique_ptr<ProtocolConfig> CompressedNonTcpProtocolConfig::clone() const {
+  return std::make_unique<CompressedNonTcpProtocolConfig>(*this);
+}
+
+void CompressedNonTcpProtocolConfig::setOptions(std::optional<int64_t> udpChecksum) {
+  requireUnbuilt();
+  checkOptional(udpChecksum, 16, kContextIdRange);
+  _udpChecksum = udpChecksum;
+}
+
+void CompressedNonTcpProtocolConfig::buildHeader(bool withChecksum) {
+  requireUnbuilt();
+  std::vector<uint8_t> header(4 + (withChecksum ? 2 : 0), 0);
+  header[1] = 0xc0;
+  if (withChecksum) putChecksum(header, 4, _udpChecksum);
+  finishBuild(std::move(header));
+}
+
+void CompressedNonTcpProtocolConfig::setContextId(int64_t value) {
+  requireBuilt();
+  if (!bitFieldFits(byteField(0, 2), value)) throw TextError(kContextIdRange);
+  writeBitField(mutableHeader(), kNonTcpContextHigh, static_cast<uint64_t>(value) >> 8);
+  writeBitField(mutableHeader(), kNonTcpContextLow, static_cast<uint64_t>(value) & 0xffu);
+}
+
+void CompressedNonTcpProtocolConfig::setGeneration(int64_t value) {
+  requireBuilt();
+  setHeaderField(kNonTcpGeneration, value, "GENERATION value must be 0 thru 63");
+}
+
+void CompressedNonTcpProtocolConfig::setSequence(int64_t value) {
+  requireBuilt();
+  setHeaderField(kNonTcpSequence, value, kSequenceRange);
+}
+
+uint32_t CompressedNonTcpProtocolConfig::contextId() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kNonTcpContextHigh) << 8 | headerField(kNonTcpContextLow));
+}
+
+uint32_t CompressedNonTcpProtocolConfig::generation() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kNonTcpGeneration));
+}
+
+uint32_t CompressedNonTcpProtocolConfig::sequence() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(kNonTcpSequence));
+}
+
+}  // namespace corvel

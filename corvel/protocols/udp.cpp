@@ -1,0 +1,48 @@
+#include "corvel/protocols/udp.h"
+
+#include "corvel/protocols/payload_config.h"
+
+namespace corvel {
+
+namespace {
+constexpr BitField kSourcePort = byteField(0, 2);
+constexpr BitField kDestinationPort = byteField(2, 2);
+constexpr BitField kLength = byteField(4, 2);
+constexpr BitField kChecksum = byteField(6, 2);
+}  // namespace
+
+UdpProtocolConfig::UdpProtocolConfig(std::string_view headerHex)
+    : ProtocolConfig(ProtocolKind::Udp, false) {
+  loadHeader(headerHex, kHeaderSize,
+             "UDP header hex value must be represented in a string with 16 characters.",
+             "UDP header contain nonHex character(s)");
+}
+
+std::unique_ptr<ProtocolConfig> UdpProtocolConfig::clone() const {
+  return std::make_unique<UdpProtocolConfig>(*this);
+}
+
+bool UdpProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
+  return kindIsOneOf(inner, {ProtocolKind::Generic, ProtocolKind::Rtp}) || isPlainPayload(inner);
+}
+
+void UdpProtocolConfig::setSourcePort(int64_t value) {
+  setHeaderField(kSourcePort, value, "value must be 0 thru 65535");
+}
+
+void UdpProtocolConfig::setDestinationPort(int64_t value) {
+  setHeaderField(kDestinationPort, value, "value must be 0 thru 65535");
+}
+
+void UdpProtocolConfig::setLength(int64_t value) {
+  setHeaderField(kLength, value, "value exceeds length range");
+}
+
+uint32_t UdpProtocolConfig::sourcePort() const { return static_cast<uint32_t>(headerField(kSourcePort)); }
+uint32_t UdpProtocolConfig::destinationPort() const {
+  return static_cast<uint32_t>(headerField(kDestinationPort));
+}
+uint32_t UdpProtocolConfig::length() const { return static_cast<uint32_t>(headerField(kLength)); }
+uint32_t UdpProtocolConfig::checksum() const { return static_cast<uint32_t>(headerField(kChecksum)); }
+
+}  // namespace corvel
