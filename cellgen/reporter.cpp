@@ -1,0 +1,25 @@
+#include "cellgen/reporter.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace cellgen {
+
+std::string formatMessage(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int n = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text;
+  if (n > 0) {
+    text.resize(static_cast<std::size_t>(n) + 1);
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<std::size_t>(n));
+  }
+  va_end(args);
+  return text;
+}
+
+}  // namespace cellgen
