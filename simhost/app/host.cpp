@@ -187,6 +187,9 @@ RunResult Host::run(std::optional<uint64_t> count) {
     if (settings_.progress) std::fputs("\r\n", stderr);
     throw CommandError("a plug-in let an exception escape from a byte call at cycle " + std::to_string(cycle_));
   }
+  // The files are complete up to the last frame whenever the console is back.
+  for (auto& p : ports_)
+    if (p->capture) p->capture->flush();
   if (settings_.progress && result.cycles >= CycleLoop::kProgressInterval) {
     std::fprintf(stderr, "\r%40s\r", "");
     std::fflush(stderr);

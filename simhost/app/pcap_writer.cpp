@@ -1,6 +1,7 @@
 #include "pcap_writer.h"
 
 #include <pcap/pcap.h>
+#include <strings.h>
 
 
 #include "command_error.h"
@@ -48,6 +49,12 @@ std::optional<int> parseLinkType(const std::string& text) {
     const std::optional<int64_t> value = parseInteger(text);
     if (!value || *value < 0 || *value > 0xFFFF) return std::nullopt;
     return static_cast<int>(*value);
+  }
+  // libpcap's name table leaves out the private-use types USER0..USER15.
+  if (text.size() > 4 && strncasecmp(text.c_str(), "USER", 4) == 0) {
+    const std::optional<int64_t> n = parseInteger(text.substr(4));
+    if (!n || *n < 0 || *n > 15 || text[4] == '-' || text[4] == '+' || text.size() > 6) return std::nullopt;
+    return DLT_USER0 + static_cast<int>(*n);
   }
   const int value = pcap_datalink_name_to_val(text.c_str());
   if (value < 0) return std::nullopt;
