@@ -1,0 +1,317 @@
+#include "corvel/host/corvel.h"
+
+#include <new>
+
+#include "corvel/host/pyx_devices.h"
+#include "corvel/host/text_error.h"
+#include "corvel/stats/observable.h"
+#include "corvel/stats/statistic_factory.h"
+#include "corvel/tcs/tcs_document.h"
+#include "corvel/tcs/tcs_manager.h"
+#include "corvel/traffic/port_config.h"
+#include "corvel/traffic/port_traffic_capture.h"
+#include "corvel/traffic/port_traffic_generator.h"
+
+namespace corvel {
+
+Corvel::Corvel() : _devices(std::make_unique<PyxDevices>()) {}
+
+Corvel::~Corvel() {
+  for (AttachedStatistic& attached : _statistics) {
+    if (attached.port) attached.port->detach(attached.statistic.get());
+    attached.statistic.reset();
+  }
+  _statistics.clear();
+  _devices.reset();
+  _specificationName.reset();
+}
+
+void Corvel::RegisterPort(const WorkbenchPort& record) { _devices->addPort(record); }
+
+bool Corvel::LoadTcs(const char* fileName) {
+  if (_state != enCorvelStateUninitialized) {
+    print("Corvel> Unable to load the TCS file because Corvel is not in the "
+          "enCorvelStateUninitialized state\n");
+    return false;
+  }
+  if (!fileName) {
+    print("Corvel> ERROR: Loading of traffic_config_spec: %s failed!\n", "null");
+    return false;
+  }
+  // The manager borrows the document: it is declared last so it goes first.
+  auto document = std::make_unique<TcsDocument>();
+  std::unique_ptr<TcsManager> manager;
+  bool loaded = false;
+  try {
+    document->LoadDocument(fileName);
+    try {
+      manager = std::make_unique<TcsManager>(*document);
+    } catch (const std::bad_alloc&) {
+      throw TextError("Corvel> Error, unable to instantiate the tcs manager.\n");
+    }
+    if (!manager->ReadRootAttributes())
+      throw TextError("Error, unable to read required \"<corvel ...>\" parameters.\n");
+    print("Corvel> The workbench registered %d rxPorts and %d txPorts.\n",
+          _devices->receiveCount(), _devices->transmitCount());
+    if (_devices->receiveCount() < 1 && _devices->transmitCount() < 1)
+      throw TextError("Corvel> Error, no devices was registered by the workbench\n");
+    _devices->initialize();
+    if (!_devices->initialized()) {
+      _state = enCorvelStateStop;
+      print("Corvel> Warning, unable to connect corvel ports to the workbench ports.\n");
+      print("Corvel> Transistion corvel to enCorvelStateStop.\n");
+    } else {
+      loaded = _readSections(*manager);
+    }
+  } catch (const TextError& e) {
+    _state = enCorvelStateError;
+    print("Corvel> Transistion corvel to enCorvelStateError.\n");
+    print("Corvel> ERROR: Exception while loading TCS file %s [%s]\n", fileName, e.text());
+    print("Corvel> ERROR: [%s]\n", e.text());
+    manager.reset();
+    document.reset();
+    throw;
+  }
+  return loaded;
+}
+
+bool Corvel::_readSections(TcsManager& manager) {
+  // A reader that found nothing is reported only while no parse error stopped
+  // the reading.
+  auto report = [&](bool found, const char* missing) {
+    if (!found && manager.status() == 0) print("%s", missing);
+  };
+  report(manager.ReadTableEntries(), "Corvel>   No table data found\n");
+  report(manager.ReadFunctionDefinitions(), "Corvel>   No function specifications found\n");
+  report(manager.ReadPolicies(), "Corvel>   No policy data found\n");
+  report(manager.ReadStreams(), "Corvel>   No stream data found\n");
+  bool portsFound = false;
+  bool found = manager.ReadRxPorts(*_devices);
+  if (found && manager.status() == 0) portsFound = true;
+  report(found, "Corvel>   No RxPorts found\n");
+  found = manager.ReadTxPorts(*_devices);
+  if (found && manager.status() == 0) portsFound = true;
+  report(found, "Corvel>   No TxPorts found\n");
+
+  if (manager.status() != 0) {
+    _state = enCorvelStateTcsParseError;
+    print("Corvel> Transistion corvel to enCorvelStateTcsParseError.\n");
+    return false;
+  }
+  if (portsFound) {
+    _state = enCorvelStateTcsLoaded;
+    print("Corvel> Transistion corvel to enCorvelStateTcsLoaded.\n");
+    return true;
+  }
+  _state = enCorvelStateStop;
+  print("Corvel> Transistion corvel to enCorvelStateStop.\n");
+  return false;
+}
+
+bool Corvel::SetTxConfiguration(const char* name) {
+  if (name) _specificationName = name;
+  return false;
+}
+
+bool Corvel::InitializeStreams() {
+  if (_state != enCorvelStateTcsLoaded) {
+    print("Corvel> Cannot InitializeStreams, not in the enCorvelStateTcsLoaded state\n");
+    return false;
+  }
+  // Zero-based position, within its direction, of the port being started.
+  int32_t position = 0;
+  try {
+    print("Corvel> Initializing Rx ports\n");
+    _initializeRxPorts(position);
+    print("Corvel> Initializing Tx ports\n");
+    position = 0;
+    _initializeTxPorts(position);
+    print("Corvel> ------ Traffic Configuration Complete! ------\n");
+    print("Corvel> ---------------------------------------------\n");
+    _state = enCorvelStateRunning;
+    print("Corvel> Transistion corvel to enCorvelStateRunning.\n");
+    return true;
+  } catch (const TextError& e) {
+    print("Corvel> ERROR: Exception in Corvel::InitializeStreams()!\n");
+    print("Corvel> ERROR: ix=%d\n", position);
+    print("Corvel> ERROR: [%s]\n", e.text());
+    return false;
+  }
+}
+
+void Corvel::_initializeRxPorts(int32_t& position) {
+  // "GUI" starts the first configured port with 1 and every later one with 0.
+  int32_t startArgument = 1;
+  for (const WorkbenchPort* record : _devices->receivePorts()) {
+    print("Corvel>   Attempting to initialize device %d port %d\n", record->device, record->port);
+    PortTrafficGenerator* generator = _devices->findGenerator(record->device, record->port);
+    const PortConfig* config = generator ? generator->portConfig() : nullptr;
+    if (!config) {
+      print("Corvel>      Not defined in the tcs file\n");
+    } else if (_specificationName && *_specificationName == "GUI") {
+      if (config->eventLogDirectory())
+        _attachStatistic(enStatisticGenerator, *generator, config->eventLogDirectory());
+      if (config->shapePoliceDataLogDirectory())
+        _attachStatistic(enStatisticScheduling, *generator, config->shapePoliceDataLogDirectory());
+      print("Corvel>    Loading GUI Rx specification\n");
+      startArgument = 0;
+    }
+    if (generator) generator->Start(startArgument);
+    ++position;
+  }
+}
+
+void Corvel::_initializeTxPorts(int32_t& position) {
+  for (const WorkbenchPort* record : _devices->transmitPorts()) {
+    print("Corvel>   Attempting to initialize device %d port %d\n", record->device, record->port);
+    PortTrafficCapture* capture = _devices->findCapture(record->device, record->port);
+    const PortConfig* config = capture ? capture->portConfig() : nullptr;
+    if (!config) {
+      print("Corvel>      Not defined in the tcs file\n");
+    } else if (_specificationName) {
+      const bool wireless = *_specificationName == "3GWireless";
+      const bool zelmor = *_specificationName == "Zelmor";
+      if (wireless || zelmor) {
+        print(wireless ? "Corvel>    Loading 3GWireless Tx specification\n"
+                       : "Corvel>    Loading Zelmor Tx specification\n");
+        if (config->shapePoliceDataLogDirectory()) {
+          print("Corvel>      Overriding Policing Statistic\n");
+          _attachStatistic(wireless ? enStatisticProject3GWireless : enStatisticZelmorPolice,
+                           *capture, config->shapePoliceDataLogDirectory());
+        }
+        if (config->eventLogDirectory()) {
+          print("Corvel>      Using standard Capture Statistic\n");
+          _attachStatistic(enStatisticCapture, *capture, config->eventLogDirectory());
+        }
+      }
+    }
+    if (capture) capture->initialize();
+    ++position;
+  }
+}
+
+void Corvel::_attachStatistic(int32_t kind, PortTraffic& port, const char* directory) {
+  std::unique_ptr<Observer> statistic =
+      createStatistic(static_cast<StatisticKind>(kind), port, directory);
+  if (!statistic) return;
+  Observer* observer = statistic.get();
+  _statistics.push_back({std::move(statistic), &port});
+  port.attach(observer);
+}
+
+PortTrafficGenerator* Corvel::_generatorFor(WorkbenchPort& record) {
+  // The cache of a receive record only ever holds a generator.
+  if (record.portObject && record.portObject->direction() == 1)
+    return static_cast<PortTrafficGenerator*>(record.portObject);
+  PortTrafficGenerator* generator = _devices->findGenerator(record.device, record.port);
+  if (generator && record.direction == 1) record.portObject = generator;
+  return generator;
+}
+
+PortTrafficCapture* Corvel::_captureFor(WorkbenchPort& record) {
+  if (record.portObject && record.portObject->direction() == 0)
+    return static_cast<PortTrafficCapture*>(record.portObject);
+  PortTrafficCapture* capture = _devices->findCapture(record.device, record.port);
+  if (capture && record.direction == 0) record.portObject = capture;
+  return capture;
+}
+
+void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t cycle,
+                           uint8_t& byte, uint8_t& endOfPacket) {
+  endOfPacket = 0;
+  delivered = 1;
+  if (_state != enCorvelStateRunning) {
+    print("Corvel> [OnGetNextByte] Error, Corvel is not in running state\n");
+    return;
+  }
+  // A lookup failure (registry never initialised) goes on to the entry point.
+  PortTrafficGenerator* generator = record ? _generatorFor(*record) : nullptr;
+  if (!generator) {
+    print("Corvel> [OnGetNextByte] Error, null port handle\n");
+    return;
+  }
+  try {
+    if (generator->warned()) return;
+    if (generator->state() == enPortStateComplete) {
+      print("Corvel> Rx RxDevice %d RxPort %d: enPortStateComplete, additional byte requests "
+            "will be ignored\n",
+            generator->device(), generator->port());
+      generator->setWarned(true);
+      return;
+    }
+    if (generator->state() == enPortStateError) {
+      print("Corvel> Rx RxDevice %d RxPort %d: enPortStateError, additional byte requests will "
+            "be ignored\n",
+            generator->device(), generator->port());
+      generator->setWarned(true);
+      return;
+    }
+    bool endOfTraffic = false;
+    if (const uint8_t* next = generator->nextByte(endOfTraffic, endOfPacket, cycle)) {
+      byte = *next;
+      delivered = 1;
+    } else {
+      endOfPacket = 0;
+      delivered = 0;
+    }
+  } catch (const TextError& e) {
+    print("Corvel> [OnGetNextByte] Error, %s\n", e.text());
+  } catch (...) {
+    print("Corvel> [OnGetNextByte] Device %d Port %d Exception, Unknown\n", record->device,
+          record->port);
+  }
+}
+
+int32_t Corvel::GetInterpacketTime(WorkbenchPort* record) {
+  if (!record) return 0;
+  PortTrafficGenerator* generator = _generatorFor(*record);
+  return generator ? generator->interpacketTime() : 0;
+}
+
+void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
+                            uint8_t endOfPacket) {
+  if (_state != enCorvelStateRunning) {
+    print("Corvel> [OnSendNextByte] Error, Corvel is not in running state\n");
+    return;
+  }
+  PortTrafficCapture* capture = nullptr;
+  if (record) {
+    try {
+      capture = _captureFor(*record);
+    } catch (const TextError& e) {
+      print("Corvel> [OnSendNextByte] Error, Unable to retreive corvel port pointer (%s)\n",
+            e.text());
+    }
+  }
+  if (!capture) {
+    print("Corvel> [OnSendNextByte] Error, request passed a null port handle.\n");
+    return;
+  }
+  try {
+    if (capture->warned()) return;
+    if (capture->state() == enPortStateComplete) {
+      print("Corvel> Tx TxDevice %d TxPort %d: enPortStateComplete, additional byte sends will be "
+            "ignored\n",
+            capture->device(), capture->port());
+      capture->setWarned(true);
+      return;
+    }
+    if (capture->state() == enPortStateError) {
+      print("Corvel> Tx Device %d TxPort %d: enPortStateError, additional byte sends will be "
+            "ignored\n",
+            capture->device(), capture->port());
+      capture->setWarned(true);
+      return;
+    }
+    capture->processByte(byte, cycle, endOfPacket);
+  } catch (const TextError& e) {
+    print("Corvel> [OnSendNextByte] Error, %s\n", e.text());
+  }
+}
+
+void Corvel::Stop() {
+  _state = enCorvelStateStop;
+  print("Corvel> Corvel transistion to enCorvelStateStop state\n");
+}
+
+}  // namespace corvel

@@ -1,0 +1,41 @@
+#include "corvel/stats/event.h"
+
+#include "corvel/traffic/port_traffic.h"
+
+namespace corvel {
+
+Event::Event(int32_t category, int32_t device, int32_t port, int32_t severity, std::string text)
+    : _device(device),
+      _port(port),
+      _category(category),
+      _severity(severity),
+      _kind(enEventKindText),
+      _hasText(true),
+      _text(std::move(text)) {}
+
+Event::Event(int32_t category, int32_t device, int32_t port, int32_t kind)
+    : _device(device),
+      _port(port),
+      _category(category),
+      _severity(enEventSeverityInformation),
+      _kind(kind),
+      _hasText(false) {}
+
+Event::~Event() = default;
+
+void Event::setText(std::string text) {
+  _text = std::move(text);
+  _hasText = true;
+}
+
+void Event::addWarning(std::string prefix, std::string text) {
+  _warnings.emplace_back(std::move(prefix), std::move(text));
+}
+
+PortEvent::PortEvent(const PortTraffic& port, int32_t severity, std::string text)
+    : Event(enEventCategoryPort, port.device(), port.port(), severity, std::move(text)) {}
+
+PortEvent::PortEvent(const PortTraffic& port, int32_t kind)
+    : Event(enEventCategoryPort, port.device(), port.port(), kind) {}
+
+}  // namespace corvel

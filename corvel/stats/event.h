@@ -1,0 +1,99 @@
+// Events announced by the port objects to their observers. An event says what
+// happened (category, kind), how bad it is (severity) and on which port; the
+// statistics turn events into log lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace corvel {
+
+enum EventCategory : int32_t {
+  enEventCategoryPolice = 0,
+  enEventCategoryScheduling = 1,
+  enEventCategoryStream = 2,
+  enEventCategoryPort = 3,
+};
+
+enum EventSeverity : int32_t {
+  enEventSeverityWarning = 0,
+  enEventSeverityError = 1,
+  enEventSeverityInformation = 2,
+};
+
+// Event kinds shared by every event class.
+enum EventKind : int32_t {
+  enEventKindPduGenerated = 0,
+  enEventKindFrameProcessed = 1,
+  enEventKindIdleFrameEnded = 2,
+  enEventKindFrameParsed = 3,
+  enEventKindPduPassed = 4,
+  enEventKindPduFailed = 5,
+  enEventKindFrameDiscarded = 7,
+  enEventKindFrameDropped = 8,
+  enEventKindPduExtracted = 10,
+  enEventKindInterpacketRaised = 12,
+  enEventKindFrameNotPoliced = 13,
+  enEventKindFramePoliced = 14,
+  enEventKindPduNotPoliced = 15,
+  enEventKindPduPoliced = 16,
+  enEventKindPortStart = 23,
+  enEventKindPortStop = 24,
+  enEventKindPortPause = 25,
+  enEventKindPortComplete = 26,
+  enEventKindPortError = 27,
+  enEventKindText = 28,
+};
+
+class PortTraffic;
+
+class Event {
+ public:
+  virtual ~Event();
+
+  int32_t category() const noexcept { return _category; }
+  int32_t severity() const noexcept { return _severity; }
+  int32_t kind() const noexcept { return _kind; }
+  void setKind(int32_t kind) noexcept { _kind = kind; }
+  bool hasText() const noexcept { return _hasText; }
+  // The message text; empty when the event carries none.
+  const std::string& text() const noexcept { return _text; }
+  void setText(std::string text);
+
+  int32_t device() const noexcept { return _device; }
+  int32_t port() const noexcept { return _port; }
+
+  // Warning prefix and text pairs, in the order they were added.
+  void addWarning(std::string prefix, std::string text);
+  size_t warningCount() const noexcept { return _warnings.size(); }
+  const std::pair<std::string, std::string>& warningAt(size_t index) const {
+    return _warnings.at(index);
+  }
+
+ protected:
+  // An event with a text: the severity given, kind 28.
+  Event(int32_t category, int32_t device, int32_t port, int32_t severity, std::string text);
+  // An event without a text: information severity, the kind given.
+  Event(int32_t category, int32_t device, int32_t port, int32_t kind);
+
+ private:
+  std::vector<std::pair<std::string, std::string>> _warnings;
+  int32_t _device;
+  int32_t _port;
+  int32_t _category;
+  int32_t _severity;
+  int32_t _kind;
+  bool _hasText;
+  std::string _text;
+};
+
+// An event about a whole port (category 3): state changes and port errors.
+class PortEvent : public Event {
+ public:
+  PortEvent(const PortTraffic& port, int32_t severity, std::string text);
+  PortEvent(const PortTraffic& port, int32_t kind);
+};
+
+}  // namespace corvel
