@@ -73,6 +73,12 @@ uint32_t InterPyxProtocolConfig::ct() const { return static_cast<uint32_t>(heade
 uint32_t InterPyxProtocolConfig::clp() const { return static_cast<uint32_t>(headerField(kClp)); }
 uint32_t InterPyxProtocolConfig::pri() const { return static_cast<uint32_t>(headerField(kPri)); }
 uint32_t InterPyxProtocolConfig::st() const { return static_cast<uint32_t>(headerField(kSt)); }
+uint32_t InterPyxProtocolConfig::lengthUnits() const {
+  return static_cast<uint32_t>(headerField(kLengthUnits));
+}
+uint32_t InterPyxProtocolConfig::lengthRemainder() const {
+  return static_cast<uint32_t>(headerField(kLengthRemainder));
+}
 uint32_t InterPyxProtocolConfig::frameLength() const {
   return static_cast<uint32_t>(headerField(kFrameLength));
 }

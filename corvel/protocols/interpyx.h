@@ -41,6 +41,8 @@ class InterPyxProtocolConfig : public ProtocolConfig {
   uint32_t clp() const;
   uint32_t pri() const;
   uint32_t st() const;
+  uint32_t lengthUnits() const;
+  uint32_t lengthRemainder() const;
   uint32_t frameLength() const;  // bytes 2-3
   uint32_t source() const;
   uint32_t destination() const;
