@@ -46,11 +46,11 @@ class CompressedHeaderConfig : public ProtocolConfig {
 };
 
 struct CompressedRtpOptions {
-  std::optional<int64_t> udpChecksum;        // 0..65535
-  std::optional<int64_t> deltaIpv4Id;        // 0..255
-  std::optional<int64_t> deltaRtpSequence;   // 0..255
-  std::optional<int64_t> deltaRtpTimestamp;  // 0..255
-  std::optional<int64_t> csrcCount;          // 0..15
+  std::optional<int64_t> udpChecksum = std::nullopt;        // 0..65535
+  std::optional<int64_t> deltaIpv4Id = std::nullopt;        // 0..255
+  std::optional<int64_t> deltaRtpSequence = std::nullopt;   // 0..255
+  std::optional<int64_t> deltaRtpTimestamp = std::nullopt;  // 0..255
+  std::optional<int64_t> csrcCount = std::nullopt;          // 0..15
 };
 
 class CompressedRtpProtocolConfig : public CompressedHeaderConfig {
@@ -71,8 +71,8 @@ class CompressedRtpProtocolConfig : public CompressedHeaderConfig {
 };
 
 struct CompressedUdpOptions {
-  std::optional<int64_t> udpChecksum;  // 0..65535
-  std::optional<int64_t> deltaIpv4Id;  // 0..255
+  std::optional<int64_t> udpChecksum = std::nullopt;  // 0..65535
+  std::optional<int64_t> deltaIpv4Id = std::nullopt;  // 0..255
 };
 
 class CompressedUdpProtocolConfig : public CompressedHeaderConfig {

@@ -10,7 +10,8 @@
 namespace corvel {
 
 // Parses `text` into the four address bytes in network order. Returns false
-// for a text that is not an address (including one with an embedded zero).
+// for a text that is not an address (including one with an embedded zero or
+// white space).
 bool parseIpv4Address(std::string_view text, std::array<uint8_t, 4>& address);
 
 }  // namespace corvel
