@@ -188,7 +188,11 @@ void RandomPayloadConfig::setIterations(int32_t iterations) {
   recount();
 }
 
-int32_t RandomPayloadConfig::drawSize() const { return Random::uniform(_startSize, _endSize); }
+// Always takes one value of the sequence, also when minimum and maximum are
+// equal, so that every random PDU advances the sequence by exactly one.
+int32_t RandomPayloadConfig::drawSize() const {
+  return _startSize + Random::next() % (_endSize - _startSize + 1);
+}
 
 // ---- workbench log ----
 
