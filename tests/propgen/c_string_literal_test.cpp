@@ -10,6 +10,8 @@ struct LiteralCase {
   std::string expected;  // the literal's body as it appears in C source
 };
 
+void PrintTo(const LiteralCase& c, std::ostream* os) { *os << c.what; }
+
 class CStringLiteralTest : public ::testing::TestWithParam<LiteralCase> {};
 
 TEST_P(CStringLiteralTest, WritesTheEscapedBody) {

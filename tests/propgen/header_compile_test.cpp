@@ -73,23 +73,61 @@ int shell(const std::string& command) {
 }
 
 struct CompileCase {
-  const char* input;
+  std::string label;
+  std::string xml;
   std::vector<Row> rows;
 };
+
+void PrintTo(const CompileCase& c, std::ostream* os) { *os << c.label; }
+
+CompileCase fromFile(const std::string& name, std::vector<Row> rows) {
+  return {name.substr(0, name.find('.')), readFile(inputPath(name)), std::move(rows)};
+}
+
+// Every part at its longest, made of characters that need escapes: a path
+// of 255 characters, a name of 34 and a string value of 255.
+CompileCase atTheLimits() {
+  const std::string segment = "\"\\" + std::string(29, '?');  // 31 characters
+  std::string xml = "<QenSdkConfig>";
+  std::vector<Row> rows;
+  std::string path;
+  for (int level = 0; level < 7; ++level) {
+    xml += "<property name='" + segment + "'>";
+    rows.push_back({path, segment, 0, 0, 0, ""});
+    path += "/" + segment;
+  }
+  const std::string innermost(30, '?');  // 224 + 1 + 30 = 255 characters of path
+  xml += "<property name='" + innermost + "' type='uint32' value='0xFFFFFFFF'/>";
+  rows.push_back({path, innermost, 1, 1, 4294967295u, ""});
+  for (int level = 0; level < 7; ++level) {
+    xml += "</property>";
+  }
+  std::string xmlValue;
+  std::string value;
+  for (int i = 0; i < 85; ++i) {
+    xmlValue += "&#9;\\?";
+    value += "\t\\?";
+  }
+  xml += "<property name='" + std::string(33, '"') + "&#127;' type='string' value='" + xmlValue + "'/>";
+  rows.push_back({"", std::string(33, '"') + "\x7f", 1, 2, 0, value});
+  xml += "</QenSdkConfig>";
+  return {"limits", xml, rows};
+}
 
 class HeaderCompileTest : public ::testing::TestWithParam<CompileCase> {};
 
 TEST_P(HeaderCompileTest, CompilesAndHoldsTheInputText) {
   ScratchDir dir;
   const std::string header = dir.path("props.h");
-  std::FILE* input = std::fopen(inputPath(GetParam().input).c_str(), "rb");
+  writeFile(dir.path("props.xml"), GetParam().xml);
+  std::FILE* input = std::fopen(dir.path("props.xml").c_str(), "rb");
   ASSERT_NE(input, nullptr);
-  const char* argv[] = {"propgen", GetParam().input, "-o", header.c_str(), nullptr};
+  const char* argv[] = {"propgen", "props.xml", "-o", header.c_str(), nullptr};
   std::FILE* errors = std::tmpfile();
   const int status = propgen::runPropgen(4, argv, input, errors);
   std::fclose(input);
   std::fclose(errors);
-  ASSERT_EQ(status, 0);
+  ASSERT_EQ(status, 0) << GetParam().label;
 
   writeFile(dir.path("print.c"), kPrinter);
   // Strict ISO C turns trigraphs on, so an unescaped "??/" would show here.
@@ -105,23 +143,21 @@ const std::string kQuoted = "q\"uote\\back";
 INSTANTIATE_TEST_SUITE_P(
     Inputs, HeaderCompileTest,
     ::testing::Values(
-        CompileCase{"root_only.xml", {}},
-        CompileCase{"nested.xml", {{"", "a", 0, 0, 0, ""}, {"/a", "b", 1, 1, 5, ""}}},
-        CompileCase{"wrapped.xml",
-                    {{"", "hex", 1, 1, 31, ""}, {"", "zeros", 1, 1, 7, ""}, {"", "empty", 1, 2, 0, ""},
-                     {"", "flag", 0, 0, 0, ""}}},
-        CompileCase{"escaped.xml",
-                    {{"", kQuoted, 0, 0, 0, ""},
-                     {"/" + kQuoted, "tab\tnl\ncr\rdel\x7f", 1, 2, 0,
-                      "say \"hi\" \\n not a newline?\?= ?\?/ */ %d \nend"},
-                     {"/" + kQuoted, "caf\xc3\xa9 \xf0\x9f\x98\x80", 1, 2, 0, "<&>'1\x7f" "2"},
-                     {"", "x/y", 0, 0, 0, ""},
-                     {"/x/y", "under", 1, 1, 0x7fffffffu, ""},
-                     {"", "after", 1, 1, 4294967295u, ""},
-                     {"", "half", 1, 1, 2147483648u, ""}}}),
-    [](const auto& info) {
-      std::string name = info.param.input;
-      return name.substr(0, name.find('.'));
-    });
+        fromFile("root_only.xml", {}),
+        fromFile("nested.xml", {{"", "a", 0, 0, 0, ""}, {"/a", "b", 1, 1, 5, ""}}),
+        fromFile("wrapped.xml",
+                 {{"", "hex", 1, 1, 31, ""}, {"", "zeros", 1, 1, 7, ""}, {"", "empty", 1, 2, 0, ""},
+                  {"", "flag", 0, 0, 0, ""}}),
+        fromFile("escaped.xml",
+                 {{"", kQuoted, 0, 0, 0, ""},
+                  {"/" + kQuoted, "tab\tnl\ncr\rdel\x7f", 1, 2, 0,
+                   "say \"hi\" \\n not a newline?\?= ?\?/ */ %d \nend"},
+                  {"/" + kQuoted, "caf\xc3\xa9 \xf0\x9f\x98\x80", 1, 2, 0, "<&>'1\x7f" "2"},
+                  {"", "x/y", 0, 0, 0, ""},
+                  {"/x/y", "under", 1, 1, 0x7fffffffu, ""},
+                  {"", "after", 1, 1, 4294967295u, ""},
+                  {"", "half", 1, 1, 2147483648u, ""}}),
+        atTheLimits()),
+    [](const auto& info) { return info.param.label; });
 
 }  // namespace

@@ -139,6 +139,8 @@ struct RejectCase {
   std::string message;
 };
 
+void PrintTo(const RejectCase& c, std::ostream* os) { *os << c.what; }
+
 class RejectedDocumentTest : public ::testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectedDocumentTest, PrintsTheWholeMessage) {
@@ -180,6 +182,9 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{"mismatched tag", readFile(inputPath("malformed.xml")), "\nprops.xml:6: mismatched tag\n"},
         RejectCase{"junk after the root", "<QenSdkConfig/>\n\n<QenSdkConfig/>", "\nprops.xml:3: junk after document element\n"},
         RejectCase{"empty document", "", "\nprops.xml:1: no element found\n"},
+        RejectCase{"entities expand past the output limit", readFile(inputPath("entities.xml")),
+                   "\nprops.xml:10: the output is too long at the '" + std::string(34, 'p') +
+                       "' property. The header is at most 32767 characters.\n"},
         RejectCase{"duplicate attribute", inRoot("<property name='a' name='b'/>"), "\nprops.xml:2: duplicate attribute\n"}),
     [](const auto& info) { return std::to_string(info.index); });
 

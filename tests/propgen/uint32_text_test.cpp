@@ -14,6 +14,8 @@ struct Uint32Case {
   std::uint32_t value;
 };
 
+void PrintTo(const Uint32Case& c, std::ostream* os) { *os << "'" << c.text << "'"; }
+
 class Uint32TextTest : public ::testing::TestWithParam<Uint32Case> {};
 
 TEST_P(Uint32TextTest, ReadsDecimalAndHex) {
