@@ -122,6 +122,14 @@ TEST_F(ToolTest, InputLongerThanOneReadChunkIsParsedWhole) {
   EXPECT_EQ(readFile(out), headerWith(" \n    {\"\", \"after\", 1, 1, 16, \"\"},") + "\n");
 }
 
+TEST_F(ToolTest, TheExampleFileIsAccepted) {
+  const ToolRun run = runTool({"properties.xml", "-o", out}, readFile(PROPGEN_EXAMPLE));
+  EXPECT_EQ(run.status, 0) << run.errors;
+  const std::string header = readFile(out);
+  EXPECT_NE(header.find(" \n    {\"/ethernet/port1\", \"mtu\", 1, 1, 1518, \"\"},"), std::string::npos);
+  EXPECT_NE(header.find(" \n    {\"\", \"banner\", 1, 2, 0, \"Pyx support build \\\"lab\\\"\"},"), std::string::npos);
+}
+
 TEST_F(ToolTest, ReadErrorIsReported) {
   std::FILE* writeOnly = std::fopen("/dev/null", "w");
   ASSERT_NE(writeOnly, nullptr);
