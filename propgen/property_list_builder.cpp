@@ -1,7 +1,7 @@
 #include "propgen/property_list_builder.h"
 
 #include <charconv>
-#include <cstring>
+#include <utility>
 
 #include "propgen/c_string_literal.h"
 #include "propgen/uint32_text.h"

@@ -222,23 +222,6 @@ TEST_F(ToolTest, EveryLimitIsGuarded) {
   }
 }
 
-TEST_F(ToolTest, TheLongestRecordIsWrittenWhole) {
-  const std::string fixedRecord = " \n    {\"\", \"r\", 1, 2, 0, \"\"},";
-  std::string xmlValue;
-  std::string literal;
-  for (int i = 0; i < 248; ++i) {
-    xmlValue += "&#127;";
-    literal += "\\177";
-  }
-  const std::string letters(1023 - fixedRecord.size() - literal.size(), 'a');
-  const ToolRun run = runTool({"props.xml", "-o", out},
-                              inRoot(property("r", " type='string' value='" + xmlValue + letters + "'")));
-  ASSERT_EQ(run.status, 0) << run.errors;
-  const std::string record = " \n    {\"\", \"r\", 1, 2, 0, \"" + literal + letters + "\"},";
-  ASSERT_EQ(record.size(), 1023u);
-  EXPECT_EQ(readFile(out), headerWith(record) + "\n");
-}
-
 // The whole header may hold 32767 characters: many short records and one
 // whose string value fills the rest exactly.
 TEST_F(ToolTest, OutputLimitIsExact) {
