@@ -5,7 +5,9 @@
 #include <libxml/uri.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -74,11 +76,17 @@ void CaptureStructuredError(void* context, xmlError* error) {
 
 void DropGenericError(void*, const char*, ...) {}
 
-// True when the path names something that exists and is not a regular file
-// (a device, a FIFO, a directory): reading it could block or never end.
+// True when the path names something that exists and is not a plain file: a
+// device, a FIFO, a directory, or a file of the kernel's pseudo file systems
+// (some of which block on read). Reading it could block or never end.
 bool IsSpecialFile(const char* path) noexcept {
   struct stat info {};
-  return ::stat(path, &info) == 0 && !S_ISREG(info.st_mode);
+  if (::stat(path, &info) != 0) return false;
+  if (!S_ISREG(info.st_mode)) return true;
+  struct statfs system {};
+  if (::statfs(path, &system) != 0) return true;
+  return system.f_type == PROC_SUPER_MAGIC || system.f_type == SYSFS_MAGIC ||
+         system.f_type == DEBUGFS_MAGIC;
 }
 
 // The local path that libxml2's file loader would open for an entity URL.

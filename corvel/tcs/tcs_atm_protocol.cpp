@@ -1,0 +1,120 @@
+#include "corvel/tcs/tcs_atm_protocol.h"
+
+#include <array>
+
+#include "corvel/protocols/aal5.h"
+#include "corvel/protocols/atm.h"
+#include "corvel/protocols/dslam.h"
+#include "corvel/protocols/interpyx.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr size_t kAtmHeaderDigits = 8;
+constexpr size_t kAal5HeaderDigits = 16;
+constexpr size_t kAal58023HeaderDigits = 20;
+constexpr size_t kAal5TrailerDigits = 16;
+constexpr size_t kDSlamHeaderDigits = 16;
+constexpr size_t kInterPyxHeaderDigits = 16;
+
+using Atm = AtmProtocolConfig;
+const std::array kAtmFields = {
+    IntField<Atm>("vci", &Atm::setVci),
+    IntField<Atm>("vpi", &Atm::setVpi),
+};
+
+using Aal5 = AAL5ProtocolConfig;
+const std::array kAal5Fields = {
+    HexField<Aal5>("llc", &Aal5::setLlc, 6),
+    HexField<Aal5>("oui", &Aal5::setOui, 6),
+    HexField<Aal5>("et", &Aal5::setPid, 4),
+};
+
+using Aal58023 = AAL58023ProtocolConfig;
+const std::array kAal58023Fields = {
+    HexField<Aal58023>("llc", &Aal58023::setLlc, 6),
+    HexField<Aal58023>("oui", &Aal58023::setOui, 6),
+    HexField<Aal58023>("pid", &Aal58023::setPid, 4),
+    HexField<Aal58023>("pad", &Aal58023::setPad, 4),
+};
+
+using DSlam = DSlamProtocolConfig;
+const std::array kDSlamFields = {
+    IntField<DSlam>("vci", &DSlam::setVci), IntField<DSlam>("vpi", &DSlam::setVpi),
+    IntField<DSlam>("pti", &DSlam::setPti), IntField<DSlam>("clp", &DSlam::setClp),
+    IntField<DSlam>("ppt", &DSlam::setPpt), IntField<DSlam>("ppn", &DSlam::setPpn),
+    IntField<DSlam>("pt", &DSlam::setPt),
+};
+
+using InterPyx = InterPyxProtocolConfig;
+const std::array kInterPyxFields = {
+    IntField<InterPyx>("ci", &InterPyx::setCi),      IntField<InterPyx>("ai", &InterPyx::setAi),
+    IntField<InterPyx>("mi", &InterPyx::setMi),      IntField<InterPyx>("ct", &InterPyx::setCt),
+    IntField<InterPyx>("clp", &InterPyx::setClp),    IntField<InterPyx>("pri", &InterPyx::setPri),
+    IntField<InterPyx>("st", &InterPyx::setSt),      IntField<InterPyx>("src", &InterPyx::setSource),
+    IntField<InterPyx>("dest", &InterPyx::setDestination),
+};
+
+}  // namespace
+
+ProtocolPtr ReadAtmProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsAtmProtocol", element, [&]() -> ProtocolPtr {
+    if (!HasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = ReadHeaderGroup(element.node);
+    auto config = std::make_unique<Atm>(ChooseHeader(element, texts, kAtmHeaderDigits));
+    if (element.isMask()) config->makeMask();
+    ApplyFields<Atm>(*config, element.node, kAtmFields, element.isMask());
+    ApplyShapeGroup(*config, element.node);
+    ApplyPoliceGroup(*config, element.node);
+    return config;
+  });
+}
+
+ProtocolPtr ReadAal5Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsAAL5Protocol", element, [&]() -> ProtocolPtr {
+    if (!HasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = ReadHeaderGroup(element.node);
+    auto config = std::make_unique<Aal5>(ChooseHeader(element, texts, kAal5HeaderDigits),
+                                         ZeroHex(kAal5TrailerDigits));
+    if (element.isMask()) config->makeMask();
+    // The LLC/SNAP fields have no mask value: a mask keeps what they write.
+    ApplyFields<Aal5>(*config, element.node, kAal5Fields);
+    ApplyShapeGroup(*config, element.node);
+    ApplyPoliceGroup(*config, element.node);
+    return config;
+  });
+}
+
+ProtocolPtr ReadAal58023Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsAAL58023Protocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = ReadOwnHeader(element.node, kAal58023HeaderDigits);
+    if (!header) return nullptr;
+    auto config = std::make_unique<Aal58023>(*header, ZeroHex(kAal5TrailerDigits));
+    ApplyFields<Aal58023>(*config, element.node, kAal58023Fields);
+    return config;
+  });
+}
+
+ProtocolPtr ReadDSlamProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsDSlamProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = ReadOwnHeader(element.node, kDSlamHeaderDigits);
+    if (!header) return nullptr;
+    auto config = std::make_unique<DSlam>(*header);
+    ApplyFields<DSlam>(*config, element.node, kDSlamFields);
+    return config;
+  });
+}
+
+ProtocolPtr ReadInterPyxProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsInterPyxProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = ReadOwnHeader(element.node, kInterPyxHeaderDigits);
+    if (!header) return nullptr;
+    auto config = std::make_unique<InterPyx>(*header);
+    ApplyFields<InterPyx>(*config, element.node, kInterPyxFields);
+    return config;
+  });
+}
+
+}  // namespace corvel

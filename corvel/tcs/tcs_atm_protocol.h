@@ -1,0 +1,26 @@
+// Readers of the cell-family elements: atm and aal5 (header group H, mask
+// mode), aal5_802_3, dslam and interpyx (their own hdr handling).
+#pragma once
+
+#include "corvel/tcs/tcs_protocol_reader.h"
+
+namespace corvel {
+
+// atm: group H; vci, vpi (int); groups S and P. Unit TcsAtmProtocol.
+ProtocolPtr ReadAtmProtocol(TcsManager& manager, const ProtocolElement& element);
+
+// aal5: group H; llc, oui, et (hex, applied in both modes); groups S and P.
+// Unit TcsAAL5Protocol.
+ProtocolPtr ReadAal5Protocol(TcsManager& manager, const ProtocolElement& element);
+
+// aal5_802_3: own hdr; llc, oui, pid, pad (hex). Unit TcsAAL58023Protocol.
+ProtocolPtr ReadAal58023Protocol(TcsManager& manager, const ProtocolElement& element);
+
+// dslam: own hdr; vci, vpi, pti, clp, ppt, ppn, pt (int). Unit TcsDSlamProtocol.
+ProtocolPtr ReadDSlamProtocol(TcsManager& manager, const ProtocolElement& element);
+
+// interpyx: own hdr; ci, ai, mi, ct, clp, pri, st, src, dest (int).
+// Unit TcsInterPyxProtocol.
+ProtocolPtr ReadInterPyxProtocol(TcsManager& manager, const ProtocolElement& element);
+
+}  // namespace corvel

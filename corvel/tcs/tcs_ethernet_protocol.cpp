@@ -1,0 +1,97 @@
+#include "corvel/tcs/tcs_ethernet_protocol.h"
+
+#include <array>
+
+#include "corvel/protocols/ethernet.h"
+#include "corvel/protocols/vlan.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr size_t kEthernetHeaderDigits = 28;
+constexpr size_t kVLanHeaderDigits = 36;
+constexpr size_t kXVLanHeaderDigits = 52;
+constexpr size_t kTrailerDigits = 8;  // the frame check sequence
+constexpr size_t kAddressDigits = 12;
+
+using Eth = EthernetProtocolConfig;
+const std::array kEthernetFields = {
+    HexField<Eth>("src_addr", &Eth::setSource, kAddressDigits),
+    HexField<Eth>("dest_addr", &Eth::setDestination, kAddressDigits),
+    HexField<Eth>("protocol_type", &Eth::setProtocol, 4),
+};
+
+using VLan = VLanProtocolConfig;
+const std::array kVLanFields = {
+    HexField<VLan>("source_addr", &VLan::setSource, kAddressDigits),
+    HexField<VLan>("dest_addr", &VLan::setDestination, kAddressDigits),
+    IntField<VLan>("protocol_id", &VLan::setProtocolId),
+    IntField<VLan>("pri", &VLan::setPriority),
+    IntField<VLan>("cfi", &VLan::setCfi),
+    IntField<VLan>("vlan_id", &VLan::setVlanId),
+    IntField<VLan>("ether_type", &VLan::setEtherType),
+};
+
+using XVLan = XVLanProtocolConfig;
+const std::array kXVLanFields = {
+    HexField<XVLan>("dest_addr", &XVLan::setDestination, kAddressDigits),
+    HexField<XVLan>("src_addr", &XVLan::setSource, kAddressDigits),
+    IntField<XVLan>("protocol_id", &XVLan::setProtocolId),
+    IntField<XVLan>("pri", &XVLan::setPriority),
+    IntField<XVLan>("cfi", &XVLan::setCfi),
+    IntField<XVLan>("vlan_id", &XVLan::setVlanId),
+    HexField<XVLan>("llc", &XVLan::setLlc, 6),
+    IntField<XVLan>("dsap", &XVLan::setDsap),
+    IntField<XVLan>("ssap", &XVLan::setSsap),
+    IntField<XVLan>("ctrl", &XVLan::setControl),
+    HexField<XVLan>("snap", &XVLan::setSnap, 10),
+    IntField<XVLan>("vendor", &XVLan::setVendor),
+    IntField<XVLan>("type", &XVLan::setType),
+};
+
+}  // namespace
+
+ProtocolPtr ReadEthernetProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsEthernetProtocol", element, [&]() -> ProtocolPtr {
+    if (!HasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = ReadHeaderGroup(element.node);
+    auto config = std::make_unique<Eth>(ChooseHeader(element, texts, kEthernetHeaderDigits),
+                                        ZeroHex(kTrailerDigits));
+    if (element.isMask()) config->makeMask();
+    ApplyFields<Eth>(*config, element.node, kEthernetFields, element.isMask());
+    ApplyShapeGroup(*config, element.node);
+    ApplyPoliceGroup(*config, element.node);
+    return config;
+  });
+}
+
+ProtocolPtr ReadVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsVLanProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = ReadOwnHeader(element.node, kVLanHeaderDigits);
+    if (!header) return nullptr;
+    auto config = std::make_unique<VLan>(*header, ZeroHex(kTrailerDigits));
+    ApplyFields<VLan>(*config, element.node, kVLanFields);
+    if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level"))
+      config->setValidateLevel(*level);
+    return config;
+  });
+}
+
+ProtocolPtr ReadXVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsXVLanProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = ReadOwnHeader(element.node, kXVLanHeaderDigits);
+    if (!header) return nullptr;
+    auto config = std::make_unique<XVLan>(*header, ZeroHex(kTrailerDigits));
+    ApplyFields<XVLan>(*config, element.node, kXVLanFields);
+    // Only a capture set verifies frames, so only it takes a validation level.
+    if (element.setType == enSetTypeCapture) {
+      if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level"))
+        config->setValidateLevel(*level);
+    }
+    return config;
+  });
+}
+
+}  // namespace corvel

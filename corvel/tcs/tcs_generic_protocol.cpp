@@ -1,0 +1,141 @@
+#include "corvel/tcs/tcs_generic_protocol.h"
+
+#include <algorithm>
+#include <charconv>
+#include <vector>
+
+#include "corvel/protocols/frame_packer.h"
+#include "corvel/protocols/generic.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr std::string_view kUnit = "TcsCustomProtocol";
+constexpr uint32_t kAllOnes = 0xFFFFFFFFu;
+
+// The declaration "//corvel/type_definitions/NAME.declare", first in document
+// order. The children are compared by name rather than put into the path, so
+// no element name can change the expression.
+const xmlNode* FindDeclaration(const xmlNode* documentNode, std::string_view name) {
+  const std::string wanted = std::string(name) + ".declare";
+  for (const xmlNode* candidate : SelectNodes(documentNode, "//corvel/type_definitions/*")) {
+    if (IsNodeNamed(candidate, wanted)) return candidate;
+  }
+  return nullptr;
+}
+
+bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The unsigned decimal reading of the C library for a 32-bit unsigned long:
+// leading white space, an optional sign (a minus negates modulo 2^32), the
+// digits, and 2^32 - 1 for a number out of range. `rest` is what follows the
+// number (the whole text when there is none).
+uint32_t ReadUnsigned32(std::string_view text, std::string_view& rest) {
+  size_t at = 0;
+  while (at < text.size() && IsSpace(text[at])) ++at;
+  bool negative = false;
+  if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
+  const size_t digitsAt = at;
+  uint64_t value = 0;
+  bool overflow = false;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    value = value * 10 + static_cast<uint64_t>(text[at] - '0');
+    if (value > kAllOnes) {
+      overflow = true;
+      value = kAllOnes;
+    }
+    ++at;
+  }
+  if (at == digitsAt) {
+    rest = text;
+    return 0;
+  }
+  rest = text.substr(at);
+  if (overflow) return kAllOnes;
+  const uint32_t magnitude = static_cast<uint32_t>(value);
+  return negative ? 0u - magnitude : magnitude;
+}
+
+}  // namespace
+
+ProtocolPtr ReadGenericProtocol(TcsManager& /*manager*/, const ProtocolElement& element) {
+  const std::optional<std::string> hdr = GetAttributeText(element.node, "hdr");
+  const std::optional<std::string> trl = GetAttributeText(element.node, "trl");
+  if (!hdr && !trl) return nullptr;
+  if ((hdr && !IsHexString(*hdr)) || (trl && !IsHexString(*trl))) return nullptr;
+  const std::string header = hdr ? hdr->substr(2) : std::string();
+  const std::string trailer = trl ? trl->substr(2) : std::string();
+  return std::make_unique<GenericProtocolConfig>(header, trailer);
+}
+
+std::optional<std::string> CustomFieldDigits(const PrintUtility& printer,
+                                             std::string_view fieldName, std::string_view value) {
+  if (IsHexString(value)) return std::string(value.substr(2));
+  std::string_view rest;
+  const uint32_t number = ReadUnsigned32(value, rest);
+  if (!rest.empty()) {
+    printer.print("Corvel> ERROR: invalid character in %.*s (%.*s)\n",
+                  static_cast<int>(fieldName.size()), fieldName.data(),
+                  static_cast<int>(value.size()), value.data());
+    return std::nullopt;
+  }
+  if (number == kAllOnes) {
+    printer.print("Corvel> ERROR: decimal value is greater than 32 bits - specify in hex!\n");
+    return std::nullopt;
+  }
+  char digits[8];
+  const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, number, 16);
+  return std::string(digits, written.ptr);
+}
+
+ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& element) {
+  const xmlNode* declaration = FindDeclaration(manager.documentNode(), element.name);
+  if (declaration == nullptr) {
+    manager.ReportParseError(kUnit, element.name,
+                             "could not find generic protocol .declare tcs statment");
+    return nullptr;
+  }
+  // Every declaration attribute but the reserved ones (_entry_type) is a
+  // field: its name, and its width in bits.
+  struct Field {
+    std::string name;
+    int32_t width;
+  };
+  std::vector<Field> fields;
+  int64_t totalBits = 0;
+  for (auto& [name, value] : GetAttributeList(declaration)) {
+    if (TcsManager::IsReservedWord(name)) continue;
+    const int32_t width = TextToIntBase0(value);
+    totalBits += width;
+    fields.push_back({std::move(name), width});
+  }
+  if (totalBits % 8 != 0) {
+    manager.ReportParseError(kUnit, element.name,
+                             "generic protocol is not byte aligned. Check sum of bits.");
+    return nullptr;
+  }
+
+  // A sum beyond what a packer takes is refused by the packer itself, which
+  // then packs nothing.
+  FramePacker packer(static_cast<int32_t>(std::clamp<int64_t>(totalBits, 0, INT32_MAX)));
+  for (const Field& field : fields) {
+    std::string value = GetAttribute(element.node, field.name).value_or(std::string());
+    if (value.empty()) value = "0";
+    const std::optional<std::string> digits =
+        CustomFieldDigits(manager.printer(), field.name, value);
+    if (!digits) return nullptr;
+    // A value wider than its field has been printed by the packer.
+    if (!packer.packField(field.width, *digits)) return nullptr;
+  }
+  const std::string header(packer.text());
+  if (element.setType == enSetTypeGenerate) {
+    manager.printer().print("Corvel>       Initializing %.*s frame: %s\n",
+                            static_cast<int>(element.name.size()), element.name.data(),
+                            header.c_str());
+  }
+  return std::make_unique<GenericProtocolConfig>(header, std::string_view());
+}
+
+}  // namespace corvel

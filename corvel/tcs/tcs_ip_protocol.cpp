@@ -1,0 +1,109 @@
+#include "corvel/tcs/tcs_ip_protocol.h"
+
+#include <array>
+
+#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/ipv6.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr size_t kIpv4HeaderDigits = 40;
+constexpr size_t kIpv6HeaderDigits = 80;
+
+// What an unset IPv4 header gets in value mode: every generated packet needs
+// a version, a header length matching its 20 bytes, and a time to live.
+constexpr int32_t kIpv4Version = 4;
+constexpr int32_t kIpv4HeaderWords = 5;
+constexpr int32_t kIpv4TimeToLive = 1;
+constexpr int32_t kIpv6Version = 6;
+
+// The mask value of an address field: all zero, in the setter's hex form.
+constexpr std::string_view kZeroIpv4Address = "0x00000000";
+
+using V4 = IpV4ProtocolConfig;
+const std::array kIpv4Fields = {
+    IntField<V4>("ver", &V4::setVersion),
+    IntField<V4>("hlen", &V4::setHeaderLength),
+    IntField<V4>("ttl", &V4::setTimeToLive),
+    IntField<V4>("protocol", &V4::setProtocol),
+};
+
+using V6 = IpV6ProtocolConfig;
+const std::array kIpv6LeadingFields = {
+    IntField<V6>("version", &V6::setVersion),
+    IntField<V6>("class", &V6::setTrafficClass),
+};
+const std::array kIpv6TrailingFields = {
+    IntField<V6>("next_header", &V6::setNextHeader),
+    IntField<V6>("hop_limit", &V6::setHopLimit),
+};
+
+bool HasAttribute(const xmlNode* node, std::string_view name) {
+  return IntAttribute(node, name).has_value();
+}
+
+// The IPv6 address attributes are written with a two-character prefix that
+// the reader drops without looking at it; a shorter text leaves nothing for
+// the setter, which then refuses it for its length.
+std::string WithoutPrefix(const std::string& text) {
+  return text.size() >= 2 ? text.substr(2) : std::string();
+}
+
+}  // namespace
+
+ProtocolPtr ReadIpv4Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsIpv4Protocol", element, [&]() -> ProtocolPtr {
+    if (!HasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = ReadHeaderGroup(element.node);
+    auto config = std::make_unique<V4>(ChooseHeader(element, texts, kIpv4HeaderDigits));
+    const bool mask = element.isMask();
+    if (mask) config->makeMask();
+    ApplyFields<V4>(*config, element.node, kIpv4Fields, mask);
+    if (const std::optional<std::string> source = GetAttributeText(element.node, "src_addr"))
+      config->setSourceAddress(mask ? kZeroIpv4Address : std::string_view(*source));
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr"))
+      config->setDestinationAddress(mask ? kZeroIpv4Address : std::string_view(*dest));
+    if (element.mode == enReadModeValue) {
+      if (!HasAttribute(element.node, "ver") && config->version() == 0)
+        config->setVersion(kIpv4Version);
+      if (!HasAttribute(element.node, "hlen") && config->headerLengthField() == 0)
+        config->setHeaderLength(kIpv4HeaderWords);
+      if (!HasAttribute(element.node, "ttl") && config->timeToLive() == 0)
+        config->setTimeToLive(kIpv4TimeToLive);
+    }
+    ApplyShapeGroup(*config, element.node);
+    ApplyPoliceGroup(*config, element.node);
+    return config;
+  });
+}
+
+ProtocolPtr ReadIpv6Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return ReadReporting(manager, "TcsIpv6Protocol", element, [&]() -> ProtocolPtr {
+    if (!HasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = ReadHeaderGroup(element.node);
+    auto config = std::make_unique<V6>(ChooseHeader(element, texts, kIpv6HeaderDigits));
+    const bool mask = element.isMask();
+    if (mask) config->makeMask();
+    ApplyFields<V6>(*config, element.node, kIpv6LeadingFields, mask);
+    if (const std::optional<int32_t> flow = IntAttribute(element.node, "flow_label"))
+      config->setFlowLabel(mask ? 0 : *flow, config->isMask());
+    ApplyFields<V6>(*config, element.node, kIpv6TrailingFields, mask);
+    // The addresses have no mask value: a mask keeps what they write.
+    if (const std::optional<std::string> source = GetAttributeText(element.node, "source_addr"))
+      config->setSourceAddress(WithoutPrefix(*source));
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr"))
+      config->setDestinationAddress(WithoutPrefix(*dest));
+    if (element.mode == enReadModeValue && !HasAttribute(element.node, "version") &&
+        config->version() == 0) {
+      config->setVersion(kIpv6Version);
+    }
+    ApplyShapeGroup(*config, element.node);
+    ApplyPoliceGroup(*config, element.node);
+    return config;
+  });
+}
+
+}  // namespace corvel

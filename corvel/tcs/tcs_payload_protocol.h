@@ -1,0 +1,24 @@
+// Readers of the payload elements: payload / increment_payload,
+// fixed_payload, random_payload and workbench_log. Sizes and iterations
+// default to 1; groups S, T and P follow the sizes.
+#pragma once
+
+#include "corvel/tcs/tcs_protocol_reader.h"
+
+namespace corvel {
+
+// payload, increment_payload: start_size, end_size, incr, iterations.
+// Unit TcsPayloadProtocol.
+ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element);
+
+// fixed_payload: size (comma-separated sizes), iterations. Unit TcsPayloadProtocol.
+ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element);
+
+// random_payload: min_size, max_size, iterations. Reports nothing itself.
+ProtocolPtr ReadRandomPayload(TcsManager& manager, const ProtocolElement& element);
+
+// workbench_log: filename (required; without it no configuration),
+// skipFirstLine, skipLineNumbers, iterations. Unit TcsPayloadProtocol.
+ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
+
+}  // namespace corvel

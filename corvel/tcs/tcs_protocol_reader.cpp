@@ -1,0 +1,113 @@
+#include "corvel/tcs/tcs_protocol_reader.h"
+
+#include <cstdlib>
+
+#include "corvel/protocols/payload_config.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+// The counts that level 2 and level 3 start from before a second field
+// replaces them.
+constexpr int32_t kDefaultLevelCount = 10;
+
+}  // namespace
+
+std::string ZeroHex(size_t digits) { return std::string(digits, '0'); }
+
+std::optional<int32_t> IntAttribute(const xmlNode* node, std::string_view name) {
+  bool found = false;
+  const int32_t value = GetAttributeInt(node, name, found);
+  if (!found) return std::nullopt;
+  return value;
+}
+
+std::optional<int64_t> WideIntAttribute(const xmlNode* node, std::string_view name) {
+  const std::optional<std::string> text = GetAttribute(node, name);
+  if (!text) return std::nullopt;
+  // Same rules as the 32-bit conversion (base 0, leading white space and a
+  // sign, stop at the first foreign character), 64-bit wide.
+  const long long value = std::strtoll(text->c_str(), nullptr, 0);
+  return static_cast<int64_t>(value);
+}
+
+std::optional<std::string> HexAttribute(const xmlNode* node, std::string_view name) {
+  std::optional<std::string> text = GetAttributeText(node, name);
+  if (!text || !IsHexString(*text)) return std::nullopt;
+  return text->substr(2);
+}
+
+HeaderTexts ReadHeaderGroup(const xmlNode* node) {
+  HeaderTexts texts;
+  if (std::optional<std::string> hdr = GetAttributeText(node, "hdr")) {
+    if (!IsHexString(*hdr)) throw TextError("HDR must be a hex string");
+    texts.header = hdr->substr(2);
+  }
+  if (std::optional<std::string> trl = GetAttributeText(node, "trl")) {
+    if (!IsHexString(*trl)) throw TextError("TRL must be a hex string");
+    texts.trailer = trl->substr(2);
+  }
+  return texts;
+}
+
+std::string ChooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
+                         size_t defaultDigits) {
+  if (element.mode == enReadModeValue && texts.header) return *texts.header;
+  return ZeroHex(defaultDigits);
+}
+
+std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigits) {
+  std::optional<std::string> hdr = GetAttributeText(node, "hdr");
+  if (!hdr) return ZeroHex(defaultDigits);
+  if (!IsHexString(*hdr)) return std::nullopt;
+  return hdr->substr(2);
+}
+
+void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
+  const std::optional<std::string> text = GetAttributeText(node, "shape_level");
+  if (!text) return;
+  const std::optional<int32_t> level = GetFieldInt(*text, 1);
+  const std::optional<int32_t> count = GetFieldInt(*text, 2);
+  const bool counted = count && *count >= 1;
+  if (level == 1) {
+    config.setShapeLevel(1, 0);
+  } else if (level == 2) {
+    config.setShapeLevel(2, kDefaultLevelCount);
+    if (counted) config.setShapeLevel(2, *count);
+  } else if (level == 3) {
+    // Level 3 starts from level 2's count; the setter decides what level 3 means.
+    config.setShapeLevel(2, kDefaultLevelCount);
+    if (counted) config.setShapeLevel(3, *count);
+  }
+}
+
+void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
+  if (const std::optional<int32_t> validate = IntAttribute(node, "validate_level"))
+    config.setValidateLevel(*validate);
+  const std::optional<std::string> text = GetAttributeText(node, "police_level");
+  if (!text) return;
+  const std::optional<int32_t> level = GetFieldInt(*text, 1);
+  const std::optional<int32_t> count = GetFieldInt(*text, 2);
+  const bool counted = count && *count > 0;
+  if (level == 1) {
+    config.setPoliceLevel(1, 0);
+  } else if (level == 2 || level == 3) {
+    config.setPoliceLevel(*level, kDefaultLevelCount);
+    if (counted) config.setPoliceLevel(*level, *count);
+  }
+}
+
+void ApplyPayloadGroup(PayloadConfig& config, const xmlNode* node) {
+  if (const std::optional<std::string> txPort = GetAttributeText(node, "tx_port")) {
+    const std::optional<int32_t> device = GetFieldInt(*txPort, 1);
+    const std::optional<int32_t> port = GetFieldInt(*txPort, 2);
+    if (!device || !port) throw TextError("embedded port specification is not complete");
+    config.setTxPort(*device, *port);
+  }
+  const std::optional<std::string> pattern = GetAttributeText(node, "pattern_type");
+  config.setPatternType(pattern ? GetFieldInt(*pattern, 1).value_or(0) : 1);
+}
+
+}  // namespace corvel

@@ -1,0 +1,155 @@
+// What every protocol-element reader shares: the element it reads, the value
+// forms of its attributes, the common attribute groups (H header texts,
+// S shaping, P validation and policing, T payload transmit port and pattern),
+// and the guard that turns a thrown message into a parse-error report.
+#pragma once
+
+#include <libxml/tree.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "corvel/host/text_error.h"
+#include "corvel/protocols/protocol_config.h"
+#include "corvel/tcs/tcs_manager.h"
+
+namespace corvel {
+
+class PayloadConfig;
+
+// One protocol element as the dispatcher hands it to a reader.
+struct ProtocolElement {
+  xmlNode* node = nullptr;
+  std::string_view name;
+  int32_t setType = enSetTypeGenerate;
+  int32_t mode = enReadModeValue;
+
+  bool isMask() const noexcept { return mode == enReadModeMask; }
+};
+
+using ProtocolPtr = std::unique_ptr<ProtocolConfig>;
+
+// An all-zero hex text of `digits` digits: the default header or trailer, and
+// the mask-mode value of a hex field.
+std::string ZeroHex(size_t digits);
+
+// ---- Value forms --------------------------------------------------------
+
+// An *int* attribute (base-0 conversion, 32-bit signed, clamped); nullopt when
+// the attribute is absent.
+std::optional<int32_t> IntAttribute(const xmlNode* node, std::string_view name);
+
+// An *int* attribute converted to 64 bits, for fields of a full 32 bits
+// whose values the 32-bit signed conversion would clamp; the setter's own
+// range check then refuses what does not fit. nullopt when absent.
+std::optional<int64_t> WideIntAttribute(const xmlNode* node, std::string_view name);
+
+// A *hex* attribute: the digits after the "0x"/"0X" prefix; nullopt when the
+// attribute is absent, empty, or lacks the prefix (such a value is ignored).
+std::optional<std::string> HexAttribute(const xmlNode* node, std::string_view name);
+
+// ---- Headers ------------------------------------------------------------
+
+// Group H: the digits of hdr and trl. Throws "HDR must be a hex string" or
+// "TRL must be a hex string" for a present value without the prefix.
+struct HeaderTexts {
+  std::optional<std::string> header;
+  std::optional<std::string> trailer;
+};
+HeaderTexts ReadHeaderGroup(const xmlNode* node);
+
+// The header text of a group-H reader: the default header in mask mode (and
+// in any mode other than values), else hdr's digits when given.
+std::string ChooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
+                         size_t defaultDigits);
+
+// The header of a reader with its own hdr handling: the default header when
+// hdr is absent, its digits when it carries the prefix, and nullopt (the
+// reader then makes no configuration and says nothing) otherwise.
+std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigits);
+
+// ---- Common groups ------------------------------------------------------
+
+// Group S: shape_level "1", "2[,count]" or "3[,count]".
+void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node);
+// Group P: validate_level, then police_level "1", "2[,count]" or "3[,count]".
+void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node);
+// Group T: tx_port "device,port" and pattern_type. Throws "embedded port
+// specification is not complete" for a tx_port of fewer than two fields.
+void ApplyPayloadGroup(PayloadConfig& config, const xmlNode* node);
+
+// ---- Field tables -------------------------------------------------------
+
+// One field attribute of a protocol element and the configuration setter it
+// feeds. Readers list their fields once, in the order they are applied (the
+// order matters where fields overlap, e.g. llc and dsap of xvlan).
+enum class FieldForm {
+  Int,      // *int*, 32-bit conversion
+  WideInt,  // *int*, 64-bit conversion (fields of a full 32 bits)
+  Hex,      // *hex*, the digits after the prefix
+};
+
+template <class Config>
+struct FieldSetter {
+  std::string_view name;
+  FieldForm form;
+  void (Config::*setNumber)(int64_t) = nullptr;
+  void (Config::*setText)(std::string_view) = nullptr;
+  // Hex fields: the field's width in digits, for the all-zero mask value.
+  size_t digits = 0;
+};
+
+template <class Config>
+constexpr FieldSetter<Config> IntField(std::string_view name, void (Config::*set)(int64_t)) {
+  return {name, FieldForm::Int, set, nullptr, 0};
+}
+template <class Config>
+constexpr FieldSetter<Config> WideIntField(std::string_view name, void (Config::*set)(int64_t)) {
+  return {name, FieldForm::WideInt, set, nullptr, 0};
+}
+template <class Config>
+constexpr FieldSetter<Config> HexField(std::string_view name,
+                                       void (Config::*set)(std::string_view), size_t digits) {
+  return {name, FieldForm::Hex, nullptr, set, digits};
+}
+
+// Applies every field the element gives, in table order. With `masked` set
+// (mask mode of a reader whose fields have mask values) a given field is
+// written as 0, or as the all-zero text of its width, instead of its value.
+template <class Config>
+void ApplyFields(Config& config, const xmlNode* node, std::span<const FieldSetter<Config>> fields,
+                 bool masked = false) {
+  for (const FieldSetter<Config>& field : fields) {
+    if (field.form == FieldForm::Hex) {
+      if (const std::optional<std::string> digits = HexAttribute(node, field.name))
+        (config.*field.setText)(masked ? ZeroHex(field.digits) : *digits);
+      continue;
+    }
+    const std::optional<int64_t> value = field.form == FieldForm::Int
+                                             ? std::optional<int64_t>(IntAttribute(node, field.name))
+                                             : WideIntAttribute(node, field.name);
+    if (value) (config.*field.setNumber)(masked ? 0 : *value);
+  }
+}
+
+// ---- Error guard --------------------------------------------------------
+
+// Runs `build`; a message text thrown inside it is reported under `fileTag`
+// and the element's name, whatever was built is destroyed, and the result is
+// null. Other exceptions pass on.
+template <class Build>
+ProtocolPtr ReadReporting(TcsManager& manager, std::string_view fileTag,
+                          const ProtocolElement& element, Build&& build) {
+  try {
+    return build();
+  } catch (const TextError& error) {
+    manager.ReportParseError(fileTag, element.name, error.text());
+    return nullptr;
+  }
+}
+
+}  // namespace corvel

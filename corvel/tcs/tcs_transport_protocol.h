@@ -1,0 +1,21 @@
+// Readers of the transport-layer elements udp, tcp and rtp (each with its own
+// hdr handling: a hdr without the hex prefix makes no configuration).
+#pragma once
+
+#include "corvel/tcs/tcs_protocol_reader.h"
+
+namespace corvel {
+
+// udp: src_port, dest_port (int); validate_level only for a capture set.
+// Unit TcsUdpProtocol.
+ProtocolPtr ReadUdpProtocol(TcsManager& manager, const ProtocolElement& element);
+
+// tcp: src_port, dest_port (int). Unit TcsTcpProtocol.
+ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element);
+
+// rtp: version, padding, extention, CSRC_count, marker, payload_type,
+// seq_number, time_stamp, source_id (int); validate_level only for a capture
+// set. Unit TcsRtpProtocol.
+ProtocolPtr ReadRtpProtocol(TcsManager& manager, const ProtocolElement& element);
+
+}  // namespace corvel
