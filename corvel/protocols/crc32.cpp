@@ -1,0 +1,125 @@
+#include "corvel/protocols/crc32.h"
+
+#include "corvel/host/text_error.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr uint32_t kPolynomial = 0x04C11DB7u;
+constexpr uint32_t kReflectedPolynomial = 0xEDB88320u;
+constexpr int kSlices = 8;
+
+using SliceTables = std::array<Crc32Table, kSlices>;
+
+// Slice k advances the CRC past a byte followed by k zero bytes.
+constexpr SliceTables msbFirstTables() {
+  SliceTables t{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t crc = i << 24;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ kPolynomial : crc << 1;
+    t[0][i] = crc;
+  }
+  for (int k = 1; k < kSlices; ++k) {
+    for (uint32_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
+  }
+  return t;
+}
+
+constexpr SliceTables lsbFirstTables() {
+  SliceTables t{};
+  for (uint32_t i = 0; i < 256; ++i) {
+    uint32_t crc = i;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) ? (crc >> 1) ^ kReflectedPolynomial : crc >> 1;
+    t[0][i] = crc;
+  }
+  for (int k = 1; k < kSlices; ++k) {
+    for (uint32_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xffu];
+  }
+  return t;
+}
+
+constexpr SliceTables kMsbFirst = msbFirstTables();
+constexpr SliceTables kLsbFirst = lsbFirstTables();
+
+inline uint32_t loadBigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+inline uint32_t loadLittleEndian32(const uint8_t* p) {
+  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+}
+
+void requireFour(std::span<uint8_t> out) {
+  if (out.size() != 4) throw TextError("CRC field must be 4 bytes");
+}
+
+}  // namespace
+
+void crc32Table(Crc32Table& table) { table = kMsbFirst[0]; }
+
+uint32_t crc32(const Crc32Table& table, std::span<const uint8_t> data) {
+  uint32_t crc = 0xffffffffu;
+  for (uint8_t b : data) crc = (crc << 8) ^ table[(crc >> 24) ^ b];
+  return ~crc;
+}
+
+const Aal5Crc32& Aal5Crc32::shared() {
+  static const Aal5Crc32 instance;
+  return instance;
+}
+
+uint32_t Aal5Crc32::compute(std::span<const uint8_t> data) const {
+  const auto& t = kMsbFirst;
+  uint32_t crc = 0xffffffffu;
+  const uint8_t* p = data.data();
+  size_t left = data.size();
+  for (; left >= 8; left -= 8, p += 8) {
+    const uint32_t hi = crc ^ loadBigEndian32(p);
+    const uint32_t lo = loadBigEndian32(p + 4);
+    crc = t[7][hi >> 24] ^ t[6][(hi >> 16) & 0xffu] ^ t[5][(hi >> 8) & 0xffu] ^ t[4][hi & 0xffu] ^
+          t[3][lo >> 24] ^ t[2][(lo >> 16) & 0xffu] ^ t[1][(lo >> 8) & 0xffu] ^ t[0][lo & 0xffu];
+  }
+  for (; left > 0; --left, ++p) crc = (crc << 8) ^ t[0][(crc >> 24) ^ *p];
+  return ~crc;
+}
+
+void Aal5Crc32::store(std::span<const uint8_t> covered, std::span<uint8_t> out) const {
+  requireFour(out);
+  const uint32_t crc = compute(covered);
+  out[0] = static_cast<uint8_t>(crc >> 24);
+  out[1] = static_cast<uint8_t>(crc >> 16);
+  out[2] = static_cast<uint8_t>(crc >> 8);
+  out[3] = static_cast<uint8_t>(crc);
+}
+
+const EthernetFcs& EthernetFcs::shared() {
+  static const EthernetFcs instance;
+  return instance;
+}
+
+uint32_t EthernetFcs::compute(std::span<const uint8_t> data) const {
+  const auto& t = kLsbFirst;
+  uint32_t crc = 0xffffffffu;
+  const uint8_t* p = data.data();
+  size_t left = data.size();
+  for (; left >= 8; left -= 8, p += 8) {
+    const uint32_t one = crc ^ loadLittleEndian32(p);
+    const uint32_t two = loadLittleEndian32(p + 4);
+    crc = t[7][one & 0xffu] ^ t[6][(one >> 8) & 0xffu] ^ t[5][(one >> 16) & 0xffu] ^ t[4][one >> 24] ^
+          t[3][two & 0xffu] ^ t[2][(two >> 8) & 0xffu] ^ t[1][(two >> 16) & 0xffu] ^ t[0][two >> 24];
+  }
+  for (; left > 0; --left, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xffu];
+  return ~crc;
+}
+
+void EthernetFcs::store(std::span<const uint8_t> covered, std::span<uint8_t> out) const {
+  requireFour(out);
+  const uint32_t fcs = compute(covered);
+  out[0] = static_cast<uint8_t>(fcs);
+  out[1] = static_cast<uint8_t>(fcs >> 8);
+  out[2] = static_cast<uint8_t>(fcs >> 16);
+  out[3] = static_cast<uint8_t>(fcs >> 24);
+}
+
+}  // namespace corvel

@@ -1,0 +1,53 @@
+// The two CRC-32 forms of the frames we build. Both use the generator
+// polynomial 0x04C11DB7, start from all ones and complement the result.
+//
+//  - AAL5 (ITU-T I.363.5): bits taken most significant first, no reflection;
+//    the CRC is stored most significant byte first in the AAL5 trailer.
+//  - IEEE 802.3 frame check sequence: bits taken least significant first
+//    (the reflected polynomial 0xEDB88320); the four FCS bytes go on the wire
+//    least significant byte first.
+//
+// The table-driven routines process eight bytes per step (slice-by-8); the
+// tables are built at compile time and shared by every encapsulator.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace corvel {
+
+using Crc32Table = std::array<uint32_t, 256>;
+
+// Fills the 256-entry most-significant-bit-first table: entry i is i << 24
+// run through 8 shift-and-divide rounds.
+void crc32Table(Crc32Table& table);
+// Byte-at-a-time AAL5 CRC-32 of `data` with `table` (the reference form).
+uint32_t crc32(const Crc32Table& table, std::span<const uint8_t> data);
+
+// The AAL5 CRC-32, eight bytes per step.
+class Aal5Crc32 {
+ public:
+  static const Aal5Crc32& shared();
+  uint32_t compute(std::span<const uint8_t> data) const;
+  // Writes the CRC of `covered` big-endian into the 4 bytes of `out`.
+  void store(std::span<const uint8_t> covered, std::span<uint8_t> out) const;
+
+ private:
+  Aal5Crc32() = default;
+};
+
+// The IEEE 802.3 frame check sequence, eight bytes per step.
+class EthernetFcs {
+ public:
+  static const EthernetFcs& shared();
+  // The FCS value; its least significant byte is the first on the wire.
+  uint32_t compute(std::span<const uint8_t> data) const;
+  // Writes the FCS of `covered` into the 4 bytes of `out` in wire order.
+  void store(std::span<const uint8_t> covered, std::span<uint8_t> out) const;
+
+ private:
+  EthernetFcs() = default;
+};
+
+}  // namespace corvel

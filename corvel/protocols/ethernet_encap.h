@@ -1,0 +1,42 @@
+// Ethernet II frames and the framing they share with the VLAN forms: the
+// configured header, the payload padded up to the minimum payload with bytes
+// from the payload generator, and a 4-byte trailer. With a frame check table
+// the trailer is the IEEE 802.3 FCS over header, payload and padding (least
+// significant byte first on the wire); without one it is the configured
+// trailer. No header field is computed.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "corvel/protocols/encapsulator.h"
+
+namespace corvel {
+
+class EthernetFcs;
+class EthernetProtocolConfig;
+
+class FrameCheckEncapsulator : public DatalinkEncapsulator {
+ public:
+  bool hasFrameCheck() const override { return true; }
+  void encapsulate(std::span<uint8_t> layer) override;
+
+  // Null: the port does not compute frame check sequences.
+  const EthernetFcs* crcTable() const { return _crcTable; }
+  void setCrcTable(const EthernetFcs* table) { _crcTable = table; }
+
+ protected:
+  FrameCheckEncapsulator(ProtocolKind kind, const ProtocolConfig& config);
+
+ private:
+  const EthernetFcs* _crcTable = nullptr;
+};
+
+class EthernetEncapsulator : public FrameCheckEncapsulator {
+ public:
+  explicit EthernetEncapsulator(const EthernetProtocolConfig& config);
+  double maxPayload() const override { return 1500; }
+  double minPayload() const override { return 46; }
+};
+
+}  // namespace corvel

@@ -1,0 +1,44 @@
+#include "corvel/protocols/full_header_encap.h"
+
+#include "corvel/protocols/bit_field.h"
+#include "corvel/protocols/full_header.h"
+
+namespace corvel {
+
+namespace {
+
+// Writes `value` over the length field of the `layer` whose bytes start `bytes`;
+// layers without a length field are left alone.
+void writeLength(const Encapsulator& layer, std::span<uint8_t> bytes, uint16_t value) {
+  switch (layer.kind()) {
+    case ProtocolKind::IpV4:
+      if (bytes.size() >= 4) writeBitField(bytes, byteField(2, 2), value);
+      break;
+    case ProtocolKind::IpV6:
+    case ProtocolKind::Udp:
+      if (bytes.size() >= 6) writeBitField(bytes, byteField(4, 2), value);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+FullHeaderEncapsulator::FullHeaderEncapsulator(const FullHeaderProtocolConfig& config)
+    : Encapsulator(ProtocolKind::FullHeader, enRoleInner, {}, {}),
+      _firstValue(config.firstLengthValue()),
+      _secondValue(config.secondLengthValue()) {}
+
+void FullHeaderEncapsulator::encapsulate(std::span<uint8_t> layer) {
+  const Layout layout = split(layer);
+  const Encapsulator* first = inner();
+  if (first == nullptr) return;
+  writeLength(*first, layout.payload, _firstValue);
+  const Encapsulator* second = first->inner();
+  const auto skip = static_cast<size_t>(first->headerSize());
+  if (second == nullptr || skip > layout.payload.size()) return;
+  writeLength(*second, layout.payload.subspan(skip), _secondValue);
+}
+
+}  // namespace corvel

@@ -1,0 +1,21 @@
+// TCP segments: the configured 20-byte header with the data offset set to 5
+// (no options) and the checksum computed. Directly inside IPv4 or IPv6 the
+// checksum is the RFC 793 one: pseudo-header plus the whole segment. Under
+// any other layer there is no pseudo-header to take and only the 20 header
+// bytes are summed.
+#pragma once
+
+#include "corvel/protocols/encapsulator.h"
+
+namespace corvel {
+
+class TcpProtocolConfig;
+
+class TcpEncapsulator : public Encapsulator {
+ public:
+  explicit TcpEncapsulator(const TcpProtocolConfig& config);
+  double maxPayload() const override { return 65515; }  // 65535 - 20
+  void encapsulate(std::span<uint8_t> layer) override;
+};
+
+}  // namespace corvel

@@ -1,0 +1,21 @@
+// UDP datagrams: the configured 8-byte header with the length (bytes 4-5)
+// and the checksum (bytes 6-7) computed. Directly inside IPv4 or IPv6 the
+// checksum covers that layer's pseudo-header; a computed 0 goes out as 0xFFFF
+// (0 means "no checksum", RFC 768). Under any other layer there is no
+// pseudo-header and the checksum is 0.
+#pragma once
+
+#include "corvel/protocols/encapsulator.h"
+
+namespace corvel {
+
+class UdpProtocolConfig;
+
+class UdpEncapsulator : public Encapsulator {
+ public:
+  explicit UdpEncapsulator(const UdpProtocolConfig& config);
+  double maxPayload() const override { return 65527; }  // 65535 - 8
+  void encapsulate(std::span<uint8_t> layer) override;
+};
+
+}  // namespace corvel

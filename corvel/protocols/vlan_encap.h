@@ -1,0 +1,27 @@
+// 802.1Q VLAN frames (18-byte header) and extended VLAN frames (26 bytes:
+// VLAN, 802.2 LLC and SNAP), framed like Ethernet (see ethernet_encap.h).
+// Their minimum payloads keep every frame at 64 bytes or more.
+#pragma once
+
+#include "corvel/protocols/ethernet_encap.h"
+
+namespace corvel {
+
+class VLanProtocolConfig;
+class XVLanProtocolConfig;
+
+class VLanEncapsulator : public FrameCheckEncapsulator {
+ public:
+  explicit VLanEncapsulator(const VLanProtocolConfig& config);
+  double maxPayload() const override { return 1496; }
+  double minPayload() const override { return 42; }
+};
+
+class XVLanEncapsulator : public FrameCheckEncapsulator {
+ public:
+  explicit XVLanEncapsulator(const XVLanProtocolConfig& config);
+  double maxPayload() const override { return 1488; }
+  double minPayload() const override { return 34; }
+};
+
+}  // namespace corvel
