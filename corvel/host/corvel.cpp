@@ -218,8 +218,10 @@ PortTrafficCapture* Corvel::_captureFor(WorkbenchPort& record) {
 
 void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t cycle,
                            uint8_t& byte, uint8_t& endOfPacket) {
+  // Only a byte actually written counts as delivered: a refused request must
+  // not make the host send whatever the byte slot held before.
   endOfPacket = 0;
-  delivered = 1;
+  delivered = 0;
   if (_state != enCorvelStateRunning) {
     print("Corvel> [OnGetNextByte] Error, Corvel is not in running state\n");
     return;
@@ -252,7 +254,6 @@ void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t c
       delivered = 1;
     } else {
       endOfPacket = 0;
-      delivered = 0;
     }
   } catch (const TextError& e) {
     print("Corvel> [OnGetNextByte] Error, %s\n", e.text());

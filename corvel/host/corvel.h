@@ -53,8 +53,8 @@ class Corvel : public PrintUtility {
   // Starts every port in registry order; true when all started.
   bool InitializeStreams();
 
-  // The byte-call paths. OnGetNextByte sets delivered to 1 unless the port
-  // had no byte for this request.
+  // The byte-call paths. OnGetNextByte sets delivered to 1 only when it wrote
+  // a byte; a refused request (reported on the console) answers 0.
   void OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t cycle, uint8_t& byte,
                      uint8_t& endOfPacket);
   int32_t GetInterpacketTime(WorkbenchPort* record);

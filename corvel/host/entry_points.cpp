@@ -130,8 +130,8 @@ __attribute__((visibility("default"))) uint8_t GetNextByte(PyxPortHandle handle,
                                                            uint8_t* byte, uint8_t* endOfPacket) {
   corvel::Corvel* controller = intf::controller();
   if (!controller) return 0;
-  // The answer OnGetNextByte sets first; a refused request also answers 1.
-  uint8_t delivered = 1;
+  // 1 only once a byte was written; a failed request delivers nothing.
+  uint8_t delivered = 0;
   try {
     uint8_t scratchByte = 0;
     uint8_t scratchFlag = 0;

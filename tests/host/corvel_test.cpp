@@ -139,7 +139,7 @@ TEST_F(CorvelTest, AStoppedControllerRefusesEveryByteCall) {
 
   uint8_t delivered = 7, byte = 0xAB, endOfPacket = 1;
   corvel.OnGetNextByte(&rx2, delivered, 1, byte, endOfPacket);
-  EXPECT_EQ(delivered, 1);
+  EXPECT_EQ(delivered, 0);  // refused: nothing delivered, the byte slot untouched
   EXPECT_EQ(byte, 0xAB);
   EXPECT_EQ(endOfPacket, 0);
   EXPECT_EQ(console.take(), "Corvel> [OnGetNextByte] Error, Corvel is not in running state\n");

@@ -239,9 +239,9 @@ TEST_F(EntryPoints, LoadOfAMissingFileReportsTheTextAndKeepsTheController) {
   EXPECT_EQ(PluginCopy::command("corvel_load_tcs", {path.c_str()}), 0);
   EXPECT_EQ(console.take(), std::string(kLoadBanner) + "CorvelIntf> corvel_load_tcs() - exit\n");
 
-  // The failed controller refuses byte calls and answers "delivered".
+  // The failed controller refuses byte calls and delivers nothing.
   uint8_t byte = 0x42, endOfPacket = 1;
-  EXPECT_EQ(plugin.GetNextByte(rx2, 5, &byte, &endOfPacket), 1);
+  EXPECT_EQ(plugin.GetNextByte(rx2, 5, &byte, &endOfPacket), 0);
   EXPECT_EQ(byte, 0x42);
   EXPECT_EQ(endOfPacket, 0);
   EXPECT_EQ(console.take(), "Corvel> [OnGetNextByte] Error, Corvel is not in running state\n");
@@ -323,7 +323,7 @@ TEST_F(EntryPoints, ByteCallsSurviveMissingPointers) {
   test::TempTcsFile tcs("entry_null_pointers.tcs", test::kTcsWithoutPorts);
   PluginCopy::command("corvel_load_tcs", {tcs.path()});
   console.take();
-  EXPECT_EQ(plugin.GetNextByte(rx2, 1, nullptr, nullptr), 1);
+  EXPECT_EQ(plugin.GetNextByte(rx2, 1, nullptr, nullptr), 0);
   EXPECT_EQ(plugin.GetInterpacketTime(nullptr), 0);
   plugin.SendNextByte(nullptr, 1, 0, 0);
   EXPECT_EQ(console.take(),
