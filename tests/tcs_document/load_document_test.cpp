@@ -232,10 +232,11 @@ TEST(LoadDocument, MissingExternalDefinitionsAreNotAnError) {
   EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "unit"), "100");
 }
 
-// A FIFO or device named as external definitions could block the load or
-// never end; it is passed over like a missing file. Here a writer stands
-// ready on a FIFO: had the load opened it, the entity declared there would
-// be defined.
+// A FIFO, a device or a kernel pseudo-file named as external definitions
+// could block the load or never end; it is passed over like a missing file.
+// Here a writer stands ready on a FIFO: had the load opened it, the entity
+// declared there would be defined; /proc/self/status read as definitions
+// would fail the parse.
 TEST(LoadDocument, SpecialFilesAsExternalDefinitionsAreNotRead) {
   ScratchDirectory scratch;
   const std::string fifo = (scratch.path() / "definitions.fifo").string();
@@ -255,8 +256,9 @@ TEST(LoadDocument, SpecialFilesAsExternalDefinitionsAreNotRead) {
     }
   });
   const std::string file = scratch.write(
-      "special.tcs", "<!DOCTYPE corvel SYSTEM \"/dev/zero\" [<!ENTITY % fifo SYSTEM \"file://" + fifo +
-                         "\"> %fifo;]><corvel unit=\"[&FROM_FIFO;]\"/>");
+      "special.tcs",
+      "<!DOCTYPE corvel SYSTEM \"/proc/self/status\" [<!ENTITY % zero SYSTEM \"/dev/zero\"> %zero;"
+      "<!ENTITY % fifo SYSTEM \"file://" + fifo + "\"> %fifo;]><corvel unit=\"[&FROM_FIFO;]\"/>");
   TcsDocument document;
   const LoadResult result = Load(document, file);
 

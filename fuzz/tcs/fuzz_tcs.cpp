@@ -1,0 +1,93 @@
+// Arbitrary bytes as a TCS file: the load must end in a loaded document or a
+// thrown message text, and every accessor must cope with whatever loaded.
+// The bytes go through a file because the load reads TCS files by name.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "corvel/host/text_error.h"
+#include "corvel/tcs/tcs_document.h"
+#include "corvel/tcs/xml_access.h"
+#include "pyx/simhost_api.h"
+
+namespace {
+
+std::string g_inputFile;
+
+void DropConsole(void*, const char*, int) {}
+
+bool WriteInput(const uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+// What the section readers do: select sections, walk children, read and
+// convert attributes, split fields, copy and change elements.
+void ExerciseAccessors(const corvel::TcsDocument& document) {
+  using namespace corvel;
+  static const char* const kPaths[] = {
+      "//corvel",          "//corvel/type_definitions", "//corvel/table_entries",
+      "//corvel//policies", "//corvel/policies/policy_set", "//corvel/streams/stream_set",
+      "//corvel/rx_ports", "//corvel/tx_ports",        "./..",
+  };
+  for (const char* path : kPaths) {
+    SelectSingleNode(document.documentNode(), path);
+    SelectNodes(document.documentNode(), path);
+  }
+  const std::vector<xmlNode*> elements = SelectNodes(document.documentNode(), "//*");
+  std::size_t visited = 0;
+  for (xmlNode* element : elements) {
+    if (++visited > 64) break;
+    const std::optional<std::string> name = GetNodeName(element);
+    GetNodeText(element);
+    for (xmlNode* child : GetChildNodes(element)) {
+      GetNodeName(child);
+      GetNodeValue(child);
+    }
+    for (const auto& [attribute, value] : GetAttributeList(element)) {
+      bool found = false;
+      GetAttributeInt(element, attribute, found);
+      GetAttributeDouble(element, attribute, found);
+      GetAttributeText(element, attribute);
+      IsHexString(value);
+      for (int32_t n = 0; n <= 3; ++n) GetFieldInt(value, n);
+    }
+    if (name) SelectSingleNode(element, "//corvel/type_definitions/" + *name + ".declare");
+    SelectSingleNode(element, "./..");
+    if (visited == 1) {
+      corvel::NodeCopy copy = CloneNode(element);
+      if (copy) SetAttribute(copy.get(), "instance_id", "1");
+    }
+    SetAttribute(element, "src_addr", "10.0.0.1");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  simhost_set_console_sink(DropConsole, nullptr);
+  char pattern[] = "/tmp/fuzz_tcs_XXXXXX";
+  const int fd = mkstemp(pattern);
+  if (fd >= 0) ::close(fd);
+  g_inputFile = pattern;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  corvel::TcsDocument document;
+  try {
+    corvel::LoadDocument(document, g_inputFile);
+  } catch (const corvel::TextError&) {
+    return 0;
+  }
+  ExerciseAccessors(document);
+  return 0;
+}
