@@ -1,0 +1,138 @@
+// CRC-32 forms and Internet checksums against published values.
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+#include "corvel/host/random.h"
+#include "corvel/protocols/checksum.h"
+#include "corvel/protocols/crc32.h"
+#include "encap_support.h"
+
+namespace corvel {
+namespace {
+
+using test::Bytes;
+using test::cat;
+using test::hex;
+
+Bytes text(std::string_view s) { return {s.begin(), s.end()}; }
+
+Bytes randomBytes(size_t n) {
+  Bytes out(n);
+  for (uint8_t& b : out) b = static_cast<uint8_t>(Random::next());
+  return out;
+}
+
+// ITU-T I.363.5 example CPCS-PDUs: 40 payload octets, UU = CPI = 0, length 40.
+TEST(Aal5Crc32, RecommendationExamples) {
+  struct Case {
+    Bytes payload;
+    uint32_t crc;
+  };
+  Bytes counting;
+  for (int i = 1; i <= 40; ++i) counting.push_back(static_cast<uint8_t>(i));
+  const Case cases[] = {
+      {Bytes(40, 0x00), 0x864D7F99u},
+      {Bytes(40, 0xff), 0xC55E457Au},
+      {counting, 0xBF671ED0u},
+  };
+  Crc32Table table{};
+  crc32Table(table);
+  for (const Case& c : cases) {
+    const Bytes pdu = cat({c.payload, hex("00 00 0028")});
+    EXPECT_EQ(Aal5Crc32::shared().compute(pdu), c.crc);
+    EXPECT_EQ(crc32(table, pdu), c.crc);
+  }
+}
+
+TEST(Aal5Crc32, CheckValueAndStoredMostSignificantByteFirst) {
+  // CRC-32 without reflection (the "BZIP2" form): check value of "123456789".
+  EXPECT_EQ(Aal5Crc32::shared().compute(text("123456789")), 0xFC891918u);
+  Bytes out(4);
+  Aal5Crc32::shared().store(text("123456789"), out);
+  EXPECT_EQ(out, hex("fc891918"));
+  Crc32Table table{};
+  crc32Table(table);
+  EXPECT_EQ(table[1], 0x04C11DB7u);
+  EXPECT_EQ(table[128], 0x690CE0EEu);
+}
+
+TEST(EthernetFcs, CheckValueAndWireOrder) {
+  EXPECT_EQ(EthernetFcs::shared().compute(text("123456789")), 0xCBF43926u);
+  EXPECT_EQ(EthernetFcs::shared().compute({}), 0u);
+  Bytes out(4);
+  EthernetFcs::shared().store(text("123456789"), out);
+  EXPECT_EQ(out, hex("2639f4cb"));
+}
+
+// Eight-byte steps must agree with the byte-at-a-time form at every length
+// and alignment; a frame followed by its FCS leaves the 802.3 residue.
+TEST(Crc32, SlicedFormsAgreeWithBytewiseAtEveryLength) {
+  Crc32Table table{};
+  crc32Table(table);
+  const Bytes data = randomBytes(300);
+  for (size_t offset = 0; offset < 8; ++offset) {
+    for (size_t n = 0; n + offset <= 80; ++n) {
+      const std::span<const uint8_t> part(data.data() + offset, n);
+      EXPECT_EQ(Aal5Crc32::shared().compute(part), crc32(table, part)) << offset << " " << n;
+      Bytes framed(part.begin(), part.end());
+      framed.resize(n + 4);
+      EthernetFcs::shared().store(part, std::span<uint8_t>(framed).last(4));
+      EXPECT_EQ(EthernetFcs::shared().compute(framed), 0x2144DF1Cu) << offset << " " << n;
+      // The AAL5 CRC stored big-endian leaves its own residue.
+      Aal5Crc32::shared().store(part, std::span<uint8_t>(framed).last(4));
+      EXPECT_EQ(~Aal5Crc32::shared().compute(framed), 0xC704DD7Bu) << offset << " " << n;
+    }
+  }
+  Bytes three(3);
+  EXPECT_THROW(EthernetFcs::shared().store(data, three), TextError);
+}
+
+TEST(InternetChecksum, Rfc1071Example) {
+  // RFC 1071 section 3: the words 0001 f203 f4f5 f6f7 sum to ddf2.
+  EXPECT_EQ(foldChecksum(onesComplementAdd(0, hex("0001f203f4f5f6f7"))), 0xddf2);
+  // An odd byte is paired with a zero byte.
+  EXPECT_EQ(onesComplementAdd(0, hex("0102 03")), 0x0102u + 0x0300u);
+}
+
+TEST(InternetChecksum, Ipv4HeaderChecksum) {
+  // 4500 0073 0000 4000 4011 .... c0a8 0001 c0a8 00c7 sums to 2479c, folded
+  // 479e, complement b861. The old checksum bytes are ignored.
+  Bytes header = hex("4500 0073 0000 4000 4011 ffff c0a8 0001 c0a8 00c7");
+  ipv4HeaderChecksum(header);
+  EXPECT_EQ(header, hex("4500 0073 0000 4000 4011 b861 c0a8 0001 c0a8 00c7"));
+  // A correct header sums to ffff.
+  EXPECT_EQ(foldChecksum(onesComplementAdd(0, header)), 0xffff);
+}
+
+TEST(InternetChecksum, UdpWithIpv4PseudoHeader) {
+  // 192.168.0.1 -> 192.168.0.2, ports 1234 -> 5678, 10 bytes dd. Pseudo-header
+  // c0a8+0001+c0a8+0002+0011+0012 = 18176; header 04d2+162e+0012 = 1b12;
+  // data 5 * dddd = 45551; all 5f1d9 -> f1de -> complement 0e21.
+  const Bytes source = hex("c0a80001"), destination = hex("c0a80002");
+  const Bytes segment = cat({hex("04d2 162e 0012 ffff"), Bytes(10, 0xdd)});
+  EXPECT_EQ(udpChecksum(source, destination, segment), 0x0e21);
+  EXPECT_EQ(test::throwText([&] { udpChecksum(hex("c0a800"), destination, segment); }),
+            "address lengths are invalid");
+  EXPECT_EQ(test::throwText([&] { udpChecksum(source, hex("c0a8000203"), segment); }),
+            "address lengths are invalid");
+}
+
+TEST(InternetChecksum, TcpHeaderOnlyAndWholeSegment) {
+  Bytes header = hex("04d2 0050 00000001 00000000 5018 ffff 1111 0000");
+  tcpHeaderChecksum(header);
+  EXPECT_EQ(header, hex("04d2 0050 00000001 00000000 5018 ffff aac4 0000"));
+  // Whole segment with pseudo-header: a receiver's sum over pseudo-header and
+  // segment comes to ffff.
+  Bytes segment = cat({hex("04d2 0050 00000001 00000000 5018 ffff 0000 0000"), Bytes(21, 0x5a)});
+  const Bytes source = hex("20010db8000000000000000000000001");
+  const Bytes destination = hex("20010db8000000000000000000000002");
+  tcpSegmentChecksum(source, destination, segment);
+  uint64_t sum = onesComplementAdd(0, source);
+  sum = onesComplementAdd(sum, destination);
+  sum += 6 + segment.size();
+  EXPECT_EQ(foldChecksum(onesComplementAdd(sum, segment)), 0xffff);
+}
+
+}  // namespace
+}  // namespace corvel
