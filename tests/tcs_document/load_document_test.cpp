@@ -213,6 +213,23 @@ TEST(LoadDocument, InternalEntitiesAreSubstituted) {
   EXPECT_EQ(GetAttribute(set, "id"), "from_entity");
 }
 
+// Texts come out as UTF-8 whatever the file's declared encoding.
+TEST(LoadDocument, TextsAreUtf8) {
+  ScratchDirectory scratch;
+  TcsDocument document;
+  const std::string utf8 = scratch.write("utf8.tcs", "<corvel name=\"caf\xC3\xA9 &#x20AC;\"/>");
+  ASSERT_EQ(Load(document, utf8).thrown, "");
+  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "name"),
+            "caf\xC3\xA9 \xE2\x82\xAC");
+  const std::string latin1 = scratch.write(
+      "latin1.tcs", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><corvel name=\"caf\xE9\"/>");
+  ASSERT_EQ(Load(document, latin1).thrown, "");
+  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "name"), "caf\xC3\xA9");
+  // Bytes that are not UTF-8 in a file without a declaration are a parse error.
+  const std::string broken = scratch.write("broken.tcs", "<corvel name=\"caf\xE9\"/>");
+  EXPECT_EQ(Load(document, broken).thrown, kBadParameter);
+}
+
 TEST(LoadDocument, LocalExternalDefinitionsSupplyEntitiesAndDefaults) {
   TcsDocument document;
   const LoadResult result = Load(document, kData + "doc_local_dtd.tcs");
