@@ -16,8 +16,8 @@
 namespace pyxsim {
 
 struct RunLimits {
-  uint64_t idleCycles = 1000000;  // stop an open-ended run after this long quiet
-  uint64_t maxCycles = 100000000;  // hard cap of an open-ended run
+  uint64_t idleCycles = 100000;   // stop an open-ended run after this long quiet
+  uint64_t maxCycles = 10000000;   // hard cap of an open-ended run
 };
 
 struct RunResult {
