@@ -50,12 +50,6 @@ class CorvelTest : public ::testing::Test {
   WorkbenchPort tx1 = hostPort(0, 0, 1);
 };
 
-TEST_F(CorvelTest, StartsUninitialized) {
-  EXPECT_EQ(corvel.state(), enCorvelStateUninitialized);
-  EXPECT_EQ(corvel.specificationName(), nullptr);
-  EXPECT_FALSE(corvel.devices().initialized());
-}
-
 TEST_F(CorvelTest, InitializeStreamsBeforeALoadIsRefused) {
   EXPECT_FALSE(corvel.InitializeStreams());
   EXPECT_EQ(console.take(),

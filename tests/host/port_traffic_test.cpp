@@ -185,21 +185,6 @@ TEST(PortTrafficGenerator, RefusesBytesUnlessRunning) {
   EXPECT_EQ(generator.interpacketTime(), 0);
 }
 
-TEST(PortConfig, StartsWithItsDefaults) {
-  PortConfig config(0);
-  EXPECT_EQ(config.direction(), 0);
-  EXPECT_EQ(config.device(), -1);
-  EXPECT_EQ(config.port(), -1);
-  EXPECT_FALSE(config.computeCrc());
-  EXPECT_FALSE(config.computeChecksum());
-  EXPECT_EQ(config.eventLogDirectory(), nullptr);
-  EXPECT_EQ(config.dataLogDirectory(), nullptr);
-  EXPECT_EQ(config.pduDataLogDirectory(), nullptr);
-  EXPECT_EQ(config.shapePoliceDataLogDirectory(), nullptr);
-  EXPECT_EQ(config.rate(), 0);
-  EXPECT_EQ(config.busFrequency(), 1);
-}
-
 TEST(PortConfig, RefusesNegativeDeviceAndPort) {
   PortConfig config(1);
   config.setDevice(0);
