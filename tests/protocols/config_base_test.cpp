@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "corvel/protocols/atm.h"
+#include "corvel/protocols/dslam.h"
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/interpyx.h"
 #include "corvel/protocols/ipv4.h"
@@ -178,6 +179,24 @@ TEST(HeaderLayout, InterPyxLengthFieldsMakeABigEndianLength) {
   EXPECT_EQ(pyx.frameLength(), 1500u);
   EXPECT_EQ(headerOf(pyx)[2], 0x05);
   EXPECT_EQ(headerOf(pyx)[3], 0xdc);
+}
+
+}  // namespace
+}  // namespace corvel
+
+namespace corvel {
+namespace {
+
+TEST(HeaderDump, AtmAndDslamPrintHeaderVpiAndVci) {
+  test::ConsoleCapture console;
+  AtmProtocolConfig atm("a5b12343");
+  atm.dump();
+  EXPECT_EQ(console.text(), "Corvel> ATM: a5 b1 23 43 VPI: 91 VCI: 4660\n");
+  DSlamProtocolConfig dslam("00000000a5b12343");
+  dslam.dump();
+  EXPECT_EQ(console.text(),
+            "Corvel> ATM: a5 b1 23 43 VPI: 91 VCI: 4660\n"
+            "Corvel> DSLAM: 00 00 00 00 a5 b1 23 43 VPI: 91 VCI: 4660\n");
 }
 
 }  // namespace
