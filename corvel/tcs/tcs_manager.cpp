@@ -1,5 +1,6 @@
 #include "corvel/tcs/tcs_manager.h"
 
+#include <algorithm>
 #include <array>
 
 #include "corvel/host/text_error.h"
@@ -118,14 +119,15 @@ void TcsManager::ReportParseError(std::string_view fileTag,
     _printer->print("Corvel> PARSE-ERROR: %.*s (%.*s)\n", static_cast<int>(message.size()),
                     message.data(), static_cast<int>(fileTag.size()), fileTag.data());
   }
-  _status = kStatusParseError;
+  // The status only ever rises: an exception report outranks an error report.
+  _status = std::max(_status, kStatusParseError);
 }
 
 void TcsManager::ReportParseException(std::string_view fileTag, std::string_view methodName) {
   _printer->print("Corvel> Parse exception caught in file %.*s, method %.*s\n",
                   static_cast<int>(fileTag.size()), fileTag.data(),
                   static_cast<int>(methodName.size()), methodName.data());
-  _status = kStatusParseException;
+  _status = std::max(_status, kStatusParseException);
 }
 
 ProtocolList TcsManager::CreateProtocol(xmlNode* element, std::string_view elementName,

@@ -1,0 +1,134 @@
+// Whole TCS fixtures through the controller's load, compared line by line on
+// the console. The section readers after the root settings find nothing yet,
+// so every well-formed file ends in the stop state.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "corvel/host/corvel.h"
+#include "corvel/host/text_error.h"
+#include "tcs_test_support.h"
+
+namespace corvel {
+namespace {
+
+using test::FixturePath;
+
+WorkbenchPort HostPort(int32_t direction, int32_t device, int32_t port) {
+  WorkbenchPort record;
+  record.direction = direction;
+  record.device = device;
+  record.port = port;
+  record.rate = 100;
+  record.interpacketTime = 8;
+  record.mediaBusClockFrequency = 66;
+  return record;
+}
+
+constexpr const char* kParsed =
+    "Corvel> ------ Traffic Config Spec parsed successfully\n"
+    "Corvel> Simple load of document successful.\n";
+
+constexpr const char* kPortsAndNoSections =
+    "Corvel> The workbench registered 1 rxPorts and 1 txPorts.\n"
+    "Corvel>   Connected generator object Device 0 Port 1.\n"
+    "Corvel>   Connected capture object Device 0 Port 2.\n"
+    "Corvel>   No table data found\n"
+    "Corvel>   No function specifications found\n"
+    "Corvel>   No policy data found\n"
+    "Corvel>   No stream data found\n"
+    "Corvel>   No RxPorts found\n"
+    "Corvel>   No TxPorts found\n"
+    "Corvel> Transistion corvel to enCorvelStateStop.\n";
+
+class LoadTcsTest : public ::testing::Test {
+ protected:
+  LoadTcsTest() {
+    corvel.RegisterPort(HostPort(1, 0, 1));
+    corvel.RegisterPort(HostPort(0, 0, 2));
+  }
+
+  // Loads a file that must fail; answers the text thrown.
+  std::string loadFailing(const std::string& path) {
+    try {
+      corvel.LoadTcs(path.c_str());
+    } catch (const TextError& error) {
+      return error.text();
+    }
+    ADD_FAILURE() << path << " loaded";
+    return {};
+  }
+
+  static std::string errorLines(const std::string& path, const std::string& text) {
+    return "Corvel> Transistion corvel to enCorvelStateError.\n"
+           "Corvel> ERROR: Exception while loading TCS file " + path + " [" + text + "]\n"
+           "Corvel> ERROR: [" + text + "]\n";
+  }
+
+  test::ConsoleCapture console;
+  Corvel corvel;
+};
+
+TEST_F(LoadTcsTest, MissingFileFailsBeforeAnythingIsRead) {
+  const std::string path = FixturePath("no_such_file.tcs");
+  const std::string text = loadFailing(path);
+  EXPECT_EQ(text, "TCS configuration file does not exists.\n");
+  EXPECT_EQ(console.take(), errorLines(path, text));
+  EXPECT_EQ(corvel.state(), enCorvelStateError);
+}
+
+TEST_F(LoadTcsTest, SyntaxErrorIsReportedWithItsLine) {
+  const std::string path = FixturePath("load_syntax_error.tcs");
+  const std::string text = loadFailing(path);
+  EXPECT_EQ(text, "Error, the TCS file contains a bad parameter.");
+  const std::string out = console.take();
+  const std::string head = "Corvel> === E R R O R ===\nCorvel> XML-PARSE-ERROR: on line 12, position ";
+  ASSERT_EQ(out.compare(0, head.size(), head), 0) << out;
+  EXPECT_NE(out.find(" of " + path + ".\nCorvel> XML-REASON     : "), std::string::npos) << out;
+  EXPECT_NE(out.find(errorLines(path, text)), std::string::npos) << out;
+  EXPECT_EQ(out.find("No table data found"), std::string::npos);
+  EXPECT_EQ(corvel.state(), enCorvelStateError);
+}
+
+TEST_F(LoadTcsTest, RootOtherThanCorvelIsRefused) {
+  const std::string path = FixturePath("load_wrong_root.tcs");
+  const std::string text = loadFailing(path);
+  EXPECT_EQ(text, "Error, unable to read required \"<corvel ...>\" parameters.\n");
+  EXPECT_EQ(console.take(), kParsed + errorLines(path, text));
+  EXPECT_EQ(corvel.state(), enCorvelStateError);
+}
+
+// Every well-formed fixture with a corvel root reads its settings and then
+// finds no section.
+class WellFormedFixtureTest : public LoadTcsTest,
+                              public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(WellFormedFixtureTest, EndsInTheStopStateWithEverySectionMissing) {
+  EXPECT_FALSE(corvel.LoadTcs(FixturePath(GetParam()).c_str()));
+  EXPECT_EQ(console.take(), std::string(kParsed) + kPortsAndNoSections);
+  EXPECT_EQ(corvel.state(), enCorvelStateStop);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, WellFormedFixtureTest,
+                         ::testing::Values("root_defaults.tcs", "root_crc_zero_seed_hex.tcs",
+                                           "root_crc_five_seed_octal.tcs", "root_crc_hex_one.tcs",
+                                           "proto_elements.tcs"));
+
+TEST_F(LoadTcsTest, NoRegisteredPortFailsAfterTheRootSettings) {
+  Corvel bare;
+  const std::string path = FixturePath("root_defaults.tcs");
+  try {
+    bare.LoadTcs(path.c_str());
+    FAIL() << "loaded without ports";
+  } catch (const TextError& error) {
+    const std::string text = error.text();
+    EXPECT_EQ(text, "Corvel> Error, no devices was registered by the workbench\n");
+    EXPECT_EQ(console.take(), kParsed +
+                                  std::string("Corvel> The workbench registered 0 rxPorts and 0 "
+                                              "txPorts.\n") +
+                                  errorLines(path, text));
+  }
+}
+
+}  // namespace
+}  // namespace corvel

@@ -1,0 +1,130 @@
+// The payload readers: sizes and iterations with their defaults, and the
+// refusals of the payload constructors.
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "corvel/protocols/payload_config.h"
+#include "tcs_test_support.h"
+
+namespace corvel {
+namespace {
+
+using test::ProtocolReaderTest;
+
+template <class Config>
+const Config* As(const std::unique_ptr<ProtocolConfig>& config) {
+  return dynamic_cast<const Config*>(config.get());
+}
+
+TEST_F(ProtocolReaderTest, PayloadWithoutAttributesIsAllOnes) {
+  const auto config = tcs.readOne("payload_default");
+  const auto* payload = As<IncrementPayloadConfig>(config);
+  ASSERT_NE(payload, nullptr);
+  EXPECT_EQ(payload->startSize(), 1);
+  EXPECT_EQ(payload->endSize(), 1);
+  EXPECT_EQ(payload->increment(), 1);
+  EXPECT_EQ(payload->iterations(), 1);
+}
+
+TEST_F(ProtocolReaderTest, IncrementPayloadTakesItsSizes) {
+  const auto config = tcs.readOne("increment_fields");
+  const auto* payload = As<IncrementPayloadConfig>(config);
+  ASSERT_NE(payload, nullptr);
+  EXPECT_EQ(payload->startSize(), 64);
+  EXPECT_EQ(payload->endSize(), 128);
+  EXPECT_EQ(payload->increment(), 32);
+  EXPECT_EQ(payload->iterations(), 3);
+}
+
+TEST_F(ProtocolReaderTest, FixedPayloadDefaultsToOneByteOnce) {
+  const auto config = tcs.readOne("fixed_default");
+  const auto* payload = As<FixedPayloadConfig>(config);
+  ASSERT_NE(payload, nullptr);
+  EXPECT_EQ(payload->sizes(), std::vector<int32_t>{1});
+  EXPECT_EQ(payload->iterations(), 1);
+}
+
+TEST_F(ProtocolReaderTest, FixedPayloadTakesItsSizeList) {
+  const auto config = tcs.readOne("fixed_sizes");
+  const auto* payload = As<FixedPayloadConfig>(config);
+  ASSERT_NE(payload, nullptr);
+  EXPECT_EQ(payload->sizes(), (std::vector<int32_t>{64, 128, 1500}));
+  EXPECT_EQ(payload->iterations(), 2);
+}
+
+TEST_F(ProtocolReaderTest, RandomPayloadTakesItsBounds) {
+  const auto config = tcs.readOne("random_fields");
+  const auto* payload = As<RandomPayloadConfig>(config);
+  ASSERT_NE(payload, nullptr);
+  EXPECT_EQ(payload->minSize(), 10);
+  EXPECT_EQ(payload->maxSize(), 20);
+  EXPECT_EQ(payload->iterations(), 5);
+}
+
+TEST_F(ProtocolReaderTest, WorkbenchLogTakesItsFileAndFlags) {
+  const auto config = tcs.readOne("log_fields");
+  const auto* log = As<WorkbenchLogPayloadConfig>(config);
+  ASSERT_NE(log, nullptr);
+  EXPECT_EQ(log->fileName(), "frames.log");
+  EXPECT_TRUE(log->skipFirstLine());
+  EXPECT_FALSE(log->skipLineNumbers());  // "0"
+  EXPECT_EQ(log->iterations(), 4);
+
+  const auto defaults = tcs.readOne("log_defaults");
+  ASSERT_NE(As<WorkbenchLogPayloadConfig>(defaults), nullptr);
+  EXPECT_FALSE(As<WorkbenchLogPayloadConfig>(defaults)->skipFirstLine());
+  EXPECT_FALSE(As<WorkbenchLogPayloadConfig>(defaults)->skipLineNumbers());
+  EXPECT_EQ(As<WorkbenchLogPayloadConfig>(defaults)->iterations(), 1);
+}
+
+TEST_F(ProtocolReaderTest, WorkbenchLogWithoutFileNameMakesNothingQuietly) {
+  EXPECT_TRUE(tcs.read("log_no_file").empty());
+  EXPECT_EQ(console.take(), "");
+  EXPECT_EQ(tcs.manager().status(), 0);
+}
+
+TEST_F(ProtocolReaderTest, PayloadGroupsFollowTheSizes) {
+  const auto config = tcs.readOne("payload_groups");
+  ASSERT_TRUE(config);
+  EXPECT_EQ(config->shapeLevel(), 0);  // 3,20: the setter's level 3
+  EXPECT_EQ(config->shapeCount(), 20);
+  EXPECT_EQ(config->policeLevel(), 2);
+  EXPECT_EQ(config->policeCount(), 50);
+  EXPECT_EQ(config->validateLevel(), 2);
+}
+
+struct PayloadErrorCase {
+  const char* id;
+  const char* line;
+};
+
+void PrintTo(const PayloadErrorCase& c, std::ostream* os) { *os << c.id; }
+
+class PayloadErrorTest : public ProtocolReaderTest,
+                         public ::testing::WithParamInterface<PayloadErrorCase> {};
+
+TEST_P(PayloadErrorTest, ReportsTheConstructorsMessage) {
+  EXPECT_TRUE(tcs.read(GetParam().id).empty());
+  EXPECT_EQ(console.take(), GetParam().line);
+  EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Elements, PayloadErrorTest,
+    ::testing::Values(
+        PayloadErrorCase{"payload_bad_incr",
+                         "Corvel> PARSE-ERROR, Element payload: IncrementFactor cannot be equal to "
+                         "zero (TcsPayloadProtocol)\n"},
+        PayloadErrorCase{"fixed_bad_size",
+                         "Corvel> PARSE-ERROR, Element fixed_payload: String contains chars other "
+                         "than digits and commas. (TcsPayloadProtocol)\n"},
+        // random_payload reports nothing itself
+        PayloadErrorCase{"random_bad_max",
+                         "Corvel> PARSE-ERROR, Element random_payload: Max payload size must be "
+                         "less than 2K(2048 bytes) (TcsManager)\n"}));
+
+}  // namespace
+}  // namespace corvel
