@@ -1,5 +1,6 @@
 #include "host.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
@@ -28,9 +29,16 @@ void callPlugin(const Plugin& plugin, const char* entry, Call call) {
 
 void say(const std::string& text) { TOLK_printf("pyxsim> %s\n", text.c_str()); }
 
-void showProgress(uint64_t cycle) {
-  std::fprintf(stderr, "\rpyxsim: cycle %" PRIu64 " ", cycle);
-  std::fflush(stderr);
+// The cycle count on stderr, a few times a second at most.
+CycleLoop::Progress progressDisplay() {
+  using Clock = std::chrono::steady_clock;
+  return [last = Clock::now()](uint64_t cycle) mutable {
+    const Clock::time_point now = Clock::now();
+    if (now - last < std::chrono::milliseconds(250)) return;
+    last = now;
+    std::fprintf(stderr, "\rpyxsim: cycle %" PRIu64 " ", cycle);
+    std::fflush(stderr);
+  };
 }
 
 }  // namespace
@@ -180,7 +188,7 @@ RunResult Host::run(std::optional<uint64_t> count) {
   needsClose_ = true;
   RunResult result;
   CycleLoop::Progress progress;
-  if (settings_.progress) progress = showProgress;
+  if (settings_.progress) progress = progressDisplay();
   try {
     result = loop.run(cycle_, count, settings_.limits, progress);
   } catch (...) {

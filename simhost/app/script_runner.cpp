@@ -47,7 +47,7 @@ void ScriptRunner::runStream(std::istream& in, const std::string& source, bool i
   bool truncated = false;
   while (!stopped()) {
     if (interactive) {
-      std::fputs("pyxsim> ", stdout);
+      std::fputs("(pyxsim) ", stdout);
       std::fflush(stdout);
     }
     if (!reader.next(text, truncated)) break;

@@ -78,6 +78,18 @@ TEST_F(PcapTest, OneRecordPerFrameWithCycleTimestamps) {
   }
 }
 
+TEST_F(PcapTest, FramesLongerThanTheSnapLengthAreCut) {
+  ASSERT_TRUE(script("rx_port 0 1\npcap out\nfake_frames 0 1 2 70000 0\nrun 140000\n"));
+  const PcapFile rx = readPcap(dir_ / "out" / "rx0p1.pcap");
+  ASSERT_EQ(rx.records.size(), 2u);
+  for (const Record& r : rx.records) {
+    EXPECT_EQ(r.length, 70000u);
+    ASSERT_EQ(r.bytes.size(), 65535u);
+    EXPECT_EQ(r.bytes[65534], static_cast<uint8_t>(65534));
+  }
+  EXPECT_EQ(rx.records[1].bytes[1], 1);  // the second frame starts afresh
+}
+
 TEST_F(PcapTest, LinkTypePerPortOrForAllPorts) {
   ASSERT_TRUE(script("rx_port 0 1\nrx_port 0 2\ntx_port 0 2\nlinktype 0 2 USER0\npcap cells 0x94\n"
                      "fake_frames 0 1 1 3 0\nrun 5\n"));

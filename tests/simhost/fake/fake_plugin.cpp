@@ -126,7 +126,12 @@ void InitializeTxPort(uint32_t, uint32_t device, uint32_t port, uint32_t* block,
 uint8_t GetNextByte(PyxPortHandle handle, uint32_t cycle, uint8_t* byte, uint8_t* eop) {
   auto* p = static_cast<FakePort*>(handle);
   ++p->asks;
-  if (p->framesLeft <= 0) return 0;
+  if (p->framesLeft <= 0) {
+    // Like corvel_lite's idle frames: the flags say nothing when no byte is delivered.
+    *byte = 0x55;
+    *eop = 1;
+    return 0;
+  }
   *byte = fakePattern(p->port, p->frame, p->index);
   *eop = p->index + 1 == p->length ? 1 : 0;
   record(kFakeDeliver, p, cycle, *byte, *eop, 0);
