@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -140,7 +142,8 @@ TEST(CycleTime, ConvertsCyclesAtTheBusFrequency) {
 }
 
 TEST(CommandLogFile, OneLinePerCommand) {
-  const std::filesystem::path path = std::filesystem::temp_directory_path() / "simhost_command_log_test.log";
+  const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("simhost_command_log_" + std::to_string(::getpid()) + ".log");
   {
     CommandLog log(path.string());
     ASSERT_EQ(log.error(), "");
