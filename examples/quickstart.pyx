@@ -18,8 +18,8 @@ pcap out
 corvel_load_tcs quickstart.tcs
 corvel_start
 
-# Run until the traffic has been quiet for 100000 cycles (at most two million
-# cycles, about 30 ms of a 66 MHz bus), then close and summarise.
-max_cycles 2000000
+# Run until the traffic has been quiet for 100000 cycles (at most 200000
+# cycles, about 3 ms of a 66 MHz bus), then close and summarise.
+max_cycles 200000
 run
 close
