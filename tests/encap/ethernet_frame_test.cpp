@@ -87,6 +87,8 @@ const ImageCase kImages[] = {
           repeat(0xee, 24), hex("029f4f66")})},
 };
 
+void PrintTo(const ImageCase& c, std::ostream* os) { *os << c.name; }
+
 class EthernetImage : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(EthernetImage, FirstPduIsExactly) {
