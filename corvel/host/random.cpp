@@ -14,9 +14,11 @@ int32_t Random::next() noexcept {
 }
 
 int32_t Random::uniform(int32_t min, int32_t max) noexcept {
+  // Always takes one value, so every draw advances the shared sequence alike.
+  const int32_t r = next();
   if (max <= min) return min;
   const int64_t span = static_cast<int64_t>(max) - min + 1;
-  return static_cast<int32_t>(next() % span + min);
+  return static_cast<int32_t>(r % span + min);
 }
 
 }  // namespace corvel

@@ -12,7 +12,8 @@ class Random {
   static constexpr int32_t kMax = 32767;
   static void seed(uint32_t value) noexcept;
   static int32_t next() noexcept;
-  // Uniform draw in [min, max]: r mod (max - min + 1) + min; min when max <= min.
+  // Uniform draw in [min, max]: r mod (max - min + 1) + min. Takes one value of
+  // the sequence even when the range holds a single value (min when max <= min).
   static int32_t uniform(int32_t min, int32_t max) noexcept;
 };
 
