@@ -1,0 +1,48 @@
+#include "corvel/tables/function_definition.h"
+
+#include <optional>
+#include <string_view>
+
+#include "corvel/host/text_error.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+namespace {
+
+std::optional<FunctionParameterType> ParameterType(std::string_view text) noexcept {
+  if (text == "int") return enParameterInt;
+  if (text == "string") return enParameterString;
+  if (text == "hi32") return enParameterHi32;
+  if (text == "lo16") return enParameterLo16;
+  if (text == "hi32_lo16") return enParameterHi32Lo16;
+  return std::nullopt;
+}
+
+bool IsDefinitionAttribute(std::string_view name) noexcept {
+  return name == "_function_name" || name == "_table_id" || name == "_element_type" ||
+         name == "_entry_type";
+}
+
+std::string Required(const xmlNode* element, std::string_view name, const char* message) {
+  std::optional<std::string> value = GetAttribute(element, name);
+  if (!value) throw TextError(message);
+  return std::move(*value);
+}
+
+}  // namespace
+
+FunctionDefinition::FunctionDefinition(const xmlNode* functionElement) {
+  _elementType = Required(functionElement, "_element_type", "_element_type_ not defined for function definition");
+  _functionName =
+      Required(functionElement, "_function_name", "_function_name not defined for function definition");
+  _tableId = Required(functionElement, "_table_id", "_table_id not defined for function definition");
+  for (auto& [name, value] : GetAttributeList(functionElement)) {
+    if (IsDefinitionAttribute(name)) continue;
+    const std::optional<FunctionParameterType> type = ParameterType(value);
+    if (!type) throw TextError("Unknown parameter type");
+    if (_parameterCount == kMaxParameters) throw TextError("more than 16 parameters in function definition");
+    _parameters[_parameterCount++] = FunctionParameter{std::move(name), *type};
+  }
+}
+
+}  // namespace corvel

@@ -1,0 +1,30 @@
+#include "corvel/tables/table_entries_construct.h"
+
+#include <optional>
+#include <string>
+
+#include "corvel/tables/table_nodes.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+bool TableEntriesConstruct::init(xmlNode* tableElement) {
+  _current = nullptr;
+  const std::optional<std::string> tableName = GetNodeName(tableElement);
+  if (!tableName || tableElement->type != XML_ELEMENT_NODE) return false;
+  xmlNode* defaults = ElementFrom(tableElement->children);
+  if (!IsNodeNamed(defaults, *tableName + ".defaults")) return false;
+  xmlNode* first = NextElement(defaults);
+  const std::optional<std::string> firstName = GetNodeName(first);
+  if (!firstName || !IsEntryName(*firstName)) return false;
+  _current = first;
+  return true;
+}
+
+xmlNode* TableEntriesConstruct::next() {
+  xmlNode* entry = _current;
+  _current = NextElement(_current);
+  return entry;
+}
+
+}  // namespace corvel
