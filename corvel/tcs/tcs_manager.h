@@ -89,11 +89,11 @@ class TcsManager {
                               int32_t mode);
 
   // Prints "Corvel> PARSE-ERROR, Element %s: %s (%s)\n" (element, message,
-  // tag), or without an element "Corvel> PARSE-ERROR: %s (%s)\n", and sets the
-  // status to 2.
+  // tag), or without an element "Corvel> PARSE-ERROR: %s (%s)\n", and raises
+  // the status to 2.
   void ReportParseError(std::string_view fileTag, std::optional<std::string_view> elementName,
                         std::string_view message);
-  // Prints "Corvel> Parse exception caught in file %s, method %s\n" and sets
+  // Prints "Corvel> Parse exception caught in file %s, method %s\n" and raises
   // the status to 3.
   void ReportParseException(std::string_view fileTag, std::string_view methodName);
 
