@@ -1,5 +1,8 @@
 #include "corvel/protocols/checksum.h"
 
+#include <bit>
+#include <cstring>
+
 #include "corvel/host/text_error.h"
 
 namespace corvel {
@@ -40,12 +43,43 @@ uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_
 
 }  // namespace
 
+// The one's-complement sum does not depend on byte order except for a final
+// swap (RFC 1071, section 2), and 2^16 = 1 modulo 2^16 - 1, so whole 32-bit
+// words in machine order can be added and folded afterwards.
 uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
-  const size_t pairs = bytes.size() / 2;
   const uint8_t* p = bytes.data();
-  for (size_t i = 0; i < pairs; ++i, p += 2) sum += (uint32_t{p[0]} << 8) | p[1];
-  if (bytes.size() % 2 != 0) sum += uint32_t{bytes.back()} << 8;
-  return sum;
+  size_t left = bytes.size();
+  uint64_t machine = 0;
+  for (; left >= 8; left -= 8, p += 8) {
+    uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    machine += (v & 0xffffffffu) + (v >> 32);
+  }
+  if (left >= 4) {
+    uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    machine += v;
+    p += 4;
+    left -= 4;
+  }
+  if (left >= 2) {
+    uint16_t v;
+    std::memcpy(&v, p, sizeof v);
+    machine += v;
+    p += 2;
+    left -= 2;
+  }
+  if (left != 0) {
+    const uint8_t pair[2] = {*p, 0};  // an odd last byte is paired with a zero byte
+    uint16_t v;
+    std::memcpy(&v, pair, sizeof v);
+    machine += v;
+  }
+  uint16_t folded = foldChecksum(machine);
+  if constexpr (std::endian::native == std::endian::little) {
+    folded = static_cast<uint16_t>((folded << 8) | (folded >> 8));
+  }
+  return sum + folded;
 }
 
 uint16_t foldChecksum(uint64_t sum) {

@@ -9,7 +9,7 @@
 namespace corvel {
 
 // Adds the big-endian 16-bit words of `bytes` to `sum` (an odd final byte is
-// paired with a zero byte). The result is not folded.
+// paired with a zero byte). Fold the result with foldChecksum.
 uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes);
 
 // Folds the carries of `sum` into 16 bits (without complementing).

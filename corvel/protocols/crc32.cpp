@@ -8,7 +8,7 @@ namespace {
 
 constexpr uint32_t kPolynomial = 0x04C11DB7u;
 constexpr uint32_t kReflectedPolynomial = 0xEDB88320u;
-constexpr int kSlices = 8;
+constexpr int kSlices = 16;
 
 using SliceTables = std::array<Crc32Table, kSlices>;
 
@@ -74,11 +74,15 @@ uint32_t Aal5Crc32::compute(std::span<const uint8_t> data) const {
   uint32_t crc = 0xffffffffu;
   const uint8_t* p = data.data();
   size_t left = data.size();
-  for (; left >= 8; left -= 8, p += 8) {
-    const uint32_t hi = crc ^ loadBigEndian32(p);
-    const uint32_t lo = loadBigEndian32(p + 4);
-    crc = t[7][hi >> 24] ^ t[6][(hi >> 16) & 0xffu] ^ t[5][(hi >> 8) & 0xffu] ^ t[4][hi & 0xffu] ^
-          t[3][lo >> 24] ^ t[2][(lo >> 16) & 0xffu] ^ t[1][(lo >> 8) & 0xffu] ^ t[0][lo & 0xffu];
+  for (; left >= 16; left -= 16, p += 16) {
+    const uint32_t a = crc ^ loadBigEndian32(p);
+    const uint32_t b = loadBigEndian32(p + 4);
+    const uint32_t c = loadBigEndian32(p + 8);
+    const uint32_t d = loadBigEndian32(p + 12);
+    crc = t[15][a >> 24] ^ t[14][(a >> 16) & 0xffu] ^ t[13][(a >> 8) & 0xffu] ^ t[12][a & 0xffu] ^
+          t[11][b >> 24] ^ t[10][(b >> 16) & 0xffu] ^ t[9][(b >> 8) & 0xffu] ^ t[8][b & 0xffu] ^
+          t[7][c >> 24] ^ t[6][(c >> 16) & 0xffu] ^ t[5][(c >> 8) & 0xffu] ^ t[4][c & 0xffu] ^
+          t[3][d >> 24] ^ t[2][(d >> 16) & 0xffu] ^ t[1][(d >> 8) & 0xffu] ^ t[0][d & 0xffu];
   }
   for (; left > 0; --left, ++p) crc = (crc << 8) ^ t[0][(crc >> 24) ^ *p];
   return ~crc;
@@ -103,11 +107,15 @@ uint32_t EthernetFcs::compute(std::span<const uint8_t> data) const {
   uint32_t crc = 0xffffffffu;
   const uint8_t* p = data.data();
   size_t left = data.size();
-  for (; left >= 8; left -= 8, p += 8) {
-    const uint32_t one = crc ^ loadLittleEndian32(p);
-    const uint32_t two = loadLittleEndian32(p + 4);
-    crc = t[7][one & 0xffu] ^ t[6][(one >> 8) & 0xffu] ^ t[5][(one >> 16) & 0xffu] ^ t[4][one >> 24] ^
-          t[3][two & 0xffu] ^ t[2][(two >> 8) & 0xffu] ^ t[1][(two >> 16) & 0xffu] ^ t[0][two >> 24];
+  for (; left >= 16; left -= 16, p += 16) {
+    const uint32_t a = crc ^ loadLittleEndian32(p);
+    const uint32_t b = loadLittleEndian32(p + 4);
+    const uint32_t c = loadLittleEndian32(p + 8);
+    const uint32_t d = loadLittleEndian32(p + 12);
+    crc = t[15][a & 0xffu] ^ t[14][(a >> 8) & 0xffu] ^ t[13][(a >> 16) & 0xffu] ^ t[12][a >> 24] ^
+          t[11][b & 0xffu] ^ t[10][(b >> 8) & 0xffu] ^ t[9][(b >> 16) & 0xffu] ^ t[8][b >> 24] ^
+          t[7][c & 0xffu] ^ t[6][(c >> 8) & 0xffu] ^ t[5][(c >> 16) & 0xffu] ^ t[4][c >> 24] ^
+          t[3][d & 0xffu] ^ t[2][(d >> 8) & 0xffu] ^ t[1][(d >> 16) & 0xffu] ^ t[0][d >> 24];
   }
   for (; left > 0; --left, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xffu];
   return ~crc;

@@ -7,7 +7,7 @@
 //    (the reflected polynomial 0xEDB88320); the four FCS bytes go on the wire
 //    least significant byte first.
 //
-// The table-driven routines process eight bytes per step (slice-by-8); the
+// The table-driven routines process sixteen bytes per step (slice-by-16); the
 // tables are built at compile time and shared by every encapsulator.
 #pragma once
 
@@ -25,7 +25,7 @@ void crc32Table(Crc32Table& table);
 // Byte-at-a-time AAL5 CRC-32 of `data` with `table` (the reference form).
 uint32_t crc32(const Crc32Table& table, std::span<const uint8_t> data);
 
-// The AAL5 CRC-32, eight bytes per step.
+// The AAL5 CRC-32, sixteen bytes per step.
 class Aal5Crc32 {
  public:
   static const Aal5Crc32& shared();
@@ -37,7 +37,7 @@ class Aal5Crc32 {
   Aal5Crc32() = default;
 };
 
-// The IEEE 802.3 frame check sequence, eight bytes per step.
+// The IEEE 802.3 frame check sequence, sixteen bytes per step.
 class EthernetFcs {
  public:
   static const EthernetFcs& shared();

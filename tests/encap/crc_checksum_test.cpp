@@ -65,7 +65,7 @@ TEST(EthernetFcs, CheckValueAndWireOrder) {
   EXPECT_EQ(out, hex("2639f4cb"));
 }
 
-// Eight-byte steps must agree with the byte-at-a-time form at every length
+// Sixteen-byte steps must agree with the byte-at-a-time form at every length
 // and alignment; a frame followed by its FCS leaves the 802.3 residue.
 TEST(Crc32, SlicedFormsAgreeWithBytewiseAtEveryLength) {
   Crc32Table table{};

@@ -160,7 +160,7 @@ TEST(TsharkCheck, DamagedFramesAreReportedBad) {
   ASSERT_EQ(good.size(), 14u + 20 + 8 + 100 + 4);
 
   Bytes badFcs = good;
-  badFcs.back() ^= 0x01;
+  badFcs[14 + 20 + 8 + 100] ^= 0x01;  // first FCS byte
   Bytes badIp = good;
   badIp[14 + 8] ^= 0x01;  // TTL
   Bytes badUdp = good;
