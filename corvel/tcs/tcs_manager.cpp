@@ -159,9 +159,7 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
 // is written; until then each finds nothing, so a load reports every section
 // as missing and ends without ports.
 
-bool TcsManager::ReadTableEntries() { return false; }
-
-bool TcsManager::ReadFunctionDefinitions() { return false; }
+// ReadTableEntries and ReadFunctionDefinitions: tcs_manager_tables.cpp.
 
 bool TcsManager::ReadPolicies() { return false; }
 

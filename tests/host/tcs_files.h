@@ -24,10 +24,12 @@ class TempTcsFile {
   std::string _path;
 };
 
-// A well-formed TCS with a streams section and no port sections.
+// A well-formed TCS with an empty type_definitions section, a streams
+// section and no port sections.
 inline const char* kTcsWithoutPorts =
     "<?xml version=\"1.0\"?>\n"
     "<corvel compute_crc=\"1\" compute_checksum=\"1\">\n"
+    "  <type_definitions/>\n"
     "  <streams>\n"
     "  </streams>\n"
     "</corvel>\n";

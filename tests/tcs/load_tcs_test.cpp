@@ -29,11 +29,20 @@ constexpr const char* kParsed =
     "Corvel> ------ Traffic Config Spec parsed successfully\n"
     "Corvel> Simple load of document successful.\n";
 
-constexpr const char* kPortsAndNoSections =
+constexpr const char* kPortsAndNoTables =
     "Corvel> The workbench registered 1 rxPorts and 1 txPorts.\n"
     "Corvel>   Connected generator object Device 0 Port 1.\n"
     "Corvel>   Connected capture object Device 0 Port 2.\n"
-    "Corvel>   No table data found\n"
+    "Corvel>   No table data found\n";
+
+// The functions reader announces itself when the file has type_definitions
+// and says that it found none otherwise.
+std::string FunctionsReaderLine(const std::string& fixture) {
+  return fixture == "proto_elements.tcs" ? "Corvel> ------ Retreiving Functions ------\n"
+                                         : "Corvel> ERROR: Could not find stream node\n";
+}
+
+constexpr const char* kNoFunctionsAndNoSections =
     "Corvel>   No function specifications found\n"
     "Corvel>   No policy data found\n"
     "Corvel>   No stream data found\n"
@@ -105,7 +114,8 @@ class WellFormedFixtureTest : public LoadTcsTest,
 
 TEST_P(WellFormedFixtureTest, EndsInTheStopStateWithEverySectionMissing) {
   EXPECT_FALSE(corvel.LoadTcs(FixturePath(GetParam()).c_str()));
-  EXPECT_EQ(console.take(), std::string(kParsed) + kPortsAndNoSections);
+  EXPECT_EQ(console.take(), std::string(kParsed) + kPortsAndNoTables + FunctionsReaderLine(GetParam()) +
+                                kNoFunctionsAndNoSections);
   EXPECT_EQ(corvel.state(), enCorvelStateStop);
 }
 
