@@ -1,6 +1,11 @@
-// Arbitrary bytes as a TCS file: the load must end in a loaded document or a
-// thrown message text, and every accessor must cope with whatever loaded.
-// The bytes go through a file because the load reads TCS files by name.
+// Arbitrary bytes as a TCS file. The controller loads it as the console
+// command does, with one receive and one transmit port registered: the load
+// must end in one of its states or a thrown message text. Protocol elements
+// are reached by a load only through the stream sets that name them, so each
+// element under a protocols list is also read through a TCS manager in both
+// modes, a fresh manager each time so that one error does not hide the rest.
+// Finally every accessor must cope with whatever loaded. The bytes go through
+// a file because the load reads TCS files by name.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -10,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "corvel/host/corvel.h"
 #include "corvel/host/text_error.h"
 #include "corvel/tcs/tcs_document.h"
+#include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/xml_access.h"
 #include "pyx/simhost_api.h"
 
@@ -26,6 +33,46 @@ bool WriteInput(const uint8_t* data, std::size_t size) {
   if (file == nullptr) return false;
   const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
   return std::fclose(file) == 0 && written;
+}
+
+// Protocol elements read per input; more than any fixture has.
+constexpr std::size_t kMaxProtocolElements = 256;
+
+corvel::WorkbenchPort HostPort(int32_t direction, int32_t port) {
+  corvel::WorkbenchPort record;
+  record.direction = direction;
+  record.device = 0;
+  record.port = port;
+  record.rate = 100;
+  record.interpacketTime = 8;
+  record.mediaBusClockFrequency = 66;
+  return record;
+}
+
+void LoadThroughController() {
+  corvel::Corvel controller;
+  controller.RegisterPort(HostPort(1, 1));
+  controller.RegisterPort(HostPort(0, 2));
+  try {
+    controller.LoadTcs(g_inputFile.c_str());
+  } catch (const corvel::TextError&) {
+    // Reported on the console and thrown on to the console command.
+  }
+}
+
+void ReadProtocolElements(corvel::TcsDocument& document) {
+  using namespace corvel;
+  std::size_t read = 0;
+  for (xmlNode* element : SelectNodes(document.documentNode(), "//protocols/*")) {
+    if (++read > kMaxProtocolElements) break;
+    const std::string name = GetNodeName(element).value_or("");
+    for (const int32_t mode : {enReadModeValue, enReadModeMask}) {
+      TcsManager manager(document);
+      manager.ReadRootAttributes();
+      const int32_t setType = mode == enReadModeMask ? enSetTypeCapture : enSetTypeGenerate;
+      manager.CreateProtocol(element, name, setType, mode);
+    }
+  }
 }
 
 // What the section readers do: select sections, walk children, read and
@@ -82,12 +129,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  LoadThroughController();
   corvel::TcsDocument document;
   try {
     corvel::LoadDocument(document, g_inputFile);
   } catch (const corvel::TextError&) {
     return 0;
   }
+  // Before the accessors, which change attributes.
+  ReadProtocolElements(document);
   ExerciseAccessors(document);
   return 0;
 }

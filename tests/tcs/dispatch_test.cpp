@@ -20,16 +20,6 @@ TEST_F(ProtocolReaderTest, ReservedWordsAreRefusedUnderTheManagersName) {
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
-TEST(ReservedWords, AreTheDocumentsOwnNames) {
-  for (const char* word : {"corvel", "type_definitions", "table_entries", "streams", "stream_set",
-                           "protocols", "for_table_entries", "policies", "rx_ports", "tx_ports",
-                           "_entry_type"}) {
-    EXPECT_TRUE(TcsManager::IsReservedWord(word)) << word;
-  }
-  for (const char* name : {"", "Corvel", "stream", "tag16", "ethernet", "payload"})
-    EXPECT_FALSE(TcsManager::IsReservedWord(name)) << name;
-}
-
 TEST_F(ProtocolReaderTest, UnknownNameWithoutDeclarationIsReportedByTheCustomReader) {
   EXPECT_TRUE(tcs.read("undeclared").empty());
   EXPECT_EQ(console.take(),
