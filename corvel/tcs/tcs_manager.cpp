@@ -160,10 +160,9 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
 // as missing and ends without ports.
 
 // ReadTableEntries and ReadFunctionDefinitions: tcs_manager_tables.cpp.
+// ReadStreams: tcs_manager_streams.cpp.
 
 bool TcsManager::ReadPolicies() { return false; }
-
-bool TcsManager::ReadStreams() { return false; }
 
 bool TcsManager::ReadRxPorts(PyxDevices& /*devices*/) { return false; }
 

@@ -1,0 +1,45 @@
+// The manager's streams reader: it records every stream set of the streams
+// section. The stacks are built later, when a port first names the set
+// (BuildStreamSet in tcs_stream_mgt.h), so unused sets cost nothing.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "corvel/host/text_error.h"
+#include "corvel/tcs/stream_set_definition.h"
+#include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+bool TcsManager::ReadStreams() {
+  if (_status != kStatusOk) return false;
+  const std::vector<xmlNode*> sets = SelectNodes(_documentNode, "//corvel/streams/stream_set");
+  if (sets.empty()) return false;
+  _printer->print("Corvel> ------ Retreiving Streams ------\n");
+
+  bool found = false;
+  for (xmlNode* setNode : sets) {
+    const std::optional<std::string> id = GetAttribute(setNode, "id");
+    if (!id) continue;
+    _printer->print("Corvel>   %s\n", id->c_str());
+    if (_streamSets.contains(*id)) throw TextError("duplicate stream set");
+
+    std::shared_ptr<StreamSetDefinition> record;
+    if (xmlNode* protocols = SelectSingleNode(setNode, "./protocols")) {
+      xmlNode* loop = SelectSingleNode(setNode, "./for_table_entries");
+      record = std::make_shared<StreamSetDefinition>(*id, protocols, loop, setNode);
+      if (GetAttribute(setNode, "type") == "capture") record->setType(enSetTypeCapture);
+    } else if (xmlNode* files = SelectSingleNode(setNode, "./stream_files")) {
+      // Stream files take no loop, and their sets are always generated.
+      record = std::make_shared<StreamSetDefinition>(*id, files, nullptr, setNode);
+    } else {
+      continue;
+    }
+    _streamSets.emplace(*id, std::move(record));
+    found = true;
+  }
+  return found;
+}
+
+}  // namespace corvel

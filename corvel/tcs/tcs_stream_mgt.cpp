@@ -1,0 +1,168 @@
+#include "corvel/tcs/tcs_stream_mgt.h"
+
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "corvel/host/text_error.h"
+#include "corvel/protocols/protocol_stack.h"
+#include "corvel/tables/table_definition.h"
+#include "corvel/tcs/stream_set_definition.h"
+#include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/xml_access.h"
+
+namespace corvel {
+
+namespace {
+
+// Only elements can be protocol or loop elements; GetChildNodes has already
+// passed over comments and the white space between elements.
+std::vector<xmlNode*> ChildElements(const xmlNode* parent) {
+  std::vector<xmlNode*> elements;
+  for (xmlNode* child : GetChildNodes(parent)) {
+    if (child->type == XML_ELEMENT_NODE) elements.push_back(child);
+  }
+  return elements;
+}
+
+// The first element among the protocols copy's children with the loop
+// element's name and the same instance_id (both without one also match).
+xmlNode* MatchProtocol(const xmlNode* protocols, const std::string& name,
+                       const std::optional<std::string>& instanceId) {
+  for (xmlNode* candidate : ChildElements(protocols)) {
+    if (IsNodeNamed(candidate, name) && GetAttribute(candidate, "instance_id") == instanceId) {
+      return candidate;
+    }
+  }
+  return nullptr;
+}
+
+// One stack per table entry: each entry's values go into a fresh copy of the
+// protocols element, which is then read like a set without a loop.
+void ExpandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& table) {
+  TableEntriesGenerator* entries = table.CreateEntryIterator();
+  if (entries == nullptr) return;
+  const xmlNode* defaults = table.GetDefaultsNode();
+  const std::vector<xmlNode*> loopElements = ChildElements(set.loopNode());
+
+  // The first reported error ends the reading: no further entry is expanded.
+  while (manager.status() == TcsManager::kStatusOk) {
+    const xmlNode* entry = entries->next();
+    if (entry == nullptr) break;
+    NodeCopy protocols = CloneNode(set.definitionNode());
+    if (!protocols) throw TextError("unable to copy the protocol stack");
+
+    for (const xmlNode* loopElement : loopElements) {
+      if (IsNodeNamed(loopElement, "for_table_entries")) break;
+      const std::string name = GetNodeName(loopElement).value_or(std::string());
+      xmlNode* target = MatchProtocol(protocols.get(), name, GetAttribute(loopElement, "instance_id"));
+      if (target == nullptr) {
+        manager.ReportParseError(
+            kStreamMgtUnit, name,
+            "unable to match protocol in for_table_entries loop with protocol in the protocol stack");
+        break;
+      }
+      // A failed assignment has been printed; the stack is built regardless.
+      (void)MakeProtocolAssignments(manager.printer(), loopElement, entry, defaults, target);
+    }
+    BuildProtocolStack(manager, protocols.get(), set);
+  }
+}
+
+void AppendDumpLine(std::string& line, const xmlNode* node) {
+  if (node->type == XML_ELEMENT_NODE) {
+    line += GetNodeName(node).value_or(std::string());
+    for (const auto& [name, value] : GetAttributeList(node)) {
+      line += ' ';
+      line += name;
+      line += "='";
+      line += value;
+      line += '\'';
+    }
+    return;
+  }
+  line += GetNodeValue(node).value_or(std::string());
+  line += GetNodeName(node).value_or(std::string());
+}
+
+bool IsBlankText(const xmlNode* node) {
+  return node->type == XML_TEXT_NODE && xmlIsBlankNode(const_cast<xmlNode*>(node)) != 0;
+}
+
+}  // namespace
+
+void BuildStreamSet(TcsManager& manager, StreamSetDefinition& set) {
+  if (manager.status() != TcsManager::kStatusOk) return;
+  try {
+    if (set.loopNode() != nullptr) {
+      const std::optional<std::string> tableId = GetAttribute(set.loopNode(), "id");
+      auto table = tableId ? manager.tables().find(*tableId) : manager.tables().end();
+      if (table == manager.tables().end() || !table->second) throw TextError("data table not found");
+      ExpandLoop(manager, set, *table->second);
+      return;
+    }
+    BuildProtocolStack(manager, set.definitionNode(), set);
+  } catch (const TextError& error) {
+    manager.ReportParseError(kStreamMgtUnit, std::nullopt, error.text());
+  }
+}
+
+void BuildProtocolStack(TcsManager& manager, xmlNode* definitionNode, StreamSetDefinition& set) {
+  if (manager.status() != TcsManager::kStatusOk) return;
+  auto stack = std::make_unique<ProtocolStack>(set.id());
+  const std::vector<xmlNode*> elements = ChildElements(definitionNode);
+  // The payload comes last in the file and goes first into the stack.
+  for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
+    const std::string name = GetNodeName(*element).value_or(std::string());
+    ProtocolList configs = manager.CreateProtocol(*element, name, set.type(), enReadModeValue);
+    if (configs.empty()) return;
+    for (const auto& config : configs) stack->addProtocol(*config);
+  }
+  set.addStack(std::move(stack));
+}
+
+bool MakeProtocolAssignments(const PrintUtility& printer, const xmlNode* loopElement,
+                             const xmlNode* entry, const xmlNode* defaults, xmlNode* target) {
+  try {
+    for (const auto& [name, value] : GetAttributeList(loopElement)) {
+      // A non-empty value names the variable (or is written as it stands);
+      // an empty one lets the attribute's own name name it.
+      const std::string& variable = value.empty() ? name : value;
+      std::optional<std::string> assigned;
+      if (GetAttribute(defaults, variable)) {
+        assigned = TableDefinition::FieldValue(entry, defaults, variable);
+      } else if (!value.empty()) {
+        assigned = value;
+      } else {
+        printer.print("Unable to reference attribute: %s\n", name.c_str());
+        continue;
+      }
+      if (!assigned || !SetAttribute(target, name, *assigned)) {
+        throw TextError("unable to assign attribute " + name);
+      }
+    }
+    return true;
+  } catch (const std::exception&) {
+    printer.print("Corvel> ERROR: Exception in MakeProtocolAssignments\n");
+    printer.print("***** pnAssignedProtocol\n");
+    DumpNode(printer, target);
+    return false;
+  }
+}
+
+void DumpNode(const PrintUtility& printer, const xmlNode* node, int depth) {
+  if (node == nullptr || IsBlankText(node) || IsCommentNode(node)) return;
+  std::string line(static_cast<size_t>(depth) * 3, ' ');
+  line += '<';
+  AppendDumpLine(line, node);
+  line += ">\n";
+  printer.print("%s", line.c_str());
+  if (node->type != XML_ELEMENT_NODE) return;
+  for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+    DumpNode(printer, child, depth + 1);
+  }
+}
+
+}  // namespace corvel
