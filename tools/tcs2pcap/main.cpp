@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame_sink.h"
@@ -17,6 +18,28 @@
 #include "tcs2pcap_options.h"
 
 namespace {
+
+// Deletes the named file when it goes out of scope, unless kept.
+class RemoveOnFailure {
+ public:
+  explicit RemoveOnFailure(std::string path) : _path(std::move(path)) {}
+  ~RemoveOnFailure() {
+    if (!_path.empty()) std::remove(_path.c_str());
+  }
+  RemoveOnFailure(const RemoveOnFailure&) = delete;
+  RemoveOnFailure& operator=(const RemoveOnFailure&) = delete;
+  void keep() { _path.clear(); }
+
+ private:
+  std::string _path;
+};
+
+// Message texts of the loader may end in a newline of their own.
+void PrintFailure(const char* text) {
+  std::string message(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+  std::fprintf(stderr, "tcs2pcap: %s\n", message.c_str());
+}
 
 void ConsoleToStderr(void* /*context*/, const char* text, int /*isError*/) { std::fputs(text, stderr); }
 
@@ -28,6 +51,8 @@ int Run(const tcs2pcap::Options& options) {
   if (!options.pcapFile.empty()) {
     owned.push_back(std::make_unique<tcs2pcap::PcapFrameSink>(options.pcapFile, tcs2pcap::LinkTypeOf(stacks)));
   }
+  // A run that fails after the file was created leaves no partial capture.
+  RemoveOnFailure partial(options.pcapFile);
   if (options.hex) owned.push_back(std::make_unique<tcs2pcap::HexFrameSink>(stdout));
   std::vector<tcs2pcap::FrameSink*> sinks;
   for (const auto& sink : owned) sinks.push_back(sink.get());
@@ -39,6 +64,8 @@ int Run(const tcs2pcap::Options& options) {
   settings.pdus = options.pdus;
   const uint64_t frames = tcs2pcap::WriteFrames(stacks, settings, sinks);
   for (tcs2pcap::FrameSink* sink : sinks) sink->finish();
+  owned.clear();
+  partial.keep();
   std::fprintf(stderr, "tcs2pcap: %zu stream(s), %llu frame(s)%s%s\n", stacks.size(),
                static_cast<unsigned long long>(frames), options.pcapFile.empty() ? "" : " written to ",
                options.pcapFile.c_str());
@@ -59,7 +86,7 @@ int main(int argc, char** argv) {
   try {
     return Run(options);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "tcs2pcap: %s\n", error.what());
+    PrintFailure(error.what());
   } catch (...) {
     std::fprintf(stderr, "tcs2pcap: unexpected failure\n");
   }
