@@ -1,6 +1,7 @@
 #include "corvel/tables/table_entries_reader.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,20 +17,27 @@ namespace {
 // only bounds the recursion.
 constexpr int kMaxEntityDepth = 32;
 
-// The nodes an entity reference stands for. libxml2 links the entity
-// declaration as the reference's only child; the entity's content hangs
-// below it.
-xmlNode* EntityContent(const xmlNode* reference) noexcept {
+// The entity declarations already entered. An entity is entered once: its
+// tables are the same nodes every time, and entering nested references
+// again and again could take exponential time.
+using EnteredEntities = std::set<const xmlNode*>;
+
+// The entity declaration behind a reference (libxml2 links it as the
+// reference's only child; the entity's content hangs below it).
+const xmlNode* EntityDeclaration(const xmlNode* reference) noexcept {
   const xmlNode* declaration = reference->children;
-  if (declaration == nullptr || declaration->type != XML_ENTITY_DECL) return nullptr;
-  return declaration->last;
+  return declaration != nullptr && declaration->type == XML_ENTITY_DECL ? declaration : nullptr;
 }
 
-bool ReadTableNodes(TableReaderContext& context, xmlNode* last, int depth) {
+bool ReadTableNodes(TableReaderContext& context, xmlNode* last, int depth, EnteredEntities& entered) {
   bool recorded = false;
   for (xmlNode* node = last; node != nullptr; node = node->prev) {
     if (node->type == XML_ENTITY_REF_NODE) {
-      if (depth < kMaxEntityDepth && ReadTableNodes(context, EntityContent(node), depth + 1)) recorded = true;
+      const xmlNode* declaration = EntityDeclaration(node);
+      if (declaration != nullptr && depth < kMaxEntityDepth && entered.insert(declaration).second &&
+          ReadTableNodes(context, declaration->last, depth + 1, entered)) {
+        recorded = true;
+      }
       continue;
     }
     if (node->type != XML_ELEMENT_NODE) continue;
@@ -53,8 +61,9 @@ bool ReadTables(TableReaderContext& context) {
   if (sections.empty()) return false;
   context.printer().print("Corvel> ------ Retreiving Tables ------\n");
   bool recorded = false;
+  EnteredEntities entered;
   for (xmlNode* section : sections) {
-    if (ReadTableNodes(context, section->last, 0)) recorded = true;
+    if (ReadTableNodes(context, section->last, 0, entered)) recorded = true;
   }
   return recorded;
 }
