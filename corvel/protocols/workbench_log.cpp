@@ -68,11 +68,26 @@ void WorkbenchLogPacketEncapsulator::fail(const char* what) const {
 
 bool WorkbenchLogPacketEncapsulator::readPacket(std::vector<uint8_t>& packet) {
   packet.clear();
+  // Lines without a byte (a line number alone, say) are no packets.
+  while (packet.empty()) {
+    skipWhitespace();
+    if (_file.peek() == kEnd) {
+      _exhausted = true;
+      return false;
+    }
+    readLine(packet);
+  }
+  // The iteration ends with the file's last packet.
   skipWhitespace();
   if (_file.peek() == kEnd) {
     _exhausted = true;
-    return false;
+  } else {
+    ++_sizesPerIteration;
   }
+  return true;
+}
+
+void WorkbenchLogPacketEncapsulator::readLine(std::vector<uint8_t>& packet) {
   if (_skipLineNumbers) {
     // The line number token and the one character after it (a colon or a space).
     while (_file.peek() != kEnd && !isBlank(_file.peek()) && !isLineEnd(_file.peek())) get();
@@ -80,10 +95,10 @@ bool WorkbenchLogPacketEncapsulator::readPacket(std::vector<uint8_t>& packet) {
   }
   while (true) {
     const int c = get();
-    if (c == kEnd || c == '\n') break;
+    if (c == kEnd || c == '\n') return;
     if (c == '\r') {
       skipRestOfLine();
-      break;
+      return;
     }
     if (isBlank(c)) continue;
     const int low = _file.peek();
@@ -94,14 +109,6 @@ bool WorkbenchLogPacketEncapsulator::readPacket(std::vector<uint8_t>& packet) {
     if (packet.size() >= kMaxPacketSize) fail("packet too long");
     packet.push_back(static_cast<uint8_t>(high * 16 + lowValue));
   }
-  // The iteration ends with the file's last packet.
-  skipWhitespace();
-  if (_file.peek() == kEnd) {
-    _exhausted = true;
-  } else {
-    ++_sizesPerIteration;
-  }
-  return true;
 }
 
 FileDataGenerator::FileDataGenerator(EncapsulatorChain chain) : DataGenerator(std::move(chain)) {
@@ -114,8 +121,17 @@ GeneratedFrameList FileDataGenerator::generate(int32_t callerValue) {
   std::vector<uint8_t> packet;
   if (!_log->readPacket(packet)) {
     // A file without a single packet: nothing to send, ever.
-    _log->setFinished(true);
-    return {};
+    if (_log->indexInIteration() == 0) {
+      _log->setFinished(true);
+      return {};
+    }
+    // Lines without bytes after the last packet ended the iteration early.
+    _log->nextIteration();
+    if (isDone()) return {};
+    if (!_log->readPacket(packet)) {
+      _log->setFinished(true);
+      return {};
+    }
   }
   FrameOrigin origin;
   origin.datalinkKind = ProtocolKind::Generic;

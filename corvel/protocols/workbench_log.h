@@ -41,6 +41,7 @@ class WorkbenchLogPacketEncapsulator : public PayloadEncapsulator {
 
  private:
   void open();
+  void readLine(std::vector<uint8_t>& packet);
   int get();
   void skipWhitespace();
   void skipRestOfLine();

@@ -78,6 +78,9 @@ TEST_F(WorkbenchLog, SkipsCaptionAndLineNumbers) {
   EXPECT_EQ(packets(*b), (std::vector<Bytes>{hex("0001"), hex("020304")}));
   auto plain = builder(file("0001 aa bb\n0002 cc\n"), 1, false, true);
   EXPECT_EQ(packets(*plain), (std::vector<Bytes>{hex("aabb"), hex("cc")}));
+  // A numbered line without bytes is no packet, also after the last one.
+  auto gaps = builder(file("1: 01\n2:\n3: 02\n4:\n"), 2, false, true);
+  EXPECT_EQ(packets(*gaps), (std::vector<Bytes>{hex("01"), hex("02"), hex("01"), hex("02")}));
 }
 
 TEST_F(WorkbenchLog, EveryIterationReadsTheFileAgain) {
