@@ -106,7 +106,8 @@ RandomPayloadEncapsulator::RandomPayloadEncapsulator(const RandomPayloadConfig& 
 // Takes one value of the sequence for every PDU, also when minimum and
 // maximum are equal, so every random stream advances the sequence alike.
 void RandomPayloadEncapsulator::nextSize() {
-  _currentSize = _minSize + Random::next() % (_maxSize - _minSize + 1);
+  const int32_t span = _maxSize >= _minSize ? _maxSize - _minSize + 1 : 1;
+  _currentSize = _minSize + Random::next() % span;
 }
 
 // A random stream is one long iteration of `iterations` PDUs.
