@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "corvel/host/corvel.h"
 #include "corvel/host/text_error.h"
+#include "corvel/host/workbench_port.h"
 #include "corvel/tcs/xml_access.h"
 #include "streams_test_support.h"
 
@@ -108,6 +110,35 @@ TEST(StreamReader, DuplicateIdEndsTheReading) {
   // The first a is kept as it was read.
   ASSERT_TRUE(manager.streamSets().contains("a"));
   EXPECT_EQ(GetChildNodes(manager.streamSets().at("a")->definitionNode()).size(), 2u);
+}
+
+// Through the controller's load: the reader's exception ends the load in the
+// error state with the message on the console.
+TEST(StreamReader, DuplicateIdEndsTheControllersLoad) {
+  ConsoleCapture console;
+  Corvel corvel;
+  WorkbenchPort rx;
+  rx.direction = 1;
+  rx.rate = 100;
+  rx.interpacketTime = 8;
+  rx.mediaBusClockFrequency = 66;
+  corvel.RegisterPort(rx);
+  const std::string path = StreamsFixture("duplicate.tcs");
+  try {
+    corvel.LoadTcs(path.c_str());
+    FAIL() << "no exception";
+  } catch (const TextError& error) {
+    EXPECT_STREQ(error.text(), "duplicate stream set");
+  }
+  EXPECT_EQ(corvel.state(), enCorvelStateError);
+  const std::string text = console.take();
+  EXPECT_NE(text.find("Corvel>   a\n"
+                      "Corvel> Transistion corvel to enCorvelStateError.\n"
+                      "Corvel> ERROR: Exception while loading TCS file " +
+                      path + " [duplicate stream set]\n"
+                      "Corvel> ERROR: [duplicate stream set]\n"),
+            std::string::npos)
+      << text;
 }
 
 TEST(StreamReader, NothingToReadGivesFalseAndNoLines) {
