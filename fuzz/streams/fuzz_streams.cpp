@@ -1,0 +1,110 @@
+// Arbitrary bytes as a TCS file, read as far as the streams: tables, host
+// command functions and stream sets, then every stream set is built as a
+// port reader builds it and the first PDUs of each stack are framed. Nothing
+// may crash, leak or throw anything but a message text. Loop tables whose
+// loops would run very long are passed over: a long table is legitimate but
+// only slows the fuzzer down. The bytes go through a file because the load
+// reads TCS files by name.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "corvel/host/text_error.h"
+#include "corvel/protocols/data_generator.h"
+#include "corvel/protocols/encapsulator_factory.h"
+#include "corvel/tcs/stream_set_definition.h"
+#include "corvel/tcs/tcs_document.h"
+#include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_stream_mgt.h"
+#include "corvel/tcs/xml_access.h"
+#include "pyx/simhost_api.h"
+
+namespace {
+
+std::string g_inputFile;
+
+void DropConsole(void*, const char*, int) {}
+
+bool WriteInput(const uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
+  if (file == nullptr) return false;
+  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
+  return std::fclose(file) == 0 && written;
+}
+
+constexpr int64_t kMaxLoopValues = 64;
+constexpr int32_t kPdusPerStack = 3;
+
+// True when some counting loop of the document runs more than
+// kMaxLoopValues times at its level (or has a step that never ends it).
+bool HasLongLoop(const corvel::TcsDocument& document) {
+  using namespace corvel;
+  for (xmlNode* loop : SelectNodes(document.documentNode(), "//for | //loop")) {
+    bool found = false;
+    const int64_t first = GetAttributeInt(loop, "first", found);
+    const int64_t last = GetAttributeInt(loop, "last", found);
+    const int64_t incr = GetAttributeInt(loop, "incr", found);
+    if (last < first) continue;
+    if (incr <= 0 || (last - first) / incr >= kMaxLoopValues) return true;
+  }
+  return false;
+}
+
+void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
+  using namespace corvel;
+  int32_t index = 0;
+  for (const auto& stack : set.stacks()) {
+    ChainSettings settings;
+    settings.computeCrc = manager.computeCrc();
+    settings.streamIndex = index++;
+    try {
+      std::unique_ptr<DataGenerator> builder = buildFrameBuilder(*stack, settings);
+      for (int32_t pdu = 1; pdu <= kPdusPerStack; ++pdu) {
+        if (builder->generate(pdu).empty()) break;
+      }
+    } catch (const TextError&) {
+      // A stack that cannot carry frames says so in a message text.
+    }
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  simhost_set_console_sink(DropConsole, nullptr);
+  char pattern[] = "/tmp/fuzz_streams_XXXXXX";
+  const int fd = mkstemp(pattern);
+  if (fd >= 0) ::close(fd);
+  g_inputFile = pattern;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  using namespace corvel;
+  if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  TcsDocument document;
+  try {
+    LoadDocument(document, g_inputFile);
+  } catch (const TextError&) {
+    return 0;
+  }
+  if (HasLongLoop(document)) return 0;
+  TcsManager manager(document);
+  try {
+    if (!manager.ReadRootAttributes()) return 0;
+    manager.ReadTableEntries();
+    manager.ReadFunctionDefinitions();
+    manager.ReadStreams();
+  } catch (const TextError&) {
+    return 0;
+  }
+  for (const auto& [id, set] : manager.streamSets()) {
+    BuildStreamSet(manager, *set);
+    if (manager.status() != TcsManager::kStatusOk) break;
+    FrameStacks(manager, *set);
+  }
+  return 0;
+}
