@@ -82,9 +82,9 @@ uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
   return sum + folded;
 }
 
-uint16_t foldChecksum(uint64_t sum) {
-  while (sum >> 16) sum = (sum & 0xffffu) + (sum >> 16);
-  return static_cast<uint16_t>(sum);
+void storeChecksum(std::span<uint8_t> bytes, size_t at, uint16_t checksum) {
+  if (at > bytes.size() || bytes.size() - at < 2) throw TextError("Error, field lies outside the header");
+  storeBigEndian16(bytes, at, checksum);
 }
 
 void ipv4HeaderChecksum(std::span<uint8_t> header) {

@@ -3,6 +3,7 @@
 // IPv4 or IPv6 pseudo-header, RFC 8200 section 8.1) and TCP (RFC 793).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -13,7 +14,19 @@ namespace corvel {
 uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes);
 
 // Folds the carries of `sum` into 16 bits (without complementing).
-uint16_t foldChecksum(uint64_t sum);
+inline uint16_t foldChecksum(uint64_t sum) {
+  while (sum >> 16) sum = (sum & 0xffffu) + (sum >> 16);
+  return static_cast<uint16_t>(sum);
+}
+
+// The checksum field value of a one's-complement `sum`: folded and
+// complemented. Since the order in which words are added does not change the
+// result, the words that stay the same from packet to packet can be summed
+// once and the rest added per packet.
+inline uint16_t checksumOf(uint64_t sum) { return static_cast<uint16_t>(~foldChecksum(sum)); }
+
+// Stores a checksum field value big-endian at bytes `at` and `at` + 1.
+void storeChecksum(std::span<uint8_t> bytes, size_t at, uint16_t checksum);
 
 // Computes the checksum of a 20-byte IPv4 header (the word at bytes 10-11 is
 // skipped) and stores it big-endian at bytes 10-11.

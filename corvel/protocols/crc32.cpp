@@ -84,6 +84,21 @@ uint32_t Aal5Crc32::compute(std::span<const uint8_t> data) const {
           t[7][c >> 24] ^ t[6][(c >> 16) & 0xffu] ^ t[5][(c >> 8) & 0xffu] ^ t[4][c & 0xffu] ^
           t[3][d >> 24] ^ t[2][(d >> 16) & 0xffu] ^ t[1][(d >> 8) & 0xffu] ^ t[0][d & 0xffu];
   }
+  // The rest in steps of eight and four bytes, then byte by byte.
+  if (left >= 8) {
+    const uint32_t a = crc ^ loadBigEndian32(p);
+    const uint32_t b = loadBigEndian32(p + 4);
+    crc = t[7][a >> 24] ^ t[6][(a >> 16) & 0xffu] ^ t[5][(a >> 8) & 0xffu] ^ t[4][a & 0xffu] ^
+          t[3][b >> 24] ^ t[2][(b >> 16) & 0xffu] ^ t[1][(b >> 8) & 0xffu] ^ t[0][b & 0xffu];
+    p += 8;
+    left -= 8;
+  }
+  if (left >= 4) {
+    const uint32_t a = crc ^ loadBigEndian32(p);
+    crc = t[3][a >> 24] ^ t[2][(a >> 16) & 0xffu] ^ t[1][(a >> 8) & 0xffu] ^ t[0][a & 0xffu];
+    p += 4;
+    left -= 4;
+  }
   for (; left > 0; --left, ++p) crc = (crc << 8) ^ t[0][(crc >> 24) ^ *p];
   return ~crc;
 }
@@ -102,9 +117,11 @@ const EthernetFcs& EthernetFcs::shared() {
   return instance;
 }
 
-uint32_t EthernetFcs::compute(std::span<const uint8_t> data) const {
+uint32_t EthernetFcs::compute(std::span<const uint8_t> data) const { return ~update(kStart, data); }
+
+uint32_t EthernetFcs::update(uint32_t state, std::span<const uint8_t> data) const {
   const auto& t = kLsbFirst;
-  uint32_t crc = 0xffffffffu;
+  uint32_t crc = state;
   const uint8_t* p = data.data();
   size_t left = data.size();
   for (; left >= 16; left -= 16, p += 16) {
@@ -117,13 +134,31 @@ uint32_t EthernetFcs::compute(std::span<const uint8_t> data) const {
           t[7][c & 0xffu] ^ t[6][(c >> 8) & 0xffu] ^ t[5][(c >> 16) & 0xffu] ^ t[4][c >> 24] ^
           t[3][d & 0xffu] ^ t[2][(d >> 8) & 0xffu] ^ t[1][(d >> 16) & 0xffu] ^ t[0][d >> 24];
   }
+  // The rest in steps of eight and four bytes, then byte by byte.
+  if (left >= 8) {
+    const uint32_t a = crc ^ loadLittleEndian32(p);
+    const uint32_t b = loadLittleEndian32(p + 4);
+    crc = t[7][a & 0xffu] ^ t[6][(a >> 8) & 0xffu] ^ t[5][(a >> 16) & 0xffu] ^ t[4][a >> 24] ^
+          t[3][b & 0xffu] ^ t[2][(b >> 8) & 0xffu] ^ t[1][(b >> 16) & 0xffu] ^ t[0][b >> 24];
+    p += 8;
+    left -= 8;
+  }
+  if (left >= 4) {
+    const uint32_t a = crc ^ loadLittleEndian32(p);
+    crc = t[3][a & 0xffu] ^ t[2][(a >> 8) & 0xffu] ^ t[1][(a >> 16) & 0xffu] ^ t[0][a >> 24];
+    p += 4;
+    left -= 4;
+  }
   for (; left > 0; --left, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xffu];
-  return ~crc;
+  return crc;
 }
 
 void EthernetFcs::store(std::span<const uint8_t> covered, std::span<uint8_t> out) const {
+  storeValue(compute(covered), out);
+}
+
+void EthernetFcs::storeValue(uint32_t fcs, std::span<uint8_t> out) {
   requireFour(out);
-  const uint32_t fcs = compute(covered);
   out[0] = static_cast<uint8_t>(fcs);
   out[1] = static_cast<uint8_t>(fcs >> 8);
   out[2] = static_cast<uint8_t>(fcs >> 16);

@@ -40,11 +40,20 @@ class Aal5Crc32 {
 // The IEEE 802.3 frame check sequence, sixteen bytes per step.
 class EthernetFcs {
  public:
+  // The register before the first byte of a frame.
+  static constexpr uint32_t kStart = 0xffffffffu;
+
   static const EthernetFcs& shared();
   // The FCS value; its least significant byte is the first on the wire.
   uint32_t compute(std::span<const uint8_t> data) const;
+  // The register after `data`, continuing from `state`; the FCS of a frame
+  // is the complement of the register after all its bytes. Lets a constant
+  // frame header be run through once, ahead of time.
+  uint32_t update(uint32_t state, std::span<const uint8_t> data) const;
   // Writes the FCS of `covered` into the 4 bytes of `out` in wire order.
   void store(std::span<const uint8_t> covered, std::span<uint8_t> out) const;
+  // Writes the FCS value `fcs` into the 4 bytes of `out` in wire order.
+  static void storeValue(uint32_t fcs, std::span<uint8_t> out);
 
  private:
   EthernetFcs() = default;

@@ -48,6 +48,13 @@ class DataGenerator {
   int32_t _iterationLimit = 1;
 };
 
+// Builds the PDUs of a stream through its encapsulation chain. The frames of
+// one PDU and the PDU itself share one storage block: an unfragmented PDU is
+// built in place inside its frame, a fragmented one in front of its frames.
+// The block is recycled for the next PDU once every frame of the last one
+// has been released (and grown when a PDU needs more), so a caller that
+// drops each frame list before asking for the next PDU costs one allocation
+// per PDU: the list itself.
 class SingleFragmentation : public DataGenerator {
  public:
   // The last layer of `chain` must be a datalink encapsulator. `generator`
@@ -60,12 +67,28 @@ class SingleFragmentation : public DataGenerator {
   GeneratedFrameList generate(int32_t callerValue) override;
 
  private:
-  void fill(EncapsulationState& state);
-  void fillLayer(int32_t index, std::span<uint8_t> at);
-  GeneratedFrameList cutFrames(const EncapsulationState& state, int32_t callerValue);
+  // Where one layer's bytes lie within the PDU.
+  struct LayerSpan {
+    size_t offset = 0;
+    size_t size = 0;
+  };
+
+  void size(int32_t payloadSize);
+  uint8_t* storage(size_t bytes);
+  GeneratedFrameList cutFrames(int32_t callerValue);
 
   std::unique_ptr<PayloadGenerator> _generator;
   DatalinkEncapsulator* _datalink = nullptr;
+  // The outcome of the last sizing pass. It depends only on the payload size
+  // and on the layers' fixed framing, so a PDU of the same size as the last
+  // one skips the pass.
+  EncapsulationState _sized;
+  int32_t _sizedPayload = 0;
+  bool _sizedValid = false;
+  std::vector<LayerSpan> _spans;  // per layer, up to the one holding the PDU
+  // The storage block of the last PDU and its usable size.
+  std::shared_ptr<uint8_t[]> _storage;
+  size_t _capacity = 0;
 };
 
 }  // namespace corvel

@@ -71,22 +71,13 @@ int32_t Encapsulator::sizeLayer(int32_t incoming, ProtocolKind innerKind, Encaps
 }
 
 void Encapsulator::allocateIfFirst(EncapsulationState& state) {
-  if (state.pdu || _fragmented || _chainIndex == state.lastIndex) return;
+  if (state.allocatingIndex >= 0 || _fragmented || _chainIndex == state.lastIndex) return;
   _allocated = true;
   state.pduSize = layerSize();
-  state.pdu = std::make_shared<uint8_t[]>(static_cast<size_t>(state.pduSize));  // zeroed
   state.allocatingIndex = _chainIndex;
 }
 
-Encapsulator::Layout Encapsulator::split(std::span<uint8_t> layer) const {
-  const size_t header = static_cast<size_t>(headerSize());
-  const size_t padding = static_cast<size_t>(_padding);
-  const size_t trailer = static_cast<size_t>(trailerSize());
-  if (layer.size() < header + padding + trailer) throw TextError("Error, layer smaller than its framing");
-  const size_t payload = layer.size() - header - padding - trailer;
-  return {layer.first(header), layer.subspan(header, payload), layer.subspan(header + payload, padding),
-          layer.last(trailer)};
-}
+void Encapsulator::smallerThanFraming() { throw TextError("Error, layer smaller than its framing"); }
 
 void Encapsulator::copyHeader(const Layout& layout) const {
   std::copy_n(_headerCopy.begin(), std::min(_headerCopy.size(), layout.header.size()), layout.header.begin());

@@ -25,15 +25,15 @@ enum EncapsulatorRole : int32_t {
   enRoleInner = 2,  // everything else
 };
 
-// One record per PDU, threaded through the sizing pass.
+// One record per PDU, threaded through the sizing pass. The layer that holds
+// the PDU claims it and sets its size; the frame builder provides the bytes.
 struct EncapsulationState {
   explicit EncapsulationState(int32_t chainLength) : lastIndex(chainLength - 1) {}
 
   int32_t index = 0;             // layer being sized
-  int32_t allocatingIndex = -1;  // chain index of the layer that allocated the PDU
+  int32_t allocatingIndex = -1;  // chain index of the layer that claimed the PDU
   int32_t lastIndex;             // the datalink layer
   int32_t fragmentingIndex = -1; // the layer that fragmented
-  std::shared_ptr<uint8_t[]> pdu;
   int32_t pduSize = 0;
   bool partitioned = false;      // some layer has fragmented
 };
@@ -66,7 +66,8 @@ class Encapsulator {
   // kind `innerKind`) and returns the size handed outwards.
   int32_t sizeLayer(int32_t incoming, ProtocolKind innerKind, EncapsulationState& state);
   // On the way back from the outermost layer: the first layer that may hold
-  // the PDU (not fragmented, not the datalink layer) allocates it.
+  // the PDU (not fragmented, not the datalink layer) claims it and sets its
+  // size in `state`.
   void allocateIfFirst(EncapsulationState& state);
   // Bytes of this layer for the current PDU.
   int32_t layerSize() const { return headerSize() + _payloadSize + _padding + trailerSize(); }
@@ -106,13 +107,23 @@ class Encapsulator {
     std::span<uint8_t> padding;
     std::span<uint8_t> trailer;
   };
-  Layout split(std::span<uint8_t> layer) const;
+  Layout split(std::span<uint8_t> layer) const {
+    const auto header = static_cast<size_t>(headerSize());
+    const auto padding = static_cast<size_t>(_padding);
+    const auto trailer = static_cast<size_t>(trailerSize());
+    if (layer.size() < header + padding + trailer) [[unlikely]] smallerThanFraming();
+    const size_t payload = layer.size() - header - padding - trailer;
+    return {layer.first(header), layer.subspan(header, payload), layer.subspan(header + payload, padding),
+            layer.last(trailer)};
+  }
   void copyHeader(const Layout& layout) const;
   void copyTrailer(const Layout& layout) const;
   // Padding bytes from the stream's payload generator.
   void fillPadding(const Layout& layout) const;
 
  private:
+  [[noreturn]] static void smallerThanFraming();
+
   const PayloadGenerator* _generator = nullptr;
   Encapsulator* _outer = nullptr;
   Encapsulator* _inner = nullptr;

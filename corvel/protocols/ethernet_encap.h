@@ -23,13 +23,16 @@ class FrameCheckEncapsulator : public DatalinkEncapsulator {
 
   // Null: the port does not compute frame check sequences.
   const EthernetFcs* crcTable() const { return _crcTable; }
-  void setCrcTable(const EthernetFcs* table) { _crcTable = table; }
+  void setCrcTable(const EthernetFcs* table);
 
  protected:
   FrameCheckEncapsulator(ProtocolKind kind, const ProtocolConfig& config);
 
  private:
   const EthernetFcs* _crcTable = nullptr;
+  // The FCS register after the configured header, which every frame starts
+  // with unchanged.
+  uint32_t _headerState = 0;
 };
 
 class EthernetEncapsulator : public FrameCheckEncapsulator {

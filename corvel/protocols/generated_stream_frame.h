@@ -1,6 +1,12 @@
 // One frame ready to send on a receive port: its bytes, where it came from
 // (stream, PDU, fragment) and the bookkeeping the port generator keeps while
-// it hands the bytes out. Frames of one PDU share the PDU buffer.
+// it hands the bytes out.
+//
+// A frame's bytes live in a storage block it shares with the other frames of
+// its PDU and with the PDU itself; the block lives as long as any of them (or
+// any copy of them) does. The bytes are never written through a frame, so
+// copies share them safely. A frame builder may recycle a block for a later
+// PDU once no frame refers to it any more.
 #pragma once
 
 #include <cstdint>
@@ -30,19 +36,26 @@ struct FrameOrigin {
   int32_t pduOffset = 0;              // position of those bytes within the PDU
 };
 
+// Bytes shared by the frames of one PDU.
+using FrameStorage = std::shared_ptr<const uint8_t[]>;
+
 class GeneratedStreamFrame {
  public:
   // A frame without bytes: idle or end of traffic.
   explicit GeneratedStreamFrame(GeneratedFrameKind kind = enFrameIdle) : _kind(kind) {}
-  // A data frame of a PDU; `pdu` may be null (a frame that carries no PDU).
+  // A data frame owning `data`; `pdu` (may be null) is the PDU it belongs to.
   GeneratedStreamFrame(GeneratedFrameKind kind, std::vector<uint8_t> data, const FrameOrigin& origin,
                        std::shared_ptr<const uint8_t[]> pdu, int32_t pduSize);
+  // A data frame whose bytes `data` and PDU `pdu` (may be empty) both lie
+  // inside `storage`.
+  GeneratedStreamFrame(GeneratedFrameKind kind, FrameStorage storage, std::span<const uint8_t> data,
+                       const FrameOrigin& origin, std::span<const uint8_t> pdu);
 
   GeneratedFrameKind kind() const { return _kind; }
   void setKind(GeneratedFrameKind kind) { _kind = kind; }
 
-  std::span<const uint8_t> data() const { return _data; }
-  int32_t length() const { return static_cast<int32_t>(_data.size()); }
+  std::span<const uint8_t> data() const { return {_data, _length}; }
+  int32_t length() const { return static_cast<int32_t>(_length); }
 
   const FrameOrigin& origin() const { return _origin; }
   ProtocolKind datalinkKind() const { return _origin.datalinkKind; }
@@ -55,8 +68,10 @@ class GeneratedStreamFrame {
   bool isLast() const { return _origin.fragmentNumber == _origin.fragmentCount; }
 
   // The whole PDU the frame belongs to (empty when it carries none).
-  std::span<const uint8_t> pdu() const;
-  const std::shared_ptr<const uint8_t[]>& sharedPdu() const { return _pdu; }
+  std::span<const uint8_t> pdu() const { return {_pdu, _pduSize}; }
+  // The PDU as a pointer that keeps it alive (null when the frame carries
+  // none); equal for all frames of one PDU.
+  std::shared_ptr<const uint8_t[]> sharedPdu() const;
 
   // Port-generator bookkeeping.
   bool started() const { return _started; }
@@ -69,10 +84,12 @@ class GeneratedStreamFrame {
  private:
   GeneratedFrameKind _kind;
   bool _started = false;
-  std::vector<uint8_t> _data;
+  FrameStorage _storage;  // keeps `_data` and `_pdu` alive
+  const uint8_t* _data = nullptr;
+  size_t _length = 0;
+  const uint8_t* _pdu = nullptr;
+  size_t _pduSize = 0;
   FrameOrigin _origin;
-  std::shared_ptr<const uint8_t[]> _pdu;
-  int32_t _pduSize = 0;
   uint32_t _cycle = 0;
   uint32_t _endCycle = 0;
 };

@@ -5,6 +5,8 @@
 // pseudo-header and the checksum is 0.
 #pragma once
 
+#include <cstdint>
+
 #include "corvel/protocols/encapsulator.h"
 
 namespace corvel {
@@ -16,6 +18,19 @@ class UdpEncapsulator : public Encapsulator {
   explicit UdpEncapsulator(const UdpProtocolConfig& config);
   double maxPayload() const override { return 65527; }  // 65535 - 8
   void encapsulate(std::span<uint8_t> layer) override;
+
+ private:
+  // Takes the sums below for the layer now outside this one.
+  void prepareSums();
+
+  // The outer layer the sums were taken for; they are taken again when the
+  // chain puts this layer inside another one.
+  const Encapsulator* _sumsOuter = nullptr;
+  bool _sumsReady = false;
+  bool _pseudoHeader = false;
+  // Sum of the words every datagram carries unchanged: the pseudo-header's
+  // addresses and protocol, and the two ports.
+  uint64_t _fixedSum = 0;
 };
 
 }  // namespace corvel
