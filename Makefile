@@ -32,9 +32,15 @@ build-asan: deps
 	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DCORVEL_SANITIZE=ON -DCORVEL_BENCH=OFF >/dev/null
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
-# The quickstart simulation: the bundled example through the stand-in host.
+# The quickstart simulation: the bundled example through the stand-in host,
+# then the frames of its stream sets as tshark decodes them.
 demo: build
 	cd examples && ../$(BUILD)/bin/pyxsim -p ../$(BUILD)/bin/libcorvel_lite.so quickstart.pyx
+	@echo; echo "== host_commands.log (table entries written into the processor)"; cat examples/host_commands.log
+	@echo; echo "== frames of examples/quickstart.tcs"
+	cd examples && ../$(BUILD)/bin/tcs2pcap quickstart.tcs -o out/quickstart.pcap
+	tshark -r examples/out/quickstart.pcap -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE \
+	  -o udp.check_checksum:TRUE -o tcp.check_checksum:TRUE 2>/dev/null
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
