@@ -122,7 +122,17 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
   FramePacker packer(static_cast<int32_t>(std::clamp<int64_t>(totalBits, 0, INT32_MAX)));
   for (const Field& field : fields) {
     std::string value = GetAttribute(element.node, field.name).value_or(std::string());
+    // g++ 12 warns (-Wrestrict) about overlapping copies inside std::string's
+    // assignment of a short literal when optimising; a known false positive
+    // of that compiler (GCC bug 105329).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
     if (value.empty()) value = "0";
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
     const std::optional<std::string> digits =
         CustomFieldDigits(manager.printer(), field.name, value);
     if (!digits) return nullptr;
