@@ -1,11 +1,17 @@
 // CRC-32 forms and Internet checksums against published values.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <string>
 #include <string_view>
 
 #include "corvel/host/random.h"
 #include "corvel/protocols/checksum.h"
 #include "corvel/protocols/crc32.h"
+#include "corvel/protocols/ethernet.h"
+#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/udp.h"
 #include "encap_support.h"
 
 namespace corvel {
@@ -88,6 +94,17 @@ TEST(Crc32, SlicedFormsAgreeWithBytewiseAtEveryLength) {
   EXPECT_THROW(EthernetFcs::shared().store(data, three), TextError);
 }
 
+// The register carried over a split gives the CRC of the whole, wherever
+// the split lies.
+TEST(EthernetFcs, RegisterCarriedAcrossASplit) {
+  const Bytes data = randomBytes(100);
+  const std::span<const uint8_t> all(data);
+  for (size_t split = 0; split <= data.size(); ++split) {
+    const uint32_t head = EthernetFcs::shared().update(EthernetFcs::kStart, all.first(split));
+    EXPECT_EQ(~EthernetFcs::shared().update(head, all.subspan(split)), EthernetFcs::shared().compute(all)) << split;
+  }
+}
+
 TEST(InternetChecksum, Rfc1071Example) {
   // RFC 1071 section 3: the words 0001 f203 f4f5 f6f7 sum to ddf2.
   EXPECT_EQ(foldChecksum(onesComplementAdd(0, hex("0001f203f4f5f6f7"))), 0xddf2);
@@ -132,6 +149,58 @@ TEST(InternetChecksum, TcpHeaderOnlyAndWholeSegment) {
   sum = onesComplementAdd(sum, destination);
   sum += 6 + segment.size();
   EXPECT_EQ(foldChecksum(onesComplementAdd(sum, segment)), 0xffff);
+}
+
+// A receiver's view of frames built over IPv4 and UDP headers of random
+// content and payloads of many sizes: the IPv4 header words, and the UDP
+// pseudo-header with the whole datagram, each sum to ffff (RFC 1071 4.1).
+// The sums here are worked byte pair by byte pair.
+uint32_t receiverSum(std::initializer_list<std::span<const uint8_t>> parts, uint32_t extra = 0) {
+  uint32_t sum = extra;
+  for (const auto& part : parts) {
+    for (size_t i = 0; i < part.size(); i += 2) {
+      sum += static_cast<uint32_t>(part[i] << 8) + (i + 1 < part.size() ? part[i + 1] : 0u);
+    }
+  }
+  while (sum > 0xffff) sum = (sum & 0xffff) + (sum >> 16);
+  return sum;
+}
+
+std::string hexOf(const Bytes& bytes) {
+  static const char* digits = "0123456789abcdef";
+  std::string out;
+  for (uint8_t b : bytes) {
+    out += digits[b >> 4];
+    out += digits[b & 15];
+  }
+  return out;
+}
+
+TEST(InternetChecksum, BuiltFramesVerifyForAnyHeaderContent) {
+  Random::seed(77);
+  for (int round = 0; round < 40; ++round) {
+    Bytes ip = randomBytes(20);
+    ip[0] = 0x45;
+    const Bytes udp = randomBytes(8);
+    IncrementPayloadConfig payload(1 + round, 1472, 97, 1);
+    const ProtocolStack stack = test::stackOf(payload, UdpProtocolConfig(hexOf(udp)), IpV4ProtocolConfig(hexOf(ip)),
+                                              EthernetProtocolConfig(test::kEthIpv4, "00000000"));
+    auto builder = test::builderOf(stack);
+    for (int32_t pdu = 1;; ++pdu) {
+      const GeneratedFrameList frames = builder->generate(pdu);
+      if (frames.empty()) break;
+      const auto frame = frames[0].data();
+      const auto header = frame.subspan(14, 20);
+      ASSERT_EQ(receiverSum({header}), 0xffffu) << round << " " << pdu;
+      // The UDP length, not the frame, bounds the datagram: short ones are
+      // followed by Ethernet padding.
+      const uint32_t length = (uint32_t{frame[38]} << 8) | frame[39];
+      ASSERT_EQ(length, static_cast<uint32_t>(8 + payload.startSize() + 97 * (pdu - 1)));
+      const auto datagram = frame.subspan(34, length);
+      ASSERT_EQ(receiverSum({header.subspan(12, 8), datagram}, 17 + length), 0xffffu) << round << " " << pdu;
+      ASSERT_NE(datagram[6] | datagram[7], 0);  // 0 would mean "no checksum"
+    }
+  }
 }
 
 }  // namespace
