@@ -1,6 +1,8 @@
 // Helpers shared by the protocol tests.
 #pragma once
 
+#include "tests/support/console_capture.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,21 +32,5 @@ inline std::vector<uint8_t> headerOf(const ProtocolConfig& c) {
 inline std::vector<uint8_t> trailerOf(const ProtocolConfig& c) {
   return {c.trailerBytes().begin(), c.trailerBytes().end()};
 }
-
-// Collects host console text while alive.
-class ConsoleCapture {
- public:
-  ConsoleCapture() { simhost_set_console_sink(&ConsoleCapture::sink, this); }
-  ~ConsoleCapture() { simhost_set_console_sink(nullptr, nullptr); }
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-  const std::string& text() const { return _text; }
-
- private:
-  static void sink(void* context, const char* text, int) {
-    static_cast<ConsoleCapture*>(context)->_text += text;
-  }
-  std::string _text;
-};
 
 }  // namespace corvel::test

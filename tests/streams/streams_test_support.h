@@ -3,6 +3,8 @@
 // port readers start building sets.
 #pragma once
 
+#include "tests/support/console_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -19,27 +21,6 @@
 #include "pyx/simhost_api.h"
 
 namespace corvel::test {
-
-class ConsoleCapture {
- public:
-  ConsoleCapture() { simhost_set_console_sink(&ConsoleCapture::sink, this); }
-  ~ConsoleCapture() { simhost_set_console_sink(nullptr, nullptr); }
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-
-  // Everything printed since the last take.
-  std::string take() {
-    std::string text;
-    text.swap(_text);
-    return text;
-  }
-
- private:
-  static void sink(void* context, const char* text, int /*isError*/) {
-    static_cast<ConsoleCapture*>(context)->_text += text;
-  }
-  std::string _text;
-};
 
 inline std::string StreamsFixture(const std::string& name) {
   return std::string(CORVEL_TEST_DATA) + "/streams/" + name;

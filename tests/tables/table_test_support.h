@@ -3,6 +3,8 @@
 // for the TCS manager.
 #pragma once
 
+#include "tests/support/console_capture.h"
+
 #include <libxml/parser.h>
 
 #include <algorithm>
@@ -22,41 +24,6 @@
 #include "pyx/simhost_api.h"
 
 namespace corvel::test {
-
-class ConsoleCapture {
- public:
-  ConsoleCapture() { simhost_set_console_sink(&ConsoleCapture::sink, this); }
-  ~ConsoleCapture() { simhost_set_console_sink(nullptr, nullptr); }
-  ConsoleCapture(const ConsoleCapture&) = delete;
-  ConsoleCapture& operator=(const ConsoleCapture&) = delete;
-
-  std::string take() {
-    std::string text;
-    text.swap(_text);
-    return text;
-  }
-
- private:
-  static void sink(void* context, const char* text, int /*isError*/) {
-    static_cast<ConsoleCapture*>(context)->_text += text;
-  }
-  std::string _text;
-};
-
-// Every line given to TOLK_ExecuteCommandStr while it lives.
-class CommandCapture {
- public:
-  CommandCapture() { simhost_set_command_sink(&CommandCapture::sink, this); }
-  ~CommandCapture() { simhost_set_command_sink(nullptr, nullptr); }
-  CommandCapture(const CommandCapture&) = delete;
-  CommandCapture& operator=(const CommandCapture&) = delete;
-
-  const std::vector<std::string>& lines() const { return _lines; }
-
- private:
-  static void sink(void* context, const char* line) { static_cast<CommandCapture*>(context)->_lines.emplace_back(line); }
-  std::vector<std::string> _lines;
-};
 
 // Sets the verbose level for one test and puts the default back.
 class VerboseLevel {
