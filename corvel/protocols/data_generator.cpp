@@ -41,7 +41,7 @@ SingleFragmentation::~SingleFragmentation() = default;
 
 GeneratedFrameList SingleFragmentation::generate(int32_t callerValue) {
   if (isDone()) return {};
-  size(payload().currentSize());
+  sizePdu(payload().currentSize());
   GeneratedFrameList frames = cutFrames(callerValue);
   payload().advance();
   return frames;
@@ -50,7 +50,7 @@ GeneratedFrameList SingleFragmentation::generate(int32_t callerValue) {
 // Sizing pass, payload outwards; then, from the outermost layer back, the
 // first layer that may hold the PDU claims it. Finally the place of every
 // layer inside the PDU: layer k - 1 starts right after the header of layer k.
-void SingleFragmentation::size(int32_t payloadSize) {
+void SingleFragmentation::sizePdu(int32_t payloadSize) {
   if (_sizedValid && payloadSize == _sizedPayload) return;
   _sizedValid = false;
   const EncapsulatorChain& layers = chain();
@@ -107,8 +107,9 @@ GeneratedFrameList SingleFragmentation::cutFrames(int32_t callerValue) {
   const auto unit = static_cast<size_t>(link.fragmented() ? static_cast<int32_t>(link.maxPayload()) : link.payloadSize());
   // Each fragment carries `unit` bytes of the PDU, the last one the rest.
   const size_t carried = std::min(pduSize, count * unit);
-  // A PDU travelling whole in one frame is built inside that frame; the
-  // pieces of a fragmented one are copied into the frames behind it.
+  // A PDU travelling whole in one frame is built inside that frame (the
+  // datalink layer writes only its header, padding and trailer around it);
+  // the pieces of a fragmented one are copied into the frames behind it.
   const bool inPlace = count == 1 && carried == pduSize;
   uint8_t* const block = storage(inPlace ? framing + pduSize : pduSize + count * framing + carried);
   uint8_t* const pdu = inPlace ? block + header : block;

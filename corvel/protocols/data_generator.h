@@ -73,7 +73,7 @@ class SingleFragmentation : public DataGenerator {
     size_t size = 0;
   };
 
-  void size(int32_t payloadSize);
+  void sizePdu(int32_t payloadSize);
   uint8_t* storage(size_t bytes);
   GeneratedFrameList cutFrames(int32_t callerValue);
 
