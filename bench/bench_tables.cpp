@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/tables/function_definition.h"
 #include "corvel/tables/function_definitions_reader.h"
 #include "corvel/tables/host_command.h"

@@ -5,9 +5,9 @@
 
 #include "corvel/host/corvel.h"
 #include "corvel/host/corvel_intf.h"
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
-#include "corvel/host/verbose.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
+#include "corvel/base/verbose.h"
 #include "corvel/template/template_mgr.h"
 #include "pyx/tolk.h"
 

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "corvel/host/pyx_devices.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/stats/observable.h"
 #include "corvel/stats/statistic_factory.h"
 #include "corvel/tcs/tcs_document.h"

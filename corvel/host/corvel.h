@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/host/workbench_port.h"
 
 namespace corvel {

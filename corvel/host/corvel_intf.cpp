@@ -3,7 +3,7 @@
 #include <libxml/parser.h>
 
 #include "corvel/host/corvel.h"
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/template/template_mgr.h"
 
 namespace corvel {

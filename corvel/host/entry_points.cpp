@@ -9,8 +9,8 @@
 #include "corvel/host/console_commands.h"
 #include "corvel/host/corvel.h"
 #include "corvel/host/corvel_intf.h"
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/host/workbench_port.h"
 
 using corvel::PrintUtility;

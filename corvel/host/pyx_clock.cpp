@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "corvel/host/text_error.h"
-#include "corvel/host/verbose.h"
+#include "corvel/base/text_error.h"
+#include "corvel/base/verbose.h"
 
 namespace corvel {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 namespace corvel {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "corvel/traffic/port_traffic_generator.h"
 

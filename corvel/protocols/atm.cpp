@@ -1,6 +1,6 @@
 #include "corvel/protocols/atm.h"
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 namespace corvel {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 

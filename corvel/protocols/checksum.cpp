@@ -3,7 +3,7 @@
 #include <bit>
 #include <cstring>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 

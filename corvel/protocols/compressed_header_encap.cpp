@@ -1,6 +1,6 @@
 #include "corvel/protocols/compressed_header_encap.h"
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/compressed_header.h"
 
 namespace corvel {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/pattern_payload.h"
 #include "corvel/protocols/payload_encap.h"
 

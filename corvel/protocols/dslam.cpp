@@ -1,7 +1,7 @@
 #include "corvel/protocols/dslam.h"
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/atm.h"
 
 namespace corvel {

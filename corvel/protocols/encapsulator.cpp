@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/pattern_payload.h"
 
 namespace corvel {

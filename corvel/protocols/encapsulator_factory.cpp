@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/aal5.h"
 #include "corvel/protocols/aal5_encap.h"
 #include "corvel/protocols/atm.h"

@@ -4,7 +4,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/protocols/hex_text.h"
 
 namespace corvel {

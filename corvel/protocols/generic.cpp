@@ -1,6 +1,6 @@
 #include "corvel/protocols/generic.h"
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 

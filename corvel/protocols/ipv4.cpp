@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/hex_text.h"
 #include "corvel/protocols/ipv4_address.h"
 #include "corvel/protocols/payload_config.h"

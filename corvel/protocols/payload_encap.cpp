@@ -1,7 +1,7 @@
 #include "corvel/protocols/payload_encap.h"
 
-#include "corvel/host/random.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/random.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/context_state.h"
 #include "corvel/protocols/pattern_payload.h"
 #include "corvel/protocols/payload_config.h"

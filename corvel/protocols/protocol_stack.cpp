@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/hex_text.h"
 #include "corvel/protocols/payload_config.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/stats/event.h"
 
 namespace corvel {

@@ -4,7 +4,7 @@
 #include <new>
 #include <optional>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 namespace {

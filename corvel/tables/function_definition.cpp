@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {

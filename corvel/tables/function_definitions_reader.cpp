@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tables/function_definition.h"
 #include "corvel/tables/host_command.h"
 #include "corvel/tables/table_definition.h"

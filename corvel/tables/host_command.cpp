@@ -3,8 +3,8 @@
 #include <cctype>
 #include <optional>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/verbose.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/verbose.h"
 #include "corvel/tables/table_nodes.h"
 #include "corvel/tcs/xml_access.h"
 #include "pyx/tolk.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tables/table_nodes.h"
 #include "corvel/tcs/xml_access.h"
 

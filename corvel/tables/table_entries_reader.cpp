@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
 #include "corvel/tcs/xml_access.h"

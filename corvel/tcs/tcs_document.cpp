@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/xml_parse_guard.h"
 
 namespace corvel {

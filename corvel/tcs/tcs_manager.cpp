@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_atm_protocol.h"
 #include "corvel/tcs/tcs_compressed_protocol.h"
 #include "corvel/tcs/tcs_document.h"

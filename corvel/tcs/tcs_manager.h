@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 #include "corvel/protocols/protocol_config.h"
 
 namespace corvel {

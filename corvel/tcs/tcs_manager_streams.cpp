@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/xml_access.h"

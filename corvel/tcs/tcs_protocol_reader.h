@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/tcs/tcs_manager.h"
 

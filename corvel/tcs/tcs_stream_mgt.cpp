@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/stream_set_definition.h"

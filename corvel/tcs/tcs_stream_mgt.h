@@ -11,7 +11,7 @@
 
 #include <libxml/tree.h>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 namespace corvel {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 namespace corvel {
 namespace {

@@ -2,7 +2,7 @@
 // parameters as entities. Driven by the template console commands.
 #pragma once
 
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 namespace corvel {
 

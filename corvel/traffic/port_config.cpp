@@ -1,6 +1,6 @@
 #include "corvel/traffic/port_config.h"
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 
 namespace corvel {
 

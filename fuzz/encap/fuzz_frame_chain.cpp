@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/aal5.h"
 #include "corvel/protocols/atm.h"
 #include "corvel/protocols/compressed_header.h"

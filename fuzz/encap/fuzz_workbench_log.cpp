@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/protocols/generic.h"
 #include "corvel/protocols/payload_config.h"

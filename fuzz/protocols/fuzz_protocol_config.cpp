@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/aal5.h"
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/frame_packer.h"

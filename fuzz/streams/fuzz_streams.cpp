@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "corvel/host/corvel.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/xml_access.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "corvel/host/random.h"
+#include "corvel/base/random.h"
 #include "corvel/protocols/checksum.h"
 #include "corvel/protocols/crc32.h"
 #include "corvel/protocols/ethernet.h"

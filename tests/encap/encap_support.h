@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/protocols/protocol_stack.h"

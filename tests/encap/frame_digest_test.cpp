@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/random.h"
+#include "corvel/base/random.h"
 #include "corvel/protocols/aal5.h"
 #include "corvel/protocols/atm.h"
 #include "corvel/protocols/compressed_header.h"

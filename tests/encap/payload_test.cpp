@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/random.h"
+#include "corvel/base/random.h"
 #include "corvel/protocols/generic.h"
 #include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/payload_encap.h"

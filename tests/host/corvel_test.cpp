@@ -8,7 +8,7 @@
 
 #include "console_capture.h"
 #include "corvel/host/pyx_devices.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/traffic/port_traffic_generator.h"
 #include "tcs_files.h"
 

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "corvel/traffic/port_traffic_generator.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "console_capture.h"
-#include "corvel/host/text_error.h"
-#include "corvel/host/verbose.h"
+#include "corvel/base/text_error.h"
+#include "corvel/base/verbose.h"
 
 namespace corvel {
 namespace {

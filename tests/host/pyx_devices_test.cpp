@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "console_capture.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "corvel/traffic/port_traffic_generator.h"
 

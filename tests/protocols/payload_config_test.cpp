@@ -5,7 +5,7 @@
 #include <set>
 #include <variant>
 
-#include "corvel/host/random.h"
+#include "corvel/base/random.h"
 #include "corvel/protocols/payload_config.h"
 #include "test_support.h"
 

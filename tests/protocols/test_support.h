@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
 #include "pyx/simhost_api.h"
 

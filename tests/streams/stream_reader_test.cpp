@@ -5,7 +5,7 @@
 #include <string>
 
 #include "corvel/host/corvel.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/host/workbench_port.h"
 #include "corvel/tcs/xml_access.h"
 #include "streams_test_support.h"

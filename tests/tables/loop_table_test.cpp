@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tables/table_entries_loops.h"
 #include "table_test_support.h"
 

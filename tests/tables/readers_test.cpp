@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tables/function_definitions_reader.h"
 #include "corvel/tables/table_entries_reader.h"
 #include "table_test_support.h"

@@ -15,8 +15,8 @@
 #include <string_view>
 #include <vector>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/verbose.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/verbose.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
 #include "corvel/tcs/tcs_document.h"

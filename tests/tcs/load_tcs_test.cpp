@@ -6,7 +6,7 @@
 #include <string>
 
 #include "corvel/host/corvel.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "tcs_test_support.h"
 
 namespace corvel {

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "console_capture.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/xml_access.h"
 

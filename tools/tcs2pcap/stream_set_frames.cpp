@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "corvel/host/print_utility.h"
-#include "corvel/host/text_error.h"
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"

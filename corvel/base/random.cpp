@@ -1,4 +1,4 @@
-#include "corvel/host/random.h"
+#include "corvel/base/random.h"
 
 namespace corvel {
 

@@ -1,4 +1,4 @@
-#include "corvel/host/verbose.h"
+#include "corvel/base/verbose.h"
 
 namespace corvel {
 

@@ -1,4 +1,4 @@
-#include "corvel/host/print_utility.h"
+#include "corvel/base/print_utility.h"
 
 #include <cstdarg>
 #include <cstdio>
