@@ -2,12 +2,14 @@
 
 #include <new>
 
+#include "corvel/base/random.h"
 #include "corvel/host/pyx_devices.h"
 #include "corvel/base/text_error.h"
 #include "corvel/stats/observable.h"
 #include "corvel/stats/statistic_factory.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/traffic/generate_protocol.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "corvel/traffic/port_traffic_generator.h"
@@ -51,6 +53,12 @@ bool Corvel::LoadTcs(const char* fileName) {
     }
     if (!manager->ReadRootAttributes())
       throw TextError("Error, unable to read required \"<corvel ...>\" parameters.\n");
+    // A seed in the file makes the gap, size and bit-error draws repeatable;
+    // without one the shared sequence goes on from where it is.
+    if (const std::optional<int32_t> seed = manager->randomNumberSeed()) Random::seed(static_cast<uint32_t>(*seed));
+    GenerateProtocol::setBitErrorSeed(manager->randomNumberSeed()
+                                          ? std::optional<uint32_t>(static_cast<uint32_t>(*manager->randomNumberSeed()))
+                                          : std::nullopt);
     print("Corvel> The workbench registered %d rxPorts and %d txPorts.\n",
           _devices->receiveCount(), _devices->transmitCount());
     if (_devices->receiveCount() < 1 && _devices->transmitCount() < 1)

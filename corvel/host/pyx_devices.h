@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "corvel/host/workbench_port.h"
+#include "corvel/traffic/port_directory.h"
 
 namespace corvel {
 
@@ -19,10 +20,10 @@ class PortTraffic;
 class PortTrafficCapture;
 class PortTrafficGenerator;
 
-class PyxDevices {
+class PyxDevices : public PortDirectory {
  public:
   PyxDevices();
-  ~PyxDevices();
+  ~PyxDevices() override;
   PyxDevices(const PyxDevices&) = delete;
   PyxDevices& operator=(const PyxDevices&) = delete;
 
@@ -37,8 +38,8 @@ class PyxDevices {
   bool initialized() const noexcept { return _initialized; }
 
   // Throw before initialize; null for an unknown port.
-  PortTrafficGenerator* findGenerator(int32_t device, int32_t port) const;
-  PortTrafficCapture* findCapture(int32_t device, int32_t port) const;
+  PortTrafficGenerator* findGenerator(int32_t device, int32_t port) const override;
+  PortTrafficCapture* findCapture(int32_t device, int32_t port) const override;
 
   int32_t receiveCount() const noexcept { return static_cast<int32_t>(_receive.size()); }
   int32_t transmitCount() const noexcept { return static_cast<int32_t>(_transmit.size()); }

@@ -74,6 +74,9 @@ class Encapsulator {
 
   const PayloadGenerator* generator() const { return _generator; }
   void setGenerator(const PayloadGenerator* generator) { _generator = generator; }
+  // Off: the IPv4 header, UDP and TCP checksum fields go out as 0.
+  bool computeChecksum() const { return _computeChecksum; }
+  void setComputeChecksum(bool on) { _computeChecksum = on; }
   Encapsulator* outer() const { return _outer; }
   Encapsulator* inner() const { return _inner; }
   void setOuter(Encapsulator* outer) { _outer = outer; }
@@ -125,6 +128,7 @@ class Encapsulator {
   [[noreturn]] static void smallerThanFraming();
 
   const PayloadGenerator* _generator = nullptr;
+  bool _computeChecksum = true;
   Encapsulator* _outer = nullptr;
   Encapsulator* _inner = nullptr;
   std::vector<uint8_t> _headerCopy;

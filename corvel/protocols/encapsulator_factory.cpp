@@ -147,7 +147,10 @@ std::unique_ptr<DataGenerator> buildFrameBuilder(const ProtocolStack& stack, con
 
   EncapsulatorChain chain;
   chain.reserve(static_cast<size_t>(stack.count()));
-  for (const auto& config : stack.protocols()) chain.push_back(makeEncapsulator(*config, settings.computeCrc));
+  for (const auto& config : stack.protocols()) {
+    chain.push_back(makeEncapsulator(*config, settings.computeCrc));
+    chain.back()->setComputeChecksum(settings.computeChecksum);
+  }
 
   auto& payload = dynamic_cast<PayloadEncapsulator&>(*chain.front());
   PayloadSignature signature;

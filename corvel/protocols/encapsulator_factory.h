@@ -17,6 +17,8 @@ struct ChainSettings {
   // Compute the Ethernet/VLAN frame check sequences and the AAL5 CRC (the
   // port's CRC option); otherwise the configured trailer bytes go out.
   bool computeCrc = true;
+  // Compute the IPv4 header, UDP and TCP checksums; otherwise they go out as 0.
+  bool computeChecksum = true;
   // Identities for the payload tag: the stream's index on its port and the
   // receive port (device, port) that generates it.
   int32_t streamIndex = 0;

@@ -37,7 +37,7 @@ void IpV4Encapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   const auto totalLength = static_cast<uint64_t>(headerSize() + payloadSize() + padding()) & 0xffffu;
   writeBitField(layout.header, kTotalLength, totalLength);
-  storeChecksum(layout.header, kChecksumAt, checksumOf(_fixedSum + totalLength));
+  storeChecksum(layout.header, kChecksumAt, computeChecksum() ? checksumOf(_fixedSum + totalLength) : 0);
 }
 
 }  // namespace corvel

@@ -46,7 +46,8 @@ void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
     payload[1] = portByte(_signature.rxDevice, _signature.rxPort, "value exceed either Rx port or Rx device");
   }
   if (bytes > 2) payload[2] = countByte(_signature.streamIndex, "value exceeds Rx stream range");
-  if (bytes > 3) payload[3] = countByte(_indexInIteration + 1, "value exceeds Rx pdu range");
+  // The PDU byte counts modulo 256: a long stream goes on, the capture only logs the number.
+  if (bytes > 3) payload[3] = static_cast<uint8_t>((_indexInIteration + 1) & 0xff);
 }
 
 void PayloadEncapsulator::advance() {

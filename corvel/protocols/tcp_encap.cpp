@@ -20,6 +20,7 @@ void TcpEncapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   writeBitField(layout.header, kDataOffset, static_cast<uint64_t>(headerSize() / 4));
   writeBitField(layout.header, kChecksum, 0);
+  if (!computeChecksum()) return;
   PseudoHeaderAddresses addresses;
   if (pseudoHeaderAddresses(outer(), addresses)) {
     tcpSegmentChecksum(addresses.source, addresses.destination, layer);

@@ -46,7 +46,7 @@ void UdpEncapsulator::encapsulate(std::span<uint8_t> layer) {
   setBitField(layout.header, kLength, length, "value exceeds length range");
   if (!_sumsReady || _sumsOuter != outer()) prepareSums();
   uint16_t checksum = 0;
-  if (_pseudoHeader && layer.size() >= kHeaderSize) {
+  if (computeChecksum() && _pseudoHeader && layer.size() >= kHeaderSize) {
     const uint64_t sum = onesComplementAdd(_fixedSum + 2 * static_cast<uint64_t>(length), layer.subspan(kHeaderSize));
     checksum = checksumOf(sum);
     if (checksum == 0) checksum = 0xffff;

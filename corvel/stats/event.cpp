@@ -38,4 +38,16 @@ PortEvent::PortEvent(const PortTraffic& port, int32_t severity, std::string text
 PortEvent::PortEvent(const PortTraffic& port, int32_t kind)
     : Event(enEventCategoryPort, port.device(), port.port(), kind) {}
 
+StreamEvent::StreamEvent(const PortTraffic& port, int32_t kind, int32_t stream, int32_t pdu)
+    : Event(enEventCategoryStream, port.device(), port.port(), kind), _stream(stream), _pdu(pdu) {}
+
+StreamEvent::StreamEvent(const PortTraffic& port, int32_t severity, int32_t stream, int32_t pdu,
+                         std::string text)
+    : Event(enEventCategoryStream, port.device(), port.port(), severity, std::move(text)),
+      _stream(stream),
+      _pdu(pdu) {}
+
+QosScheduleEvent::QosScheduleEvent(const PortTraffic& port, int32_t code)
+    : Event(enEventCategoryScheduling, port.device(), port.port(), code) {}
+
 }  // namespace corvel

@@ -39,6 +39,12 @@ enum EventKind : int32_t {
   enEventKindFramePoliced = 14,
   enEventKindPduNotPoliced = 15,
   enEventKindPduPoliced = 16,
+  enEventKindScheduleUbrPriority = 17,
+  enEventKindScheduleUbr = 18,
+  enEventKindScheduleIdle = 19,
+  enEventKindScheduleCbr = 20,
+  enEventKindScheduleNrtVbr = 21,
+  enEventKindScheduleRtVbr = 22,
   enEventKindPortStart = 23,
   enEventKindPortStop = 24,
   enEventKindPortPause = 25,
@@ -47,6 +53,7 @@ enum EventKind : int32_t {
   enEventKindText = 28,
 };
 
+class GeneratedStreamFrame;
 class PortTraffic;
 
 class Event {
@@ -94,6 +101,31 @@ class PortEvent : public Event {
  public:
   PortEvent(const PortTraffic& port, int32_t severity, std::string text);
   PortEvent(const PortTraffic& port, int32_t kind);
+};
+
+// An event about one stream of a port (category 2): a frame sent, or a
+// stream that cannot be built.
+class StreamEvent : public Event {
+ public:
+  StreamEvent(const PortTraffic& port, int32_t kind, int32_t stream, int32_t pdu);
+  StreamEvent(const PortTraffic& port, int32_t severity, int32_t stream, int32_t pdu, std::string text);
+
+  int32_t stream() const noexcept { return _stream; }
+  int32_t pdu() const noexcept { return _pdu; }
+  // The frame the event is about (not owned; valid during the notification).
+  const GeneratedStreamFrame* frame() const noexcept { return _frame; }
+  void setFrame(const GeneratedStreamFrame* frame) noexcept { _frame = frame; }
+
+ private:
+  int32_t _stream;
+  int32_t _pdu;
+  const GeneratedStreamFrame* _frame = nullptr;
+};
+
+// A scheduler's choice (category 1); the kind is the class code 17 to 22.
+class QosScheduleEvent : public Event {
+ public:
+  QosScheduleEvent(const PortTraffic& port, int32_t code);
 };
 
 }  // namespace corvel

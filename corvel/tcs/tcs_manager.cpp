@@ -161,11 +161,9 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
 
 // ReadTableEntries and ReadFunctionDefinitions: tcs_manager_tables.cpp.
 // ReadStreams: tcs_manager_streams.cpp.
+// ReadRxPorts and ReadTxPorts: tcs_manager_ports.cpp.
 
 bool TcsManager::ReadPolicies() { return false; }
 
-bool TcsManager::ReadRxPorts(PyxDevices& /*devices*/) { return false; }
-
-bool TcsManager::ReadTxPorts(PyxDevices& /*devices*/) { return false; }
 
 }  // namespace corvel

@@ -26,7 +26,7 @@
 namespace corvel {
 
 class PolicySetDefinition;
-class PyxDevices;
+class PortDirectory;
 class StreamSetDefinition;
 struct ProtocolElement;
 class TableDefinition;
@@ -78,8 +78,8 @@ class TcsManager {
   bool ReadPolicies();
   bool ReadStreams();
   // The port readers configure the port objects found in the registry.
-  bool ReadRxPorts(PyxDevices& devices);
-  bool ReadTxPorts(PyxDevices& devices);
+  bool ReadRxPorts(PortDirectory& devices);
+  bool ReadTxPorts(PortDirectory& devices);
 
   // Reads one protocol element with the reader its name selects. Empty when
   // the status is not 0 on entry, when the reader fails, or when an error was

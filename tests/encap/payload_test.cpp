@@ -86,8 +86,8 @@ TEST(PayloadTag, RangeMessages) {
   }
 }
 
-// Byte 3 counts the PDUs of an iteration from 1; a 256th PDU in one iteration
-// does not fit it.
+// Byte 3 counts the PDUs of an iteration from 1, modulo 256: the 256th PDU of
+// an iteration carries 0 and the stream goes on.
 TEST(PayloadTag, PduPositionWithinIteration) {
   std::string sizes = "5";
   for (int i = 1; i < 256; ++i) sizes += ",5";
@@ -99,7 +99,12 @@ TEST(PayloadTag, PduPositionWithinIteration) {
     ASSERT_EQ(frames.size(), 1u);
     ASSERT_EQ(frames[0].data()[4], pdu);
   }
-  EXPECT_EQ(throwText([&] { builder->generate(256); }), "value exceeds Rx pdu range");
+  const GeneratedFrameList wrapped = builder->generate(256);
+  ASSERT_EQ(wrapped.size(), 1u);
+  EXPECT_EQ(wrapped[0].data()[4], 0);
+  const GeneratedFrameList next = builder->generate(257);
+  ASSERT_EQ(next.size(), 1u);
+  EXPECT_EQ(next[0].data()[4], 1);  // the second iteration starts over
 }
 
 TEST(PayloadWalk, FixedSizesRepeatPerIteration) {

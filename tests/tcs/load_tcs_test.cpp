@@ -46,7 +46,9 @@ constexpr const char* kNoFunctionsAndNoSections =
     "Corvel>   No function specifications found\n"
     "Corvel>   No policy data found\n"
     "Corvel>   No stream data found\n"
+    "Corvel> ERROR: Could not find stream node\n"
     "Corvel>   No RxPorts found\n"
+    "Corvel> ERROR: Could not find stream node\n"
     "Corvel>   No TxPorts found\n"
     "Corvel> Transistion corvel to enCorvelStateStop.\n";
 

@@ -1,0 +1,15 @@
+#include "corvel/stats/port_traffic_event_handler.h"
+
+#include "corvel/traffic/port_traffic.h"
+
+namespace corvel {
+
+PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
+                                                 std::string_view tag)
+    : _direction(port.direction()), _device(port.device()), _port(port.port()) {
+  if (directory && *directory) _log.open(portLogFileName(directory, tag, _device, _port));
+}
+
+PortTrafficEventHandler::~PortTrafficEventHandler() = default;
+
+}  // namespace corvel
