@@ -33,14 +33,19 @@ build-asan: deps
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
 # The quickstart simulation: the bundled example through the stand-in host,
-# then the frames of its stream sets as tshark decodes them.
+# then the frames the receive ports delivered, as tshark decodes them.
+TSHARK_CHECKS = -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE -o udp.check_checksum:TRUE \
+                -o tcp.check_checksum:TRUE
 demo: build
+	mkdir -p examples/out
 	cd examples && ../$(BUILD)/bin/pyxsim -p ../$(BUILD)/bin/libcorvel_lite.so quickstart.pyx
 	@echo; echo "== host_commands.log (table entries written into the processor)"; cat examples/host_commands.log
-	@echo; echo "== frames of examples/quickstart.tcs"
-	cd examples && ../$(BUILD)/bin/tcs2pcap quickstart.tcs -o out/quickstart.pcap
-	tshark -r examples/out/quickstart.pcap -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE \
-	  -o udp.check_checksum:TRUE -o tcp.check_checksum:TRUE 2>/dev/null
+	@for p in 0 1; do \
+	  echo; echo "== frames delivered on receive port 0/$$p (examples/out/rx0p$$p.pcap)"; \
+	  tshark -r examples/out/rx0p$$p.pcap $(TSHARK_CHECKS) 2>/dev/null; \
+	  echo "== generation summary (examples/out/RxEventsDev0Port$$p.txt)"; \
+	  sed -n '/Generation stopped/,$$p' examples/out/RxEventsDev0Port$$p.txt; \
+	done
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

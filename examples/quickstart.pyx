@@ -19,8 +19,8 @@ pcap out
 # processor at once (see host_commands.log) and the stream sets are read.
 corvel_load_tcs quickstart.tcs
 
-# quickstart.tcs has no rx_ports/tx_ports section yet, so the load ends in the
-# stop state and there is no traffic to run; a TCS with ports continues with
-#   corvel_start
-#   run
+# Start every port and run until the traffic ends by itself: the receive
+# ports deliver their frames byte by byte, the processor forwards them.
+corvel_start
+run
 close
