@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 #include "corvel/stats/event.h"
 #include "corvel/stats/observable.h"
@@ -40,6 +42,7 @@ struct GapCase {
   const char* name;
   const char* portBody;
   std::vector<int64_t> gaps;
+  const char* rootAttributes = "";
 };
 
 void PrintTo(const GapCase& c, std::ostream* out) { *out << c.name; }
@@ -50,7 +53,7 @@ TEST_P(InterpacketGap, MeasuredOnTheCapture) {
   const GapCase& c = GetParam();
   const fs::path dir = ScenarioDir(c.name);
   // The host's own gap for this port is 7 cycles.
-  const std::string console = RunPyxsim(dir, TwoStreams("", "", c.portBody), 7);
+  const std::string console = RunPyxsim(dir, TwoStreams(c.rootAttributes, "", c.portBody), 7);
   EXPECT_EQ(Gaps(ReadFrames(dir / "rx0p0.pcap")), c.gaps) << console;
 }
 
@@ -64,6 +67,9 @@ INSTANTIATE_TEST_SUITE_P(
                 {7, 7, 7, 7}},
         // Draws of the shared sequence from its unseeded state: r mod 11 + 10.
         GapCase{"DrawnRange", "<interpacket_timedistribution min_time=\"10\" max_time=\"20\"/>", {18, 19, 19, 11}},
+        // A seed in the file restarts the sequence from it at load.
+        GapCase{"SeededRange", "<interpacket_timedistribution min_time=\"10\" max_time=\"20\"/>", {15, 12, 10, 14},
+                " random_number_seed=\"12345\""},
         // Without contracts the token-bucket port waits its minimum gap.
         GapCase{"TokenBucketMinimum",
                 "<interpacket_timedistribution min_time=\"6\" max_time=\"9\"/><tokenBucket_streamdistribution/>",
@@ -106,6 +112,26 @@ TEST(ReceiveLogs, EventsScheduleFramesAndPdus) {
     EXPECT_FALSE(pduLines[i].empty());
     EXPECT_NE(frames[i].hex.find(pduLines[i], 28), std::string::npos) << i;
   }
+}
+
+// compute_checksum="0" sends the IPv4 header and UDP checksums as 0; the
+// frame check sequence is still computed.
+TEST(ChecksumsOff, SentAsZero) {
+  const fs::path dir = ScenarioDir("ChecksumsOff");
+  const std::string console = RunPyxsim(dir, TwoStreams(" compute_checksum=\"0\"", "", ""));
+  const std::vector<CapturedFrame> frames = ReadFrames(dir / "rx0p0.pcap");
+  ASSERT_EQ(frames.size(), 5u) << console;
+  for (const CapturedFrame& frame : frames) {
+    EXPECT_EQ(frame.hex.substr(2 * 24, 4), "0000");  // IPv4 header checksum
+    EXPECT_EQ(frame.hex.substr(2 * 40, 4), "0000");  // UDP checksum
+  }
+  const std::string command = "tshark -n -r '" + (dir / "rx0p0.pcap").string() +
+                              "' -o eth.fcs:Always -o eth.check_fcs:TRUE -T fields -e eth.fcs.status 2>/dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string verdicts;
+  char buffer[256];
+  while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) verdicts += buffer;
+  EXPECT_EQ(verdicts, "1\n1\n1\n1\n1\n");
 }
 
 // A configured port whose frame source has no streams runs, says so, and completes.
