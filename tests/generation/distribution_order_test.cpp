@@ -64,6 +64,11 @@ TEST_P(DistributionOrder, FramesLeaveInTheDistributionsOrder) {
   const std::vector<std::string> expected = Tcs2pcapFrames(dir, c.sets);
   const std::vector<CapturedFrame> frames = ReadFrames(dir / "rx0p0.pcap");
   EXPECT_EQ(Labels(frames, expected, c.sets), c.order) << console;
+  // The processor stand-in hands every frame on to transmit port 0/1 unchanged.
+  std::vector<std::string> sent, forwarded;
+  for (const CapturedFrame& frame : frames) sent.push_back(frame.hex);
+  for (const CapturedFrame& frame : ReadFrames(dir / "tx0p1.pcap")) forwarded.push_back(frame.hex);
+  EXPECT_EQ(forwarded, sent);
   // The run ended by itself: the port completed after its last frame.
   EXPECT_NE(console.find("Corvel> Rx RxDevice 0 RxPort 0: enPortStateComplete"), std::string::npos);
 }

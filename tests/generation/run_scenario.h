@@ -74,12 +74,12 @@ inline fs::path ScenarioDir(const std::string& name) {
 }
 
 // Writes scenario.tcs, runs pyxsim on it (rx 0/0 at 100 MHz with the host
-// gap `hostGap`, pcap on) and answers the console output.
+// gap `hostGap`, forwarded to tx 0/1, pcap on) and answers the console output.
 inline std::string RunPyxsim(const fs::path& dir, const std::string& tcs, int hostGap = 8,
                              const std::string& extraPorts = "") {
   std::ofstream(dir / "scenario.tcs") << tcs;
   std::ofstream(dir / "run.pyx") << "rx_port 0 0 100 " << hostGap << " 100\n"
-                                 << extraPorts << "pcap .\ncorvel_load_tcs scenario.tcs\ncorvel_start\nrun\nclose\n";
+                                 << "tx_port 0 1 100 8 100\nforward 0 0 0 1\n" << extraPorts << "pcap .\ncorvel_load_tcs scenario.tcs\ncorvel_start\nrun\nclose\n";
   const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
                               "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
   EXPECT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
