@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <optional>
 #include <vector>
+
+#include "corvel/protocols/captured_stream_frame.h"
 
 namespace corvel {
 
@@ -115,8 +118,12 @@ class StreamEvent : public Event {
   // The frame the event is about (not owned; valid during the notification).
   const GeneratedStreamFrame* frame() const noexcept { return _frame; }
   void setFrame(const GeneratedStreamFrame* frame) noexcept { _frame = frame; }
+  // The identity a captured PDU's payload tag carried.
+  const std::optional<IdentityRecord>& identity() const noexcept { return _identity; }
+  void setIdentity(const std::optional<IdentityRecord>& identity) { _identity = identity; }
 
  private:
+  std::optional<IdentityRecord> _identity;
   int32_t _stream;
   int32_t _pdu;
   const GeneratedStreamFrame* _frame = nullptr;

@@ -1,5 +1,6 @@
 #include "corvel/stats/statistic_factory.h"
 
+#include "corvel/stats/capture_statistic.h"
 #include "corvel/stats/generator_statistic.h"
 #include "corvel/stats/scheduling_statistic.h"
 
@@ -9,7 +10,8 @@ std::unique_ptr<Observer> createStatistic(StatisticKind kind, const PortTraffic&
   switch (kind) {
     case enStatisticGenerator: return std::make_unique<GeneratorStatistic>(port, directory);
     case enStatisticScheduling: return std::make_unique<SchedulingStatistic>(port, directory);
-    // The capture-side statistics come with the capture pipeline.
+    case enStatisticCapture: return std::make_unique<CaptureStatistic>(port, directory);
+    // The custom police statistics come with policing.
     default: return nullptr;
   }
 }

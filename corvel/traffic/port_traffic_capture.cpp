@@ -1,7 +1,13 @@
 #include "corvel/traffic/port_traffic_capture.h"
 
+#include "corvel/base/print_utility.h"
+#include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_stack.h"
+#include "corvel/stats/capture_statistic.h"
 #include "corvel/stats/event.h"
+#include "corvel/traffic/capture_memory_manager.h"
+#include "corvel/traffic/capture_protocol.h"
+#include "corvel/traffic/datalink_parser.h"
 #include "corvel/traffic/log_captured_bytes.h"
 #include "corvel/traffic/port_config.h"
 
@@ -9,65 +15,144 @@ namespace corvel {
 
 namespace {
 constexpr const char* kNotUninitialized = "Port is not in the uninitialized state";
-}
 
-PortTrafficCapture::PortTrafficCapture(int32_t device, int32_t port) : PortTraffic(0, device, port) {}
+const PrintUtility& console() {
+  static const PrintUtility printer;
+  return printer;
+}
+}  // namespace
+
+PortTrafficCapture::PortTrafficCapture(int32_t device, int32_t port)
+    : PortTraffic(0, device, port), _datalinkParser(std::make_unique<DatalinkParser>(*this)) {}
 
 PortTrafficCapture::~PortTrafficCapture() {
-  if (_byteLog) _byteLog->Stop();
+  if (_captureProtocol) _captureProtocol->Stop();
+  _captureProtocol.reset();  // announces the frames still held
+  if (_captureStatistic) {
+    static_cast<CaptureStatistic*>(_captureStatistic.get())->writeSummary();
+    detach(_captureStatistic.get());
+    _captureStatistic.reset();
+  }
+  if (_byteLogger) _byteLogger->Stop();
+  _byteLogger.reset();
+  _memoryManager.reset();
+  _datalinkParser.reset();
+  _byteStages.clear();
+  _frameStages.clear();
+  _pduStages.clear();
+}
+
+CaptureProtocol& PortTrafficCapture::captureProtocol() {
+  if (!_captureProtocol) _captureProtocol = std::make_unique<CaptureProtocol>(*this, *_datalinkParser);
+  return *_captureProtocol;
+}
+
+int32_t PortTrafficCapture::streamCount() const noexcept {
+  return _captureProtocol ? static_cast<int32_t>(_captureProtocol->streamCount()) : 0;
 }
 
 void PortTrafficCapture::setPortConfig(const PortConfig& config) {
   if (state() != enPortStateUninitialized) announceError("Port is not in enPortStateUninitialized state");
-  if (_config) announceError("Port configuration rejected, port has already been configured");
-  _config = std::make_unique<PortConfig>(config);
-  _config->setDevice(device());
-  _config->setPort(port());
-  setPortConfiguration(_config.get());
+  PortConfig copy(config);
+  try {
+    copy.setDevice(device());
+    copy.setPort(port());
+  } catch (const TextError& error) {
+    announceError(error.text());
+  }
+  captureProtocol().setConfiguration(copy);
+  setPortConfiguration(_captureProtocol->configuration());
 }
 
 void PortTrafficCapture::addStream(const ProtocolStack& stack) {
   if (state() != enPortStateUninitialized) announceError("Port is not in the enPortStateUninitialized state");
-  if (!_config) {
+  if (!captureProtocol().configuration()) {
     // A stream without a configuration gets the default one of this port.
-    _config = std::make_unique<PortConfig>(0);
-    _config->setDevice(device());
-    _config->setPort(port());
-    setPortConfiguration(_config.get());
+    PortConfig config(0);
+    config.setDevice(device());
+    config.setPort(port());
+    _captureProtocol->setConfiguration(config);
+    setPortConfiguration(_captureProtocol->configuration());
   }
   // The stacks of one set share the set's name (a loop gives several), so a
-  // duplicate is the same stack handed twice: its set assigned twice.
+  // stream is keyed by its set and its place in the set; a duplicate is the
+  // same stack handed twice, its set assigned twice.
   for (const ProtocolStack* known : _sources) {
     if (known == &stack) announceError("duplicate protocol stack");
   }
-  _streams.push_back(std::make_unique<ProtocolStack>(stack));
+  int32_t position = 0;
+  for (const ProtocolStack* known : _sources) position += known->name() == stack.name() ? 1 : 0;
+  char suffix[16];
+  std::snprintf(suffix, sizeof suffix, "#%06d", position);
+  _captureProtocol->addStream(stack, stack.name() + suffix);
   _sources.push_back(&stack);
 }
 
 void PortTrafficCapture::setDataLogDirectory(const char* directory) {
   if (state() != enPortStateUninitialized) announceError(kNotUninitialized);
-  if (_byteLog) return;
+  if (_byteLogger) return;
   auto log = std::make_unique<LogCapturedBytes>();
   log->initialize(*this, directory);
-  _byteLog = std::move(log);
+  _byteLogger = std::move(log);
 }
 
 void PortTrafficCapture::initialize() {
   if (state() != enPortStateUninitialized) announceError(kNotUninitialized);
   _sources.clear();  // only needed while the TCS file is read
-  if (!_streams.empty()) {
+  if (!_captureProtocol || _captureProtocol->streamCount() == 0) {
     setState(enPortStateRunning);
+    announceText(enEventSeverityWarning, "Port has no assigned streams");
+    setState(enPortStateComplete);
     return;
   }
-  // No streams to verify: the port runs and completes at once.
+  if (observerCount() == 0) {
+    if (const PortConfig* config = _captureProtocol->configuration()) {
+      if (const char* directory = config->eventLogDirectory()) {
+        _captureStatistic = std::make_unique<CaptureStatistic>(*this, directory);
+        attach(_captureStatistic.get());
+      }
+    }
+  }
+  _captureProtocol->initialize();
+  _pduStages.push_back(_captureProtocol.get());
+  console().print("Corvel>    ...registering pdu verification\n");
+  _frameStages.push_back(_datalinkParser.get());
+  console().print("Corvel>    ...registering frame capture\n");
+  _frameStages.push_back(_captureProtocol.get());
+  console().print("Corvel>    ...registering datalink verification\n");
+  _memoryManager = std::make_unique<CaptureMemoryManager>();
+  if (_byteLogger) {
+    _byteStages.push_back(_byteLogger.get());
+    console().print("Corvel>    ...registering byte logging\n");
+  }
+  _byteStages.push_back(_memoryManager.get());
+  console().print("Corvel>    ...registering byte capture\n");
+  _captureProtocol->Start();
+  if (_byteLogger) _byteLogger->Start();
   setState(enPortStateRunning);
-  announceText(enEventSeverityWarning, "Port has no assigned streams");
-  setState(enPortStateComplete);
+  announceText(enEventSeverityInformation, "Port capture initialized");
 }
 
 void PortTrafficCapture::processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
-  ++_byteCount;
-  if (_byteLog) _byteLog->OnByte(byte, cycle, endOfFrame);
+  if (state() != enPortStateRunning) return;
+  for (CaptureIntf* stage : _byteStages) stage->OnByte(byte, cycle, endOfFrame);
+  if (!_memoryManager || !endOfFrame) return;
+  if (_memoryManager->overflowed()) {
+    // A frame longer than any datalink allows: cut at its end and dropped.
+    _memoryManager->clear();
+    PortEvent dropped(*this, enEventKindFrameDropped);
+    dropped.setText("Captured frame exceeds 65536 bytes");
+    announce(dropped);
+    return;
+  }
+  auto frame = std::make_shared<CapturedStreamFrame>();
+  frame->firstCycle = _memoryManager->firstCycle();
+  frame->lastCycle = _memoryManager->lastCycle();
+  frame->data = _memoryManager->takeData();
+  for (CaptureIntf* stage : _frameStages) stage->OnFrame(frame, cycle);
+  if (CapturedStreamPdu* pdu = _captureProtocol->finishedPdu()) {
+    for (CaptureIntf* stage : _pduStages) stage->OnPdu(*pdu, cycle);
+  }
 }
 
 }  // namespace corvel

@@ -1,8 +1,8 @@
 // The transmit-side port object: it receives the bytes the processor sends on
-// one transmit port. This version keeps its configuration and the capture
-// streams the TCS file assigns, logs the bytes when a data-log directory is
-// set, and accepts the bytes while running; verification comes with the
-// capture pipeline.
+// one transmit port and runs them through three lists of stages: byte stages
+// (byte log, frame assembly), frame stages (datalink parsing, PDU assembly
+// and verification) and PDU stages. The outcome of every PDU is announced to
+// the port's observers, which write the logs.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +13,12 @@
 
 namespace corvel {
 
+class CaptureIntf;
+class CaptureMemoryManager;
+class CaptureProtocol;
+class DatalinkParser;
 class LogCapturedBytes;
+class Observer;
 class PortConfig;
 class ProtocolStack;
 
@@ -28,30 +33,34 @@ class PortTrafficCapture : public PortTraffic {
 
   // Configuration, while the port is uninitialised. A second configuration
   // is refused with "Port configuration rejected, port has already been
-  // configured"; the same stack handed twice with "duplicate protocol
-  // stack".
+  // configured"; the same stack handed twice with "duplicate protocol stack".
   void setPortConfig(const PortConfig& config);
   void addStream(const ProtocolStack& stack);
   void setDataLogDirectory(const char* directory);
 
-  int32_t streamCount() const noexcept { return static_cast<int32_t>(_streams.size()); }
-  uint64_t byteCount() const noexcept { return _byteCount; }
+  int32_t streamCount() const noexcept;
 
-  // Starts the port: running with streams; without, running then complete
-  // with "Port has no assigned streams".
+  // Builds the pipeline and starts the port: running with streams; without,
+  // running then complete with "Port has no assigned streams".
   void initialize();
 
   // One transmitted byte with the host's cycle value and end-of-frame flag.
   void processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame);
 
  private:
-  std::unique_ptr<PortConfig> _config;
-  std::vector<std::unique_ptr<ProtocolStack>> _streams;
-  // The stacks the copies were made from; compared by address only (the
-  // definitions they belong to live for the load).
+  CaptureProtocol& captureProtocol();
+
+  std::unique_ptr<CaptureMemoryManager> _memoryManager;
+  std::unique_ptr<DatalinkParser> _datalinkParser;
+  std::unique_ptr<CaptureProtocol> _captureProtocol;
+  std::unique_ptr<Observer> _captureStatistic;
+  std::unique_ptr<LogCapturedBytes> _byteLogger;
+  std::vector<CaptureIntf*> _byteStages;
+  std::vector<CaptureIntf*> _frameStages;
+  std::vector<CaptureIntf*> _pduStages;
+  // The stacks the streams were copied from; compared by address only (the
+  // definitions they belong to live for the load), to refuse a set assigned twice.
   std::vector<const ProtocolStack*> _sources;
-  std::unique_ptr<LogCapturedBytes> _byteLog;
-  uint64_t _byteCount = 0;
 };
 
 }  // namespace corvel

@@ -1,0 +1,158 @@
+#include "corvel/protocols/decapsulator.h"
+
+#include "corvel/base/text_error.h"
+#include "corvel/protocols/payload_config.h"
+
+namespace corvel {
+
+Decapsulator::Decapsulator(const ProtocolConfig& config, std::string name, std::string warningPrefix, int32_t level)
+    : _config(config), _name(std::move(name)), _warningPrefix(std::move(warningPrefix)), _level(level) {}
+
+Decapsulator::~Decapsulator() = default;
+
+void Decapsulator::fail(std::string_view what) const {
+  std::string text = _name;
+  text.append(" verification error, ").append(what);
+  throw TextError(text);
+}
+
+int32_t Decapsulator::checkSizes(ByteView layer, int32_t header, int32_t trailer, double maxPayload,
+                                 double minPayload) {
+  if (layer.bytes().data() == nullptr && layer.empty()) fail("data pointer is null");
+  if (layer.empty()) fail("no space allocated to data pointer");
+  if (layer.size() < static_cast<size_t>(header) + static_cast<size_t>(trailer))
+    fail("not enough allocated memory to hold both the header & trailer");
+  const auto payload = static_cast<int32_t>(layer.size() - static_cast<size_t>(header + trailer));
+  if (payload > maxPayload) fail("payload size violates the maximum transfer unit.");
+  if (payload < minPayload) fail("payload size violates the minimal transfer unit.");
+  _headerSize = header;
+  _trailerSize = trailer;
+  return payload;
+}
+
+int32_t Decapsulator::checkInternalSize(int32_t payload, int64_t internal, VerifyContext& context) const {
+  if (internal == payload) return payload;
+  // Padding behind the layer (a minimum-size Ethernet frame) is allowed when
+  // the datalink layer said so: the length field then tells the true size.
+  if (context.padded && internal >= 0 && internal < payload) {
+    context.padded = false;
+    return static_cast<int32_t>(internal);
+  }
+  fail("payload size does not equal internal size.");
+}
+
+bool Decapsulator::warningsOn(const VerifyContext& context) const noexcept {
+  return context.report != nullptr && _config.validateLevel() >= _level;
+}
+
+void Decapsulator::warn(VerifyContext& context, std::string_view text) const {
+  if (warningsOn(context)) context.report->warnings.emplace_back(_warningPrefix, std::string(text));
+}
+
+// ---- Payload ------------------------------------------------------------
+
+namespace {
+
+// Payloads that never carry a tag: their bytes come from elsewhere.
+bool untaggedKind(const ProtocolConfig& config) {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
+  return payload && (payload->payloadKind() == PayloadKind::ContextState ||
+                     payload->payloadKind() == PayloadKind::WorkbenchLog);
+}
+
+bool namesTxPort(const ProtocolConfig& config) {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
+  return payload && payload->hasTxPort();
+}
+
+// Fill bytes start with 0xDD: a payload that starts so carries no tag.
+constexpr uint8_t kUntaggedMarker = 0xDD;
+
+}  // namespace
+
+PayloadDecapsulator::PayloadDecapsulator(const ProtocolConfig& config)
+    : Decapsulator(config, "Payload", "Payload warning, "), _tagged(namesTxPort(config) && !untaggedKind(config)) {}
+
+int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
+  _headerSize = 0;
+  const auto bytes = layer.bytes();
+  if (!context.report) return static_cast<int32_t>(bytes.size());
+  IdentityRecord identity;
+  const bool decode = !bytes.empty() && !untaggedKind(config()) && (_tagged || bytes[0] != kUntaggedMarker);
+  if (decode) {
+    identity.txDevice = bytes[0] >> 5;
+    identity.txPort = bytes[0] & 0x1f;
+    if (bytes.size() > 1) {
+      identity.rxDevice = bytes[1] >> 5;
+      identity.rxPort = bytes[1] & 0x1f;
+    }
+    if (bytes.size() > 2) identity.stream = bytes[2];
+    if (bytes.size() > 3) identity.pdu = bytes[3];
+    identity.routeStatus =
+        identity.txDevice == context.device && identity.txPort == context.port ? enRoutePassed : enRouteFailed;
+  }
+  context.report->identity = identity;
+  return static_cast<int32_t>(bytes.size());
+}
+
+// ---- Datalink frame store -----------------------------------------------
+
+std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::takeFrame(
+    std::shared_ptr<CapturedStreamFrame> frame) {
+  std::vector<std::shared_ptr<CapturedStreamFrame>> givenUp;
+  _current = frame->connection;
+  if (!_held.contains(_current) && _held.size() >= kMaxConnections) {
+    // Room for a new connection: the oldest-keyed one's frames go.
+    auto oldest = _held.begin();
+    for (auto& held : oldest->second) givenUp.push_back(std::move(held));
+    _heldCount -= oldest->second.size();
+    _held.erase(oldest);
+  }
+  auto& queue = _held[_current];
+  if (_heldCount >= kMaxHeldFrames && !queue.empty()) {
+    givenUp.push_back(std::move(queue.front()));
+    queue.pop_front();
+    --_heldCount;
+  }
+  queue.push_back(std::move(frame));
+  ++_heldCount;
+  return givenUp;
+}
+
+bool DatalinkDecapsulator::isPduComplete() const {
+  auto found = _held.find(_current);
+  return found != _held.end() && !found->second.empty() && found->second.back()->endsPdu;
+}
+
+const CapturedStreamFrame* DatalinkDecapsulator::lastFrame() const {
+  auto found = _held.find(_current);
+  return found != _held.end() && !found->second.empty() ? found->second.back().get() : nullptr;
+}
+
+std::deque<std::shared_ptr<CapturedStreamFrame>>& DatalinkDecapsulator::currentQueue() { return _held[_current]; }
+
+std::deque<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::takeCurrent() {
+  std::deque<std::shared_ptr<CapturedStreamFrame>> frames;
+  auto found = _held.find(_current);
+  if (found == _held.end()) return frames;
+  frames = std::move(found->second);
+  _heldCount -= frames.size();
+  _held.erase(found);
+  return frames;
+}
+
+std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::releaseCurrent() {
+  std::deque<std::shared_ptr<CapturedStreamFrame>> frames = takeCurrent();
+  return {std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end())};
+}
+
+std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::releaseAll() {
+  std::vector<std::shared_ptr<CapturedStreamFrame>> frames;
+  for (auto& [key, queue] : _held)
+    for (auto& frame : queue) frames.push_back(std::move(frame));
+  _held.clear();
+  _heldCount = 0;
+  return frames;
+}
+
+}  // namespace corvel

@@ -1,0 +1,137 @@
+// Decapsulators verify one protocol layer of a captured PDU each. A stream's
+// chain has one per layer of its stack (payload first, datalink last); the
+// datalink decapsulator also collects frames or cells until they form a PDU
+// and takes the PDU out of them.
+//
+// A size error ends the verification of the PDU: it is thrown as text
+// ("IPv4 verification error, ..."). Field checks add warnings (prefix and
+// message) when the stream's validate level reaches the protocol's level,
+// and never stop the verification.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "corvel/protocols/byte_view.h"
+#include "corvel/protocols/captured_stream_frame.h"
+#include "corvel/protocols/protocol_config.h"
+
+namespace corvel {
+
+// What the verifiers of one PDU found besides its outcome.
+struct VerifyReport {
+  std::vector<std::pair<std::string, std::string>> warnings;
+  std::optional<IdentityRecord> identity;
+};
+
+struct VerifyContext {
+  // Set by the datalink layer when it padded the PDU; the first layer with a
+  // length field takes its own length and clears it.
+  bool padded = false;
+  VerifyReport* report = nullptr;
+  // The capturing port, for the route check of the payload tag.
+  int32_t device = 0;
+  int32_t port = 0;
+};
+
+class Decapsulator {
+ public:
+  virtual ~Decapsulator();
+  Decapsulator(const Decapsulator&) = delete;
+  Decapsulator& operator=(const Decapsulator&) = delete;
+
+  ProtocolKind kind() const noexcept { return _config.kind(); }
+  const ProtocolConfig& config() const noexcept { return _config; }
+  // The protocol kind this layer's header names for the layer inside it;
+  // nothing when it names none (or another).
+  virtual std::optional<ProtocolKind> serviceAccessProtocol(ByteView /*layer*/) const { return std::nullopt; }
+  // Verifies the layer at the start of `layer` (header, payload, trailer) and
+  // answers its payload size; headerSize() then tells where the payload starts.
+  virtual int32_t verify(ByteView layer, VerifyContext& context) = 0;
+  int32_t headerSize() const noexcept { return _headerSize; }
+
+ protected:
+  // `name` is the protocol's name in error texts ("IPv4"), `warningPrefix`
+  // the text before every warning ("IPv4 warning, "); `level` the validate
+  // level from which warnings are reported.
+  Decapsulator(const ProtocolConfig& config, std::string name, std::string warningPrefix, int32_t level = 1);
+
+  // "<name> verification error, <what>"
+  [[noreturn]] void fail(std::string_view what) const;
+  // Steps every header layer shares: bytes present, header and trailer fit,
+  // payload within the transfer units. Answers the payload size.
+  int32_t checkSizes(ByteView layer, int32_t header, int32_t trailer, double maxPayload, double minPayload);
+  // A length field of the layer against the bytes present: with the padded
+  // flag set the field wins (and the flag is cleared), else a difference fails.
+  int32_t checkInternalSize(int32_t payload, int64_t internal, VerifyContext& context) const;
+  bool warningsOn(const VerifyContext& context) const noexcept;
+  void warn(VerifyContext& context, std::string_view text) const;
+
+  const std::string& name() const noexcept { return _name; }
+  int32_t _headerSize = 0;
+  int32_t _trailerSize = 0;
+
+ private:
+  const ProtocolConfig& _config;
+  std::string _name;
+  std::string _warningPrefix;
+  int32_t _level;
+};
+
+// The innermost layer: decodes the payload tag into the identity record and
+// checks the route.
+class PayloadDecapsulator : public Decapsulator {
+ public:
+  explicit PayloadDecapsulator(const ProtocolConfig& config);
+  int32_t verify(ByteView layer, VerifyContext& context) override;
+
+ private:
+  bool _tagged;
+};
+
+// A datalink layer: frames (or cells) in, PDUs out.
+class DatalinkDecapsulator : public Decapsulator {
+ public:
+  // Frames (cells) held for PDUs not yet complete, over all connections,
+  // and the number of connections, are capped.
+  static constexpr size_t kMaxHeldFrames = 4096;
+  static constexpr size_t kMaxConnections = 1024;
+
+  // Reads the frame's datalink header: its protocol type and connection, and
+  // whether it ends its PDU. Cell warnings go into `report`.
+  virtual void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) = 0;
+  // Holds the frame under its connection. Answers the frames that had to be
+  // given up to make room (discarded).
+  std::vector<std::shared_ptr<CapturedStreamFrame>> takeFrame(std::shared_ptr<CapturedStreamFrame> frame);
+  // The frame taken last, while it is held; null otherwise.
+  const CapturedStreamFrame* lastFrame() const;
+  // Whether the connection of the frame taken last now holds a whole PDU.
+  virtual bool isPduComplete() const;
+  // Takes the PDU of that connection out of the held frames (releasing
+  // them), verifying the datalink layer of every frame on the way.
+  virtual CapturedStreamPdu extractPdu(VerifyContext& context) = 0;
+  // Gives up the held frames of the connection taken last (a failed PDU).
+  std::vector<std::shared_ptr<CapturedStreamFrame>> releaseCurrent();
+  // Gives up every held frame (teardown).
+  std::vector<std::shared_ptr<CapturedStreamFrame>> releaseAll();
+  size_t heldFrames() const noexcept { return _heldCount; }
+
+ protected:
+  using Decapsulator::Decapsulator;
+
+  std::deque<std::shared_ptr<CapturedStreamFrame>>& currentQueue();
+  std::deque<std::shared_ptr<CapturedStreamFrame>> takeCurrent();
+
+ private:
+  std::map<uint64_t, std::deque<std::shared_ptr<CapturedStreamFrame>>> _held;
+  size_t _heldCount = 0;
+  uint64_t _current = 0;
+};
+
+}  // namespace corvel

@@ -1,0 +1,96 @@
+#include "corvel/protocols/ethernet_decap.h"
+
+#include <algorithm>
+
+#include "corvel/base/text_error.h"
+#include "corvel/protocols/crc32.h"
+
+namespace corvel {
+
+namespace {
+
+constexpr int32_t kFcsSize = 4;
+// Without the FCS a frame holds 60 to 1514 bytes (IEEE 802.3).
+constexpr int32_t kMinFrame = 60;
+constexpr int32_t kMaxFrame = 1514;
+constexpr uint64_t kEtherTypeIpv4 = 0x0800;
+constexpr uint64_t kEtherTypeIpv6 = 0x86DD;
+
+const char* nameOf(ProtocolKind kind) {
+  switch (kind) {
+    case ProtocolKind::VLan: return "VLan";
+    case ProtocolKind::XVLan: return "XVLan";
+    default: return "Ethernet";
+  }
+}
+
+}  // namespace
+
+EthernetDecapsulator::EthernetDecapsulator(const ProtocolConfig& config)
+    : DatalinkDecapsulator(config, nameOf(config.kind()), std::string(nameOf(config.kind())) + " warning, "),
+      _configuredHeader(std::max(config.headerLength(), 14)),
+      _minPayload(std::max(kMinFrame - _configuredHeader, 0)),
+      _maxPayload(kMaxFrame - _configuredHeader),
+      // 802.1Q frames are checked for their FCS only; the others for their
+      // addresses too, and plain Ethernet for its type.
+      _addressWarnings(config.kind() != ProtocolKind::VLan),
+      _typeWarning(config.kind() == ProtocolKind::Ethernet) {}
+
+std::optional<ProtocolKind> EthernetDecapsulator::serviceAccessProtocol(ByteView frame) const {
+  const std::optional<uint64_t> type = frame.field(byteField(_configuredHeader - 2, 2));
+  if (type == kEtherTypeIpv4) return ProtocolKind::IpV4;
+  if (type == kEtherTypeIpv6) return ProtocolKind::IpV6;
+  return std::nullopt;
+}
+
+void EthernetDecapsulator::parseHeader(CapturedStreamFrame& frame, VerifyReport& /*report*/) {
+  frame.protocolType = static_cast<int32_t>(kind());
+  frame.headerSize = _configuredHeader;
+  frame.trailerSize = kFcsSize;
+  frame.connection = 0;
+  frame.endsPdu = true;
+}
+
+int32_t EthernetDecapsulator::verify(ByteView frame, VerifyContext& context) {
+  const int32_t payload = checkSizes(frame, _configuredHeader, kFcsSize, _maxPayload, _minPayload);
+  if (warningsOn(context)) {
+    if (_addressWarnings) {
+      if (frame.allZero(6, 6)) warn(context, "SOURCE field is zero");
+      if (frame.allZero(0, 6)) warn(context, "DESTINATION field is zero");
+    }
+    if (_typeWarning && frame.value(byteField(12, 2)) == 0) warn(context, "PROTOCOL field not specified");
+    const size_t covered = frame.size() - kFcsSize;
+    const uint64_t stored = frame.value(byteField(static_cast<int32_t>(covered), 4));
+    if (stored == 0) {
+      warn(context, "CRC is zero");
+    } else {
+      uint8_t expected[kFcsSize];
+      EthernetFcs::shared().store(frame.bytes().first(covered), expected);
+      if (!std::equal(expected, expected + kFcsSize, frame.bytes().begin() + static_cast<std::ptrdiff_t>(covered)))
+        warn(context, "CRC does not compute to stored CRC");
+    }
+  }
+  return payload;
+}
+
+CapturedStreamPdu EthernetDecapsulator::extractPdu(VerifyContext& context) {
+  std::deque<std::shared_ptr<CapturedStreamFrame>> frames = takeCurrent();
+  if (frames.size() != 1) throw TextError("Ethernet Decapsulator has stored more than one frame");
+  const CapturedStreamFrame& frame = *frames.front();
+  CapturedStreamPdu pdu;
+  pdu.frameCount = 1;
+  pdu.carriedBytes = static_cast<int32_t>(frame.data.size());
+  pdu.firstCycle = frame.firstCycle;
+  pdu.lastCycle = frame.lastCycle;
+  const int32_t payload = verify(ByteView(frame.data), context);
+  pdu.discardedHeader = _configuredHeader;
+  pdu.discardedTrailer = kFcsSize;
+  const auto begin = frame.data.begin() + _configuredHeader;
+  pdu.data.assign(begin, begin + payload);
+  // A minimum-size frame may carry padding behind the inner layers.
+  pdu.padded = payload <= _minPayload;
+  context.padded = pdu.padded;
+  return pdu;
+}
+
+}  // namespace corvel

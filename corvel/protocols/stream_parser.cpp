@@ -1,0 +1,68 @@
+#include "corvel/protocols/stream_parser.h"
+
+#include "corvel/base/text_error.h"
+#include "corvel/protocols/ethernet_decap.h"
+#include "corvel/protocols/generic_decap.h"
+#include "corvel/protocols/protocol_stack.h"
+
+namespace corvel {
+
+namespace {
+
+bool capturableDatalink(ProtocolKind kind) {
+  switch (kind) {
+    case ProtocolKind::Atm:
+    case ProtocolKind::DSlam:
+    case ProtocolKind::Ethernet:
+    case ProtocolKind::VLan:
+    case ProtocolKind::XVLan:
+    case ProtocolKind::Generic:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Decapsulator> makeDecapsulator(const ProtocolConfig& config) {
+  switch (config.kind()) {
+    case ProtocolKind::Payload: return std::make_unique<PayloadDecapsulator>(config);
+    case ProtocolKind::Ethernet:
+    case ProtocolKind::VLan:
+    case ProtocolKind::XVLan: return std::make_unique<EthernetDecapsulator>(config);
+    case ProtocolKind::Generic: return std::make_unique<GenericDecapsulator>(config);
+    default: break;
+  }
+  throw TextError("no verifier for protocol kind " + std::to_string(static_cast<int32_t>(config.kind())));
+}
+
+StreamParser::StreamParser(const ProtocolStack& stack) : _stack(stack) {
+  if (stack.count() == 0 || stack.at(0).kind() != ProtocolKind::Payload)
+    throw TextError("Port first protocol is not a payload");
+  if (!capturableDatalink(stack.at(stack.count() - 1).kind()))
+    throw TextError("Port last protocol is not atm/ethernet/generic for defined capture.");
+  for (const auto& config : stack.protocols()) _chain.push_back(makeDecapsulator(*config));
+}
+
+StreamParser::~StreamParser() = default;
+
+ProtocolKind StreamParser::datalinkKind() const { return _chain.back()->kind(); }
+
+std::optional<ProtocolKind> StreamParser::innerKind() const {
+  if (_chain.size() < 3) return std::nullopt;
+  return _chain[_chain.size() - 2]->kind();
+}
+
+DatalinkDecapsulator& StreamParser::datalink() const { return static_cast<DatalinkDecapsulator&>(*_chain.back()); }
+
+void StreamParser::verify(const CapturedStreamPdu& pdu, VerifyContext& context) const {
+  ByteView layer(pdu.data);
+  for (size_t i = _chain.size() - 1; i-- > 0;) {
+    Decapsulator& decapsulator = *_chain[i];
+    const int32_t payload = decapsulator.verify(layer, context);
+    layer = layer.sub(static_cast<size_t>(decapsulator.headerSize()), static_cast<size_t>(payload));
+  }
+}
+
+}  // namespace corvel

@@ -1,0 +1,46 @@
+// The decapsulator chain of one capture stream: a verifier per layer of the
+// stream's stack, payload first and datalink last. It verifies a PDU taken
+// out of the datalink layer from the layer just inside the datalink inwards,
+// each layer handing on the payload it delimits.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "corvel/protocols/decapsulator.h"
+
+namespace corvel {
+
+class ProtocolStack;
+
+class StreamParser {
+ public:
+  // Throws "Port first protocol is not a payload" or "Port last protocol is
+  // not atm/ethernet/generic for defined capture." for a stack that cannot
+  // be captured, and a text for a layer no verifier exists for.
+  explicit StreamParser(const ProtocolStack& stack);
+  ~StreamParser();
+  StreamParser(const StreamParser&) = delete;
+  StreamParser& operator=(const StreamParser&) = delete;
+
+  const ProtocolStack& stack() const noexcept { return _stack; }
+  ProtocolKind datalinkKind() const;
+  // The kind of the layer just inside the datalink; nothing when that is
+  // the payload.
+  std::optional<ProtocolKind> innerKind() const;
+  // The datalink layer's own decapsulator.
+  DatalinkDecapsulator& datalink() const;
+
+  // Verifies the PDU's inner layers. Throws the first size error.
+  void verify(const CapturedStreamPdu& pdu, VerifyContext& context) const;
+
+ private:
+  const ProtocolStack& _stack;
+  std::vector<std::unique_ptr<Decapsulator>> _chain;
+};
+
+// The decapsulator of one configuration.
+std::unique_ptr<Decapsulator> makeDecapsulator(const ProtocolConfig& config);
+
+}  // namespace corvel

@@ -1,0 +1,145 @@
+#include "corvel/stats/capture_statistic.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "corvel/stats/event.h"
+
+namespace corvel {
+
+namespace {
+
+template <class... Args>
+void appendf(std::string& out, const char* format, Args... args) {
+  char buffer[256];
+  const int n = std::snprintf(buffer, sizeof buffer, format, args...);
+  if (n > 0) out.append(buffer, static_cast<size_t>(std::min(n, static_cast<int>(sizeof buffer) - 1)));
+}
+
+IdentityRecord identityOf(const Event& event) {
+  if (const auto* stream = dynamic_cast<const StreamEvent*>(&event))
+    if (stream->identity()) return *stream->identity();
+  return IdentityRecord{};
+}
+
+}  // namespace
+
+CaptureStatistic::CaptureStatistic(const PortTraffic& port, const char* directory)
+    : PortTrafficEventHandler(port, directory, "TxEvents") {}
+
+CaptureStatistic::~CaptureStatistic() = default;
+
+void CaptureStatistic::update(Event& event) {
+  if (!hasFile()) return;
+  const int32_t category = event.category();
+  if (category != enEventCategoryStream && category != enEventCategoryPort) return;
+  if (event.severity() == enEventSeverityWarning) {
+    log().printf("Tx Device %d Port %d %s %s\n", device(), port(), "[w]", event.text().c_str());
+    return;
+  }
+  if (event.severity() == enEventSeverityError) {
+    log().printf("Device %d Port %d %s %s\n", device(), port(), "[e]", event.text().c_str());
+    return;
+  }
+  if (category == enEventCategoryPort) {
+    switch (event.kind()) {
+      case enEventKindFrameProcessed:
+        ++_counters.cellsOfPdu;
+        ++_counters.framesProcessed;
+        break;
+      case enEventKindFrameDiscarded: ++_counters.discarded; break;
+      case enEventKindFrameDropped: ++_counters.dropped; break;
+      default: break;
+    }
+    return;
+  }
+  switch (event.kind()) {
+    case enEventKindPduPassed: pduPassed(event); break;
+    case enEventKindPduFailed: pduFailed(event); break;
+    case enEventKindFrameParsed: frameWarnings(event); break;
+    default: break;
+  }
+}
+
+void CaptureStatistic::pduPassed(const Event& event) {
+  const IdentityRecord id = identityOf(event);
+  _line.clear();
+  appendf(_line, "Device %d Port %d ", device(), port());
+  appendf(_line, "[s] Pdu contained %d cell(s) {", _counters.cellsOfPdu);
+  if (id.rxPort == -1) {
+    _line += " }";
+  } else if (id.stream == -1) {
+    appendf(_line, " RxPort %d }", id.rxPort);
+  } else if (id.pdu == -1) {
+    appendf(_line, " RxPort %d Stream %d }", id.rxPort, id.stream);
+  } else {
+    appendf(_line, " RxPort %d Stream %d Pdu %d }", id.rxPort, id.stream, id.pdu);
+  }
+  ++_counters.pduPassed;
+  if (id.routeStatus == enRouteFailed) {
+    ++_counters.routesFailed;
+    appendf(_line, " Routing to port %d failed", id.txPort);
+  } else if (id.routeStatus == enRoutePassed) {
+    ++_counters.routesPassed;
+  } else {
+    ++_counters.routesNotTested;
+  }
+  for (size_t i = 0; i < event.warningCount(); ++i) {
+    const auto& [prefix, text] = event.warningAt(i);
+    _line += "[w] " + prefix + " " + text + " ";
+    ++_counters.pduWarnings;
+  }
+  _line += "\n";
+  log().write(_line);
+  _counters.cellsOfPdu = 0;
+  ++_counters.pdus;
+}
+
+void CaptureStatistic::pduFailed(const Event& event) {
+  _line.clear();
+  appendf(_line, "Tx Device %d Port %d ", device(), port());
+  appendf(_line, "[e] Pdu contained %d cell(s) ", _counters.cellsOfPdu);
+  _line += event.text();
+  _line += "\n";
+  log().write(_line);
+  ++_counters.pduFailed;
+  ++_counters.routesNotTested;
+  _counters.cellsOfPdu = 0;
+  ++_counters.pdus;
+}
+
+void CaptureStatistic::frameWarnings(const Event& event) {
+  const IdentityRecord id = identityOf(event);
+  _line.clear();
+  appendf(_line, "Device %d Port %d ", device(), port());
+  appendf(_line, "[w] Pdu cell %d ", id.spare);
+  for (size_t i = 0; i < event.warningCount(); ++i) {
+    const auto& [prefix, text] = event.warningAt(i);
+    _line += "[w] " + prefix + " " + text;
+    ++_counters.cellWarnings;
+  }
+  _line += "\n";
+  log().write(_line);
+}
+
+void CaptureStatistic::writeSummary() {
+  if (!hasFile()) return;
+  const Counters& c = _counters;
+  log().printf(
+      "Capture stopped:\n"
+      "  total PDU passed             %d\n"
+      "  total PDU failed             %d\n"
+      "  total PDU warnings           %d\n"
+      "  total PDU routes passed      %d\n"
+      "  total PDU routes failed      %d\n"
+      "  total PDU routes not tested  %d\n"
+      "  total Frames/Cells processed %d\n"
+      "  total Frames/Cells dropped   %d\n"
+      "  total Frames/Cells discarded %d\n"
+      "  total Frames/Cells warnings  %d\n",
+      c.pduPassed, c.pduFailed, c.pduWarnings, c.routesPassed, c.routesFailed, c.routesNotTested,
+      c.framesProcessed, c.dropped, c.discarded, c.cellWarnings);
+}
+
+}  // namespace corvel

@@ -1,0 +1,35 @@
+// Collects the bytes of the frame in progress on a transmit port. A frame
+// that never ends is cut: past the largest frame the bytes are dropped and
+// the frame is flagged, so memory stays bounded whatever arrives.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "corvel/traffic/capture_intf.h"
+
+namespace corvel {
+
+class CaptureMemoryManager : public CaptureIntf {
+ public:
+  static constexpr size_t kMaxFrameBytes = 64 * 1024;
+  static constexpr size_t kChunkSize = 150;
+
+  void OnByte(const uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) override;
+
+  size_t length() const noexcept { return _bytes.size(); }
+  bool overflowed() const noexcept { return _overflowed; }
+  uint32_t firstCycle() const noexcept { return _firstCycle; }
+  uint32_t lastCycle() const noexcept { return _lastCycle; }
+  // The frame's bytes; the manager starts over with an empty frame.
+  std::vector<uint8_t> takeData();
+  void clear() noexcept;
+
+ private:
+  std::vector<uint8_t> _bytes;
+  uint32_t _firstCycle = 0;
+  uint32_t _lastCycle = 0;
+  bool _overflowed = false;
+};
+
+}  // namespace corvel

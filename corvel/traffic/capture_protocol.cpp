@@ -1,0 +1,143 @@
+#include "corvel/traffic/capture_protocol.h"
+
+#include <algorithm>
+
+#include "corvel/base/text_error.h"
+#include "corvel/protocols/protocol_stack.h"
+#include "corvel/protocols/stream_parser.h"
+#include "corvel/stats/event.h"
+#include "corvel/traffic/datalink_parser.h"
+#include "corvel/traffic/port_config.h"
+#include "corvel/traffic/port_traffic.h"
+
+namespace corvel {
+
+CaptureProtocol::CaptureProtocol(PortTraffic& port, DatalinkParser& datalinkParser)
+    : _port(port), _datalinkParser(datalinkParser) {}
+
+CaptureProtocol::~CaptureProtocol() {
+  // Frames that never completed a PDU are announced before they go.
+  if (DatalinkDecapsulator* datalink = _datalinkParser.datalink()) {
+    announceDiscarded(_port, datalink->releaseAll().size());
+    _datalinkParser.setDatalink(nullptr);
+  }
+}
+
+void CaptureProtocol::setConfiguration(const PortConfig& config) {
+  if (_config) _port.announceError("Port configuration rejected, port has already been configured");
+  _config = std::make_unique<PortConfig>(config);
+}
+
+void CaptureProtocol::addStream(const ProtocolStack& stack, std::string key) {
+  for (const Stream& stream : _streams) {
+    if (stream.key == key) _port.announceError("duplicate protocol stack");
+  }
+  auto copy = std::make_unique<ProtocolStack>(stack);
+  // Streams are walked in key order.
+  auto at = std::find_if(_streams.begin(), _streams.end(), [&](const Stream& s) { return key < s.key; });
+  _streams.insert(at, Stream{std::move(key), std::move(copy), nullptr});
+}
+
+void CaptureProtocol::initialize() {
+  if (_streams.empty()) {
+    _port.announceText(enEventSeverityWarning, "Port has no StreamConfig added");
+    return;
+  }
+  if (!_config) {
+    _config = std::make_unique<PortConfig>(0);
+    _config->setDevice(_port.device());
+    _config->setPort(_port.port());
+  }
+  if (!_port.pduLogFileName().empty()) _pduLog.open(_port.pduLogFileName());
+  for (Stream& stream : _streams) {
+    try {
+      stream.parser = std::make_unique<StreamParser>(*stream.stack);
+    } catch (const TextError& error) {
+      _port.announceError(error.text());
+    }
+    // Every stream of a port must arrive on the same kind of datalink.
+    if (stream.parser->datalinkKind() != _streams.front().parser->datalinkKind())
+      _port.announceError("Port unabled to instantiate StreamParser");
+  }
+  _datalinkParser.setDatalink(&_streams.front().parser->datalink());
+}
+
+const StreamParser& CaptureProtocol::chooseParser() const {
+  if (_streams.size() == 1) return *_streams.front().parser;
+  // Verification does not depend on header values: streams built alike (a
+  // loop over table entries) are all verified by the first of them.
+  auto sameStructure = [](const std::vector<const StreamParser*>& parsers) {
+    return std::all_of(parsers.begin(), parsers.end(), [&](const StreamParser* p) {
+      return p->stack().signature() == parsers.front()->stack().signature();
+    });
+  };
+  std::vector<const StreamParser*> all;
+  for (const Stream& stream : _streams) all.push_back(stream.parser.get());
+  const DatalinkDecapsulator* datalink = _datalinkParser.datalink();
+  const CapturedStreamFrame* frame = datalink ? datalink->lastFrame() : nullptr;
+  const std::optional<ProtocolKind> access =
+      frame ? datalink->serviceAccessProtocol(ByteView(frame->data)) : std::nullopt;
+  if (!access) {
+    if (sameStructure(all)) return *all.front();
+    throw TextError("no service access protocol recorded");
+  }
+  std::vector<const StreamParser*> matches;
+  for (const StreamParser* parser : all) {
+    if (parser->innerKind() == access) matches.push_back(parser);
+  }
+  if (matches.empty()) throw TextError("no matches");
+  if (matches.size() > 1 && !sameStructure(matches)) throw TextError("We have no implementation to support this parser");
+  return *matches.front();
+}
+
+void CaptureProtocol::discardCurrent() {
+  if (DatalinkDecapsulator* datalink = _datalinkParser.datalink())
+    announceDiscarded(_port, datalink->releaseCurrent().size());
+}
+
+void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*frame*/, uint32_t /*cycle*/) {
+  DatalinkDecapsulator* datalink = _datalinkParser.datalink();
+  if (!datalink || !datalink->isPduComplete()) return;
+  _finished.reset();
+  const StreamParser* parser = nullptr;
+  try {
+    parser = &chooseParser();
+  } catch (const TextError&) {
+    // The PDU cannot be placed: its frames go, so the next PDU starts clean.
+    discardCurrent();
+    throw;
+  }
+  StreamEvent event(_port, enEventKindPduFailed, -1, -1);
+  VerifyReport report;
+  VerifyContext context;
+  context.report = &report;
+  context.device = _port.device();
+  context.port = _port.port();
+  CapturedStreamPdu pdu;
+  try {
+    pdu = datalink->extractPdu(context);
+    parser->verify(pdu, context);
+    event.setKind(enEventKindPduPassed);
+  } catch (const TextError& error) {
+    discardCurrent();
+    event.setKind(enEventKindPduFailed);
+    event.setText(error.text());
+  }
+  for (auto& [prefix, text] : report.warnings) event.addWarning(prefix, text);
+  event.setIdentity(report.identity);
+  pdu.identity = report.identity;
+  if (_pduLog.isOpen() && !pdu.data.empty()) {
+    _pduLine.clear();
+    appendHex(_pduLine, pdu.data.data(), pdu.data.size());
+    _pduLine.push_back('\n');
+    _pduLog.write(_pduLine);
+  }
+  _port.announce(event);
+  _finished = std::move(pdu);
+}
+
+void CaptureProtocol::OnPdu(CapturedStreamPdu& /*pdu*/, uint32_t /*cycle*/) { _finished.reset(); }
+
+void CaptureProtocol::Stop() { _pduLog.close(); }
+
+}  // namespace corvel

@@ -1,0 +1,66 @@
+// The verification stage of a transmit port. It keeps the port's capture
+// streams (each with its decapsulator chain), and whenever the datalink layer
+// holds a whole PDU it picks the stream the PDU belongs to, takes the PDU
+// out, verifies it layer by layer and announces the outcome as one stream
+// event (kind 4 passed or 5 failed, with warnings and the payload's identity).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "corvel/base/log_file.h"
+#include "corvel/protocols/captured_stream_frame.h"
+#include "corvel/traffic/capture_intf.h"
+
+namespace corvel {
+
+class DatalinkParser;
+class PortConfig;
+class PortTraffic;
+class ProtocolStack;
+class StreamParser;
+
+class CaptureProtocol : public CaptureIntf {
+ public:
+  CaptureProtocol(PortTraffic& port, DatalinkParser& datalinkParser);
+  ~CaptureProtocol() override;
+
+  // A second configuration is refused.
+  void setConfiguration(const PortConfig& config);
+  const PortConfig* configuration() const noexcept { return _config.get(); }
+  // Keeps a copy of the stack under `key`.
+  void addStream(const ProtocolStack& stack, std::string key);
+  size_t streamCount() const noexcept { return _streams.size(); }
+
+  // Builds the stream parsers and the port's datalink layer, opens the PDU log.
+  void initialize();
+  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
+  void OnPdu(CapturedStreamPdu& pdu, uint32_t cycle) override;
+  void Stop() override;
+
+  // The PDU verified by the last frame, until the PDU stages have seen it.
+  CapturedStreamPdu* finishedPdu() noexcept { return _finished ? &*_finished : nullptr; }
+
+ private:
+  struct Stream {
+    std::string key;
+    std::unique_ptr<ProtocolStack> stack;
+    std::unique_ptr<StreamParser> parser;
+  };
+
+  const StreamParser& chooseParser() const;
+  void discardCurrent();
+
+  PortTraffic& _port;
+  DatalinkParser& _datalinkParser;
+  std::unique_ptr<PortConfig> _config;
+  std::vector<Stream> _streams;
+  std::optional<CapturedStreamPdu> _finished;
+  LogFile _pduLog;
+  std::string _pduLine;
+};
+
+}  // namespace corvel
