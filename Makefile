@@ -33,18 +33,22 @@ build-asan: deps
 	cmake --build $(BUILD_ASAN) -j$(JOBS)
 
 # The quickstart simulation: the bundled example through the stand-in host,
-# then the frames the receive ports delivered, as tshark decodes them.
+# then the frames the receive ports delivered, as tshark decodes them, and
+# what the transmit ports verified.
 TSHARK_CHECKS = -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE -o udp.check_checksum:TRUE \
                 -o tcp.check_checksum:TRUE
 demo: build
 	mkdir -p examples/out
 	cd examples && ../$(BUILD)/bin/pyxsim -p ../$(BUILD)/bin/libcorvel_lite.so quickstart.pyx
 	@echo; echo "== host_commands.log (table entries written into the processor)"; cat examples/host_commands.log
-	@for p in 0 1; do \
+	@for p in 0 1 2; do \
 	  echo; echo "== frames delivered on receive port 0/$$p (examples/out/rx0p$$p.pcap)"; \
 	  tshark -r examples/out/rx0p$$p.pcap $(TSHARK_CHECKS) 2>/dev/null; \
 	  echo "== generation summary (examples/out/RxEventsDev0Port$$p.txt)"; \
 	  sed -n '/Generation stopped/,$$p' examples/out/RxEventsDev0Port$$p.txt; \
+	  echo "== verified on transmit port 0/$$p (examples/out/TxEventsDev0Port$$p.txt)"; \
+	  head -3 examples/out/TxEventsDev0Port$$p.txt; echo "  ..."; \
+	  sed -n '/Capture stopped/,$$p' examples/out/TxEventsDev0Port$$p.txt; \
 	done
 
 test-fast: build

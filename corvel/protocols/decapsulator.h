@@ -35,6 +35,10 @@ struct VerifyContext {
   // length field takes its own length and clears it.
   bool padded = false;
   VerifyReport* report = nullptr;
+  // The addresses of the IP header just verified, for the pseudo-header of
+  // the transport checksum inside it; empty without an IP layer.
+  std::span<const uint8_t> sourceAddress;
+  std::span<const uint8_t> destinationAddress;
   // The capturing port, for the route check of the payload tag.
   int32_t device = 0;
   int32_t port = 0;

@@ -3,6 +3,8 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/ethernet_decap.h"
 #include "corvel/protocols/generic_decap.h"
+#include "corvel/protocols/ip_decap.h"
+#include "corvel/protocols/transport_decap.h"
 #include "corvel/protocols/protocol_stack.h"
 
 namespace corvel {
@@ -11,8 +13,6 @@ namespace {
 
 bool capturableDatalink(ProtocolKind kind) {
   switch (kind) {
-    case ProtocolKind::Atm:
-    case ProtocolKind::DSlam:
     case ProtocolKind::Ethernet:
     case ProtocolKind::VLan:
     case ProtocolKind::XVLan:
@@ -32,6 +32,11 @@ std::unique_ptr<Decapsulator> makeDecapsulator(const ProtocolConfig& config) {
     case ProtocolKind::VLan:
     case ProtocolKind::XVLan: return std::make_unique<EthernetDecapsulator>(config);
     case ProtocolKind::Generic: return std::make_unique<GenericDecapsulator>(config);
+    case ProtocolKind::IpV4: return std::make_unique<IpV4Decapsulator>(config);
+    case ProtocolKind::IpV6: return std::make_unique<IpV6Decapsulator>(config);
+    case ProtocolKind::Udp: return std::make_unique<UdpDecapsulator>(config);
+    case ProtocolKind::Tcp: return std::make_unique<TcpDecapsulator>(config);
+    case ProtocolKind::Rtp: return std::make_unique<RtpDecapsulator>(config);
     default: break;
   }
   throw TextError("no verifier for protocol kind " + std::to_string(static_cast<int32_t>(config.kind())));
@@ -52,6 +57,12 @@ ProtocolKind StreamParser::datalinkKind() const { return _chain.back()->kind(); 
 std::optional<ProtocolKind> StreamParser::innerKind() const {
   if (_chain.size() < 3) return std::nullopt;
   return _chain[_chain.size() - 2]->kind();
+}
+
+const Decapsulator* StreamParser::inner(size_t depth) const {
+  // The chain runs payload (0) to datalink (last); the payload is no layer here.
+  if (depth + 2 >= _chain.size()) return nullptr;
+  return _chain[_chain.size() - 2 - depth].get();
 }
 
 DatalinkDecapsulator& StreamParser::datalink() const { return static_cast<DatalinkDecapsulator&>(*_chain.back()); }

@@ -29,6 +29,9 @@ class StreamParser {
   // The kind of the layer just inside the datalink; nothing when that is
   // the payload.
   std::optional<ProtocolKind> innerKind() const;
+  // The layer `depth` layers inside the datalink (0: just inside); null for
+  // the payload and beyond.
+  const Decapsulator* inner(size_t depth) const;
   // The datalink layer's own decapsulator.
   DatalinkDecapsulator& datalink() const;
 

@@ -71,23 +71,34 @@ const StreamParser& CaptureProtocol::chooseParser() const {
       return p->stack().signature() == parsers.front()->stack().signature();
     });
   };
-  std::vector<const StreamParser*> all;
-  for (const Stream& stream : _streams) all.push_back(stream.parser.get());
+  std::vector<const StreamParser*> candidates;
+  for (const Stream& stream : _streams) candidates.push_back(stream.parser.get());
   const DatalinkDecapsulator* datalink = _datalinkParser.datalink();
   const CapturedStreamFrame* frame = datalink ? datalink->lastFrame() : nullptr;
-  const std::optional<ProtocolKind> access =
-      frame ? datalink->serviceAccessProtocol(ByteView(frame->data)) : std::nullopt;
+  ByteView layer = frame ? ByteView(frame->data) : ByteView();
+  std::optional<ProtocolKind> access = frame ? datalink->serviceAccessProtocol(layer) : std::nullopt;
   if (!access) {
-    if (sameStructure(all)) return *all.front();
+    if (sameStructure(candidates)) return *candidates.front();
     throw TextError("no service access protocol recorded");
   }
-  std::vector<const StreamParser*> matches;
-  for (const StreamParser* parser : all) {
-    if (parser->innerKind() == access) matches.push_back(parser);
+  if (frame) layer = layer.from(static_cast<size_t>(std::max(frame->headerSize, 0)));
+  // Layer by layer inwards: keep the streams whose layer is of the kind the
+  // header outside it names (EtherType, then IP protocol), until one
+  // structure is left.
+  for (size_t depth = 0;; ++depth) {
+    std::vector<const StreamParser*> matches;
+    for (const StreamParser* parser : candidates) {
+      const Decapsulator* at = parser->inner(depth);
+      if (at && at->kind() == *access) matches.push_back(parser);
+    }
+    if (matches.empty()) throw TextError("no matches");
+    if (sameStructure(matches)) return *matches.front();
+    const Decapsulator* at = matches.front()->inner(depth);
+    access = at->serviceAccessProtocol(layer);
+    if (!access) throw TextError("We have no implementation to support this parser");
+    layer = layer.from(static_cast<size_t>(std::max(at->config().headerLength(), 0)));
+    candidates = std::move(matches);
   }
-  if (matches.empty()) throw TextError("no matches");
-  if (matches.size() > 1 && !sameStructure(matches)) throw TextError("We have no implementation to support this parser");
-  return *matches.front();
 }
 
 void CaptureProtocol::discardCurrent() {

@@ -40,11 +40,12 @@ TEST(Tcs2Pcap, HexLinesFollowTheSetOrderWithTheirStreamIndex) {
   EXPECT_EQ(last.size(), 64u * 2);
   EXPECT_EQ(At(last, 0, 14), "00a0c900000200a0c90000010800");
   EXPECT_EQ(At(last, 14, 4), "4500002e");  // version 4, IHL 5, total length 46
-  // Payload tag: transmit 0/0, receive 1/2 (device in bits 7-5), stream
-  // index 0..3 by position among the stacks written, PDU 1.
+  // Payload tag: transmit 0/1 for the flows and 0/0 for eth_ipv4_udp,
+  // receive 1/2 (device in bits 7-5), stream index 0..3 by position among
+  // the stacks written, PDU 1.
   for (size_t i = 0; i < 4; ++i) {
     const size_t payload = 14 + 20 + 8;
-    EXPECT_EQ(At(lines[i], payload, 4), "00220" + std::to_string(i) + "01") << i;
+    EXPECT_EQ(At(lines[i], payload, 4), std::string(i < 3 ? "01" : "00") + "220" + std::to_string(i) + "01") << i;
   }
 }
 

@@ -1,0 +1,26 @@
+// Verifiers of the IP layers of a captured PDU: IPv4 (RFC 791) and IPv6
+// (RFC 8200). Both hand the addresses on for the transport checksum.
+#pragma once
+
+#include "corvel/protocols/decapsulator.h"
+
+namespace corvel {
+
+class IpV4Decapsulator : public Decapsulator {
+ public:
+  explicit IpV4Decapsulator(const ProtocolConfig& config);
+  std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
+  int32_t verify(ByteView layer, VerifyContext& context) override;
+};
+
+class IpV6Decapsulator : public Decapsulator {
+ public:
+  explicit IpV6Decapsulator(const ProtocolConfig& config);
+  std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
+  int32_t verify(ByteView layer, VerifyContext& context) override;
+};
+
+// The layer an IP protocol / next-header number names.
+std::optional<ProtocolKind> ipPayloadKind(uint64_t protocol);
+
+}  // namespace corvel
