@@ -1,0 +1,76 @@
+// A TCS file and the bytes a processor sends, both from the fuzzer: the
+// input's first two bytes give the length of the TCS part (little endian),
+// the rest are (byte, flags) pairs, bit 0 of flags the end-of-frame flag.
+// The controller registers transmit port 0/1, loads and starts, and every
+// byte goes to the port. Nothing may crash, read out of bounds, leak or
+// throw anything but a message text. Inputs whose TCS part could name a log
+// directory are passed over, so no file is written outside the run.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "corvel/base/text_error.h"
+#include "corvel/host/corvel.h"
+#include "pyx/simhost_api.h"
+
+namespace {
+
+std::string g_inputFile;
+
+void DropConsole(void*, const char*, int) {}
+
+corvel::WorkbenchPort HostPort(int32_t direction, int32_t port) {
+  corvel::WorkbenchPort record;
+  record.direction = direction;
+  record.device = 0;
+  record.port = port;
+  record.rate = 100;
+  record.interpacketTime = 8;
+  record.mediaBusClockFrequency = 66;
+  return record;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  simhost_set_console_sink(DropConsole, nullptr);
+  char name[] = "/tmp/fuzz_capture_XXXXXX";
+  const int fd = mkstemp(name);
+  if (fd >= 0) {
+    close(fd);
+    g_inputFile = name;
+  }
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  if (g_inputFile.empty() || size < 2) return 0;
+  const size_t tcsSize = std::min<size_t>(data[0] | (data[1] << 8), size - 2);
+  const std::string_view tcs(reinterpret_cast<const char*>(data + 2), tcsSize);
+  if (tcs.find("_dir") != std::string_view::npos) return 0;
+  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
+  if (!file) return 0;
+  std::fwrite(tcs.data(), 1, tcs.size(), file);
+  std::fclose(file);
+
+  corvel::Corvel controller;
+  corvel::WorkbenchPort tx = HostPort(0, 1);
+  controller.RegisterPort(tx);
+  try {
+    if (!controller.LoadTcs(g_inputFile.c_str())) return 0;
+  } catch (const corvel::TextError&) {
+    return 0;
+  }
+  if (!controller.InitializeStreams()) return 0;
+  const uint8_t* bytes = data + 2 + tcsSize;
+  const size_t pairs = (size - 2 - tcsSize) / 2;
+  for (size_t i = 0; i < pairs; ++i) {
+    controller.OnSendNextByte(&tx, static_cast<uint32_t>(i), bytes[2 * i], bytes[2 * i + 1] & 1);
+  }
+  return 0;
+}
