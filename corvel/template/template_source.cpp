@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 #include "corvel/base/print_utility.h"
 #include "corvel/tcs/tcs_document.h"
