@@ -92,6 +92,14 @@ xmlEntityPtr LoggingGetEntity(void* context, const xmlChar* name) {
   return found;
 }
 
+ParseErrorRecord TooLargeRecord() {
+  ParseErrorRecord record;
+  record.found = true;
+  std::snprintf(record.reason, sizeof record.reason, "Document is larger than the limit of %zu bytes",
+                kMaxTcsFileBytes);
+  return record;
+}
+
 }  // namespace
 
 SourceText ReadSourceFile(const std::string& path) {
@@ -135,11 +143,7 @@ SourceParse ParseSource(const std::string& content, const std::string& url, bool
   const int options = XML_PARSE_NONET | (readDefinitions ? XML_PARSE_DTDLOAD : 0);
   SourceParse result;
   if (content.size() > kMaxTcsFileBytes) {
-    result.record.found = true;
-    result.record.line = 1;
-    result.record.column = 1;
-    std::snprintf(result.record.reason, sizeof result.record.reason,
-                  "Document is larger than the limit of %zu bytes", kMaxTcsFileBytes);
+    result.record = TooLargeRecord();
     return result;
   }
   DeclarationLog log;
@@ -180,10 +184,7 @@ void PrintParseReport(const PrintUtility& out, const std::string& path, const Pa
 }
 
 void PrintTooLargeReport(const PrintUtility& out, const std::string& path) {
-  ParseErrorRecord record;
-  std::snprintf(record.reason, sizeof record.reason, "Document is larger than the limit of %zu bytes",
-                kMaxTcsFileBytes);
-  PrintParseReport(out, path, record);
+  PrintParseReport(out, path, TooLargeRecord());
 }
 
 }  // namespace corvel

@@ -89,6 +89,13 @@ std::vector<Refusal> Refusals() {
        "Corvel> Output filename: @out.tcs\nCorvel> Parameters:\nCorvel>   RATE = 100\n"
        "Corvel> Error, writing of stub file (@corvel_temp_file.tcs) failed.\n",
        loaded},
+      // The stub is written (and stays, as after every extraction) before the link fails.
+      {"template without a corvel element",
+       {{"template.tcs", Template("<!ENTITY CORVEL_LOCATION \"c.dtd\">\n", "<other/>")},
+        {"corvel_temp_file.tcs", "old"}},
+       {"root", "load"}, "extract out.tcs 0",
+       "Corvel> Output filename: @out.tcs\nCorvel> Parameters:\nthreeCorvel> Error, unable to link template and stub.\n",
+       loaded},
       {"second extraction", good, {"root", "load", "extract first.tcs 0"}, "extract first.tcs 1", notLoaded,
        enTemplateStateUninitialized},
   };
