@@ -184,7 +184,7 @@ RunResult Host::run(std::optional<uint64_t> count) {
     if (!p->open) continue;
     (p->receives() ? receivers : transmitters).push_back(p.get());
   }
-  CycleLoop loop(std::move(receivers), std::move(transmitters), latency_);
+  CycleLoop loop(std::move(receivers), std::move(transmitters), {}, latency_);
   needsClose_ = true;
   RunResult result;
   CycleLoop::Progress progress;
