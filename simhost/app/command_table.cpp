@@ -59,6 +59,13 @@ CommandTable::CommandTable(Host& host) : host_(host) {
        [this](const Values& v) {
          host_.forward(word(v[0].number), word(v[1].number), word(v[2].number), word(v[3].number));
        }},
+      {"inject", {dev, port, {"FILE", false, false, 0, 0}, {"fcs", false, true, 0, 0}},
+       "send the records of a pcap file to a transmit port at their times (fcs: add an FCS)",
+       [this](const Values& v) {
+         if (v[3].present && v[3].text != "fcs")
+           throw CommandError("the word after FILE can only be fcs, got \"" + v[3].text + "\"");
+         host_.inject(word(v[0].number), word(v[1].number), v[2].text, v[3].present);
+       }},
       {"drop", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}},
        "discard the frames of a receive port",
        [this](const Values& v) { host_.drop(word(v[0].number), word(v[1].number)); }},

@@ -5,12 +5,14 @@
 namespace pyxsim {
 
 CycleLoop::CycleLoop(std::vector<HostPort*> receivers, std::vector<HostPort*> transmitters,
-                     uint64_t latency)
+                     std::vector<FrameSource*> injections, uint64_t latency)
     : receivers_(std::move(receivers)),
       transmitters_(std::move(transmitters)),
       roundRobin_(transmitters_.size(), 0),
       latency_(latency) {
-  for (HostPort* rx : receivers_) inFlight_ += rx->pending.size();
+  sources_.assign(receivers_.begin(), receivers_.end());
+  sources_.insert(sources_.end(), injections.begin(), injections.end());
+  for (const FrameSource* source : sources_) inFlight_ += source->inFlight();
 }
 
 RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const RunLimits& limits,
@@ -23,25 +25,29 @@ RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const R
   RunResult result;
   result.end = count ? RunResult::End::Count : RunResult::End::Cap;
 
+  bool sent = false;  // a transmit port took a byte in the cycle before
   while (cycle < end) {
-    if (inFlight_ == 0) {
-      // Nothing travels: skip straight to the end of the shortest gap.
-      if (receivers_.empty()) {
-        if (!count) result.end = RunResult::End::Idle;
-        else cycle = end;
-        break;
-      }
+    if (inFlight_ == 0 && receivers_.empty()) {
+      if (!count) result.end = RunResult::End::Idle;
+      else cycle = end;
+      break;
+    }
+    if (inFlight_ == 0 || !sent) {
+      // Nothing can happen before every gap has ended or the first waiting
+      // byte or injected record is due: skip straight there.
       const uint64_t wake = earliestWake(cycle);
       if (wake > cycle) {
         cycle = std::min(wake, end);
         quiet = 0;
+        sent = false;
         continue;
       }
     }
     bool busy = receive(cycle);
+    sent = false;
     if (inFlight_ > 0) {
       busy = true;
-      transmit(cycle);
+      sent = transmit(cycle);
     }
     ++cycle;
     if (busy) {
@@ -96,46 +102,45 @@ bool CycleLoop::receive(uint64_t cycle) {
   return busy;
 }
 
-void CycleLoop::transmit(uint64_t cycle) {
+bool CycleLoop::transmit(uint64_t cycle) {
   const uint32_t now = static_cast<uint32_t>(cycle);
+  bool sent = false;
   for (size_t t = 0; t < transmitters_.size(); ++t) {
     HostPort* tx = transmitters_[t];
-    HostPort* source = tx->source;
+    FrameSource* source = tx->source;
     if (!source) {
       source = nextSource(t, cycle);
       if (!source) continue;
       tx->source = source;
     }
-    if (source->pending.empty()) continue;  // the frame's next byte has not arrived yet
-    const PendingByte next = source->pending.front();
-    if (next.ready > cycle) continue;
-    source->pending.pop();
-    --inFlight_;
-    tx->plugin->entry().SendNextByte(tx->handle, now, next.byte, next.endOfPacket);
+    uint8_t byte = 0;
+    uint8_t endOfPacket = 0;
+    if (!source->takeByte(cycle, byte, endOfPacket, inFlight_)) continue;
+    sent = true;
+    tx->plugin->entry().SendNextByte(tx->handle, now, byte, endOfPacket);
     ++tx->counters.bytes;
-    tx->captureByte(next.byte);
-    if (next.endOfPacket) {
+    tx->captureByte(byte);
+    if (endOfPacket) {
       ++tx->counters.frames;
       tx->captureEnd(cycle);
       tx->source = nullptr;
     }
   }
+  return sent;
 }
 
-HostPort* CycleLoop::nextSource(size_t transmitter, uint64_t cycle) {
-  // Round robin over the receive ports whose next frame goes here and whose
-  // first byte is due, so that no receive port starves the others.
+FrameSource* CycleLoop::nextSource(size_t transmitter, uint64_t cycle) {
+  // Round robin over the sources whose next frame goes here and is due, so
+  // that no receive port or injected file starves the others.
   const HostPort* tx = transmitters_[transmitter];
-  const size_t count = receivers_.size();
+  const size_t count = sources_.size();
   size_t& first = roundRobin_[transmitter];
   for (size_t k = 0; k < count; ++k) {
     const size_t i = (first + k) % count;
-    HostPort* rx = receivers_[i];
-    if (rx->pending.empty()) continue;
-    const PendingByte& head = rx->pending.front();
-    if (head.target != tx || head.ready > cycle) continue;
+    FrameSource* source = sources_[i];
+    if (!source->frameDue(tx, cycle)) continue;
     first = (i + 1) % count;
-    return rx;
+    return source;
   }
   return nullptr;
 }
@@ -145,6 +150,12 @@ uint64_t CycleLoop::earliestWake(uint64_t cycle) const {
   for (const HostPort* rx : receivers_) {
     if (rx->silentUntil <= cycle) return cycle;
     wake = std::min(wake, rx->silentUntil);
+  }
+  if (inFlight_ == 0) return wake;
+  for (const FrameSource* source : sources_) {
+    const uint64_t ready = source->readyAt();
+    if (ready <= cycle) return cycle;
+    wake = std::min(wake, ready);
   }
   return wake;
 }

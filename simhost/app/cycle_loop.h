@@ -3,7 +3,8 @@
 // end-of-packet byte the port is asked for its gap and left silent that long.
 // Delivered bytes travel to the receive port's transmit port and are handed
 // over `latency` cycles later, one byte per transmit port and cycle, a whole
-// frame at a time, in the order they arrived.
+// frame at a time, in the order they arrived. Injected pcap files are frame
+// sources beside the receive ports.
 #pragma once
 
 #include <cstdint>
@@ -32,8 +33,10 @@ class CycleLoop {
   using Progress = std::function<void(uint64_t cycle)>;
 
   // `receivers` and `transmitters`: the open ports in registration order, with
-  // their routes already resolved. Bytes already in flight are kept.
-  CycleLoop(std::vector<HostPort*> receivers, std::vector<HostPort*> transmitters, uint64_t latency);
+  // their routes already resolved; `injections`: the other frame sources, in
+  // the order they were given. Bytes already in flight are kept.
+  CycleLoop(std::vector<HostPort*> receivers, std::vector<HostPort*> transmitters,
+            std::vector<FrameSource*> injections, uint64_t latency);
 
   // Runs `count` cycles from `cycle`, or without a count until the traffic is
   // quiet for limits.idleCycles or limits.maxCycles have passed. Advances
@@ -43,15 +46,17 @@ class CycleLoop {
 
  private:
   bool receive(uint64_t cycle);
-  void transmit(uint64_t cycle);
-  HostPort* nextSource(size_t transmitter, uint64_t cycle);
+  // Answers whether any transmit port took a byte.
+  bool transmit(uint64_t cycle);
+  FrameSource* nextSource(size_t transmitter, uint64_t cycle);
   uint64_t earliestWake(uint64_t cycle) const;
 
   std::vector<HostPort*> receivers_;
   std::vector<HostPort*> transmitters_;
-  std::vector<size_t> roundRobin_;  // per transmitter: receiver to look at first
+  std::vector<FrameSource*> sources_;  // the receive ports, then the injections
+  std::vector<size_t> roundRobin_;     // per transmitter: source to look at first
   uint64_t latency_;
-  uint64_t inFlight_ = 0;
+  uint64_t inFlight_ = 0;  // forwarded bytes and unfinished injections
 };
 
 }  // namespace pyxsim

@@ -47,6 +47,7 @@ Host::Host(HostSettings settings) : settings_(std::move(settings)) {}
 
 Host::~Host() {
   if (commandLog_) commandLog_->detach();
+  injections_.clear();
   ports_.clear();
   // The registered handlers live in the plug-ins about to be unloaded.
   simhost_clear_commands();
@@ -132,6 +133,33 @@ void Host::drop(uint32_t rxDevice, uint32_t rxPort) {
   rx->route = {Route::Kind::Drop, 0, 0};
 }
 
+void Host::inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs) {
+  HostPort* tx = findPort(Direction::Transmit, device, port);
+  const std::string name = std::to_string(device) + "/" + std::to_string(port);
+  if (!tx && findPort(Direction::Receive, device, port))
+    throw CommandError(name + " is a receive port; inject needs a tx port");
+  if (!tx) throw CommandError("no tx port " + name + " is declared");
+  if (!tx->open) throw CommandError("tx port " + name + " is closed");
+  auto injection = std::make_unique<PcapInjection>(path, *tx, cycle_, appendFcs);
+  const uint64_t records = injection->records();
+  say("injecting " + std::to_string(records) + (records == 1 ? " record, " : " records, ") +
+      std::to_string(injection->bytes()) + " bytes" + (appendFcs ? " with FCS" : "") + ", from " + path +
+      " into tx port " + name + " from cycle " + std::to_string(cycle_));
+  if (!injection->finished()) injections_.push_back(std::move(injection));
+}
+
+std::string Host::retireInjections() {
+  std::string failure;
+  // An injection finishes with the end of its last frame, when its transmit
+  // port lets go of it.
+  std::erase_if(injections_, [&failure](const std::unique_ptr<PcapInjection>& injection) {
+    if (!injection->finished()) return false;
+    if (failure.empty()) failure = injection->error();
+    return true;
+  });
+  return failure;
+}
+
 void Host::setCapture(const std::string& directory, std::optional<int> linkType) {
   if (directory.empty()) throw CommandError("the pcap directory name is empty");
   std::error_code error;
@@ -184,7 +212,9 @@ RunResult Host::run(std::optional<uint64_t> count) {
     if (!p->open) continue;
     (p->receives() ? receivers : transmitters).push_back(p.get());
   }
-  CycleLoop loop(std::move(receivers), std::move(transmitters), latency_);
+  std::vector<FrameSource*> injections;
+  for (auto& injection : injections_) injections.push_back(injection.get());
+  CycleLoop loop(std::move(receivers), std::move(transmitters), std::move(injections), latency_);
   needsClose_ = true;
   RunResult result;
   CycleLoop::Progress progress;
@@ -208,6 +238,8 @@ RunResult Host::run(std::optional<uint64_t> count) {
   else if (result.end == RunResult::End::Cap)
     text += " (stopped at the limit of " + std::to_string(settings_.limits.maxCycles) + " cycles)";
   say(text);
+  const std::string failure = retireInjections();
+  if (!failure.empty()) throw CommandError(failure + "; the rest of the file was not injected");
   return result;
 }
 
@@ -255,6 +287,8 @@ void Host::close() {
       p->capture->flush();
     }
   }
+  for (const auto& injection : injections_) injectedNotSent_ += injection->recordsLeft();
+  injections_.clear();
   std::string failure;
   for (auto& plugin : plugins_) closePlugin(*plugin, failure);
   TOLK_printf("%s", summary().c_str());
@@ -281,6 +315,8 @@ std::string Host::summary() const {
   }
   if (discardedInFlight_ > 0)
     text += "pyxsim> forwarded bytes discarded in flight: " + std::to_string(discardedInFlight_) + "\n";
+  if (injectedNotSent_ > 0)
+    text += "pyxsim> injected records not sent: " + std::to_string(injectedNotSent_) + "\n";
   text += "pyxsim> host commands executed: " + std::to_string(executedCommands()) + "\n";
   return text;
 }

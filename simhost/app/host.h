@@ -15,6 +15,7 @@
 #include "command_log.h"
 #include "cycle_loop.h"
 #include "host_port.h"
+#include "pcap_injection.h"
 #include "plugin.h"
 
 namespace pyxsim {
@@ -40,6 +41,9 @@ class Host {
                uint32_t interpacketTime, uint32_t frequency);
   void forward(uint32_t rxDevice, uint32_t rxPort, uint32_t txDevice, uint32_t txPort);
   void drop(uint32_t rxDevice, uint32_t rxPort);
+  // Hands the records of a pcap file to a transmit port from the next run on,
+  // timed from the current cycle.
+  void inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs);
   void setLatency(uint64_t cycles) { latency_ = cycles; }
   // Writes one pcap file per port into `directory` from the next run on.
   void setCapture(const std::string& directory, std::optional<int> linkType);
@@ -68,16 +72,20 @@ class Host {
   void closePlugin(Plugin& plugin, std::string& failure);
   void resolveRoutes();
   void startCaptures();
+  // Drops the injections that have finished; answers the first read error.
+  std::string retireInjections();
   int linkTypeFor(const HostPort& port) const;
 
   HostSettings settings_;
   std::vector<std::unique_ptr<Plugin>> plugins_;  // load order; outlive the ports
   Plugin* current_ = nullptr;
   std::vector<std::unique_ptr<HostPort>> ports_;  // registration order
+  std::vector<std::unique_ptr<PcapInjection>> injections_;  // command order; unfinished
   std::unique_ptr<CommandLog> commandLog_;
   uint64_t cycle_ = 0;
   uint64_t latency_ = 0;
   uint64_t discardedInFlight_ = 0;
+  uint64_t injectedNotSent_ = 0;  // records of injections cut off by close
   bool capturing_ = false;
   std::string captureDirectory_;
   int defaultLinkType_ = PcapWriter::kEthernet;

@@ -29,4 +29,21 @@ void HostPort::stopCapture() {
   frameLength = 0;
 }
 
+bool HostPort::frameDue(const HostPort* tx, uint64_t cycle) const {
+  if (pending.empty()) return false;
+  const PendingByte& head = pending.front();
+  return head.target == tx && head.ready <= cycle;
+}
+
+bool HostPort::takeByte(uint64_t cycle, uint8_t& byte, uint8_t& endOfPacket, uint64_t& inFlight) {
+  if (pending.empty()) return false;  // the frame's next byte has not arrived yet
+  const PendingByte& next = pending.front();
+  if (next.ready > cycle) return false;
+  byte = next.byte;
+  endOfPacket = next.endOfPacket;
+  pending.pop();
+  --inFlight;
+  return true;
+}
+
 }  // namespace pyxsim

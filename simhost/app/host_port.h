@@ -1,6 +1,7 @@
 // One media-bus port that the host registered with a plug-in, with what the
 // host keeps about it: the plug-in's handle, forwarding, gap and capture state
-// and the counters of the summary.
+// and the counters of the summary. A receive port is the frame source of the
+// bytes it forwards.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame_source.h"
 #include "pcap_writer.h"
 #include "plugin.h"
 #include "ring_queue.h"
@@ -41,7 +43,7 @@ struct Route {
   uint32_t port = 0;
 };
 
-struct HostPort {
+struct HostPort final : FrameSource {
   static constexpr uint32_t kDefaultRate = 100;
   static constexpr uint32_t kDefaultInterpacketTime = 8;
   static constexpr uint32_t kDefaultFrequency = 66;
@@ -64,8 +66,8 @@ struct HostPort {
   HostPort* frameTarget = nullptr;  // where the frame in progress goes
   RingQueue<PendingByte> pending;   // forwarded bytes not yet transmitted
 
-  // Transmit side: the receive port whose frame is being sent.
-  HostPort* source = nullptr;
+  // Transmit side: where the frame being sent comes from.
+  FrameSource* source = nullptr;
 
   // Capture of whole frames into the port's pcap file.
   std::unique_ptr<PcapWriter> capture;
@@ -91,6 +93,12 @@ struct HostPort {
   void captureEnd(uint64_t cycle);
   void startCapture(const std::string& directory, int linkType);
   void stopCapture();
+
+  // The forwarded bytes as a frame source.
+  bool frameDue(const HostPort* tx, uint64_t cycle) const override;
+  bool takeByte(uint64_t cycle, uint8_t& byte, uint8_t& endOfPacket, uint64_t& inFlight) override;
+  uint64_t inFlight() const override { return pending.size(); }
+  uint64_t readyAt() const override { return pending.empty() ? UINT64_MAX : pending.front().ready; }
 };
 
 }  // namespace pyxsim
