@@ -1,0 +1,82 @@
+// A capture taken elsewhere, checked against a TCS file: hand-built frames
+// written to a pcap file without their FCS, injected into a transmit port
+// with `pyxsim inject ... fcs`, and the port's verdict on each.
+#include <gtest/gtest.h>
+#include <pcap/pcap.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "hand_frames.h"
+
+namespace corvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WritePcap(const fs::path& path, const std::vector<Bytes>& frames) {
+  pcap_t* dead = pcap_open_dead(DLT_EN10MB, 65536);
+  pcap_dumper_t* dumper = pcap_dump_open(dead, path.c_str());
+  uint32_t microseconds = 0;
+  for (const Bytes& frame : frames) {
+    pcap_pkthdr header{};
+    header.ts.tv_usec = microseconds += 20;
+    header.caplen = header.len = static_cast<bpf_u_int32>(frame.size());
+    pcap_dump(reinterpret_cast<u_char*>(dumper), &header, frame.data());
+  }
+  pcap_dump_close(dumper);
+  pcap_close(dead);
+}
+
+// The frame as an ordinary host captures it: without its 4 FCS bytes.
+Bytes WithoutFcs(Bytes frame) {
+  frame.resize(frame.size() - 4);
+  return frame;
+}
+
+TEST(Inject, HostCaptureVerifiedAgainstTheTcs) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("inject_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  WritePcap(dir / "host.pcap", {WithoutFcs(Frame({})), WithoutFcs(Frame({.ttl = 0})),
+                                WithoutFcs(Frame({.extraTotalLength = 4})), WithoutFcs(Frame({.txPort = 5})),
+                                WithoutFcs(Frame({.flipPayloadByte = true}))});
+  std::ofstream(dir / "check.tcs")
+      << "<corvel><streams><stream_set id=\"c\" type=\"capture\"><protocols>"
+         "<ethernet dest_addr=\"0x00a0c9000002\" src_addr=\"0x00a0c9000001\" protocol_type=\"0x0800\" "
+         "validate_level=\"1\"/>"
+         "<ipv4 hlen=\"5\" ttl=\"64\" protocol=\"17\" src_addr=\"10.0.0.1\" dest_addr=\"10.0.0.2\" validate_level=\"1\"/>"
+         "<udp src_port=\"1000\" dest_port=\"2000\" validate_level=\"1\"/>"
+         "<fixed_payload size=\"40\" iterations=\"1\" tx_port=\"0,1\"/></protocols></stream_set></streams>"
+         "<tx_ports eventlog_dir=\"./\"><port device=\"0\" port=\"1\"><assign_stream_set id=\"c\"/></port>"
+         "</tx_ports></corvel>";
+  std::ofstream(dir / "run.pyx") << "tx_port 0 1\ncorvel_load_tcs check.tcs\ncorvel_start\n"
+                                    "inject 0 1 host.pcap fcs\nrun\nclose\n";
+  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
+                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  const std::string pass = "Device 0 Port 1 [s] Pdu contained 1 cell(s) { RxPort 0 Stream 0 Pdu 1 }";
+  const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");
+  EXPECT_EQ(log.substr(0, log.find("Capture stopped:")),
+            pass + "\n" +  //
+                pass + "[w] IPv4 warning,  TTL is zero \n" +
+                "Tx Device 0 Port 1 [e] Pdu contained 1 cell(s) IPv4 verification error, payload size does not "
+                "equal internal size.\n" +
+                "Device 0 Port 1 [s] Pdu contained 1 cell(s) { RxPort 0 Stream 0 Pdu 1 } Routing to port 5 failed\n" +
+                pass + "[w] Udp warning,  CHECKSUM recomputation does not match stored value \n")
+      << ReadText(dir / "console.txt");
+}
+
+}  // namespace
+}  // namespace corvel::test
