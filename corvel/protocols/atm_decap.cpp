@@ -1,0 +1,88 @@
+#include "corvel/protocols/atm_decap.h"
+
+#include <algorithm>
+
+#include "corvel/protocols/atm.h"
+
+namespace corvel {
+
+CellDecapsulator::CellDecapsulator(const ProtocolConfig& config, std::string name, std::string warningPrefix,
+                                   int32_t cellHeader, EmptyCellTexts texts)
+    : DatalinkDecapsulator(config, std::move(name), std::move(warningPrefix)),
+      _cellHeader(cellHeader),
+      _texts(texts) {}
+
+void CellDecapsulator::parseHeader(CapturedStreamFrame& frame, VerifyReport& /*report*/) {
+  frame.protocolType = static_cast<int32_t>(kind());
+  frame.headerSize = _cellHeader;
+  frame.trailerSize = 0;
+  const ByteView cell(frame.data);
+  if (!cell.holds(0, static_cast<size_t>(_cellHeader))) {
+    frame.connection = kUnreadableConnection;
+    frame.endsPdu = true;
+    return;
+  }
+  frame.connection = connectionOf(cell);
+  frame.endsPdu = endsPdu(cell);
+}
+
+int32_t CellDecapsulator::verify(ByteView cell, VerifyContext& context) {
+  const auto header = static_cast<size_t>(_cellHeader);
+  if (cell.bytes().data() == nullptr && cell.empty()) fail(_texts.nullPointer);
+  if (cell.empty()) fail(_texts.noData);
+  if (cell.size() < header) fail("not enough allocated memory to contain header");
+  // A cell always carries a whole cell payload: anything shorter is a runt.
+  if (cell.size() < header + kCellPayload) fail("no payload exists");
+  if (cell.size() > header + kCellPayload) fail("we have more data other than the header and payload");
+  _headerSize = _cellHeader;
+  _trailerSize = 0;
+  if (warningsOn(context)) checkFields(cell, context);
+  return kCellPayload;
+}
+
+CapturedStreamPdu CellDecapsulator::extractPdu(VerifyContext& context) {
+  // The cells of one PDU usually share their header: a field warning is
+  // reported once for the PDU, not once per cell.
+  VerifyReport cellReport;
+  VerifyContext cellContext = context;
+  cellContext.report = context.report != nullptr ? &cellReport : nullptr;
+  for (const auto& cell : currentQueue()) verify(ByteView(cell->data), cellContext);
+  if (context.report != nullptr) {
+    auto& warnings = context.report->warnings;
+    for (auto& warning : cellReport.warnings)
+      if (std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) warnings.push_back(warning);
+  }
+
+  const std::deque<std::shared_ptr<CapturedStreamFrame>> cells = takeCurrent();
+  if (cells.empty()) fail(_texts.noData);
+  CapturedStreamPdu pdu;
+  pdu.data.reserve(cells.size() * kCellPayload);
+  for (const auto& cell : cells) {
+    const auto payload = cell->data.begin() + _cellHeader;
+    pdu.data.insert(pdu.data.end(), payload, payload + kCellPayload);
+    pdu.carriedBytes += static_cast<int32_t>(cell->data.size());
+  }
+  pdu.frameCount = static_cast<int32_t>(cells.size());
+  pdu.discardedHeader = _cellHeader * pdu.frameCount;
+  pdu.firstCycle = cells.front()->firstCycle;
+  pdu.lastCycle = cells.back()->lastCycle;
+  // Cells are never padded behind the PDU: padding up to the cell boundary
+  // belongs to the AAL5 layer, which checks it itself.
+  pdu.padded = false;
+  context.padded = false;
+  return pdu;
+}
+
+// ---- ATM ----------------------------------------------------------------
+
+AtmDecapsulator::AtmDecapsulator(const ProtocolConfig& config)
+    : CellDecapsulator(config, "Atm", "Atm warning, ", atm_cell::kSize,
+                       {"data pointer is null", "no space allocated to data pointer"}) {}
+
+uint64_t AtmDecapsulator::connectionOf(ByteView cell) const {
+  return cell.value(atm_cell::vpi(0)) << 16 | cell.value(atm_cell::vci(0));
+}
+
+bool AtmDecapsulator::endsPdu(ByteView cell) const { return cell.value(atm_cell::endOfPdu(0)) == 1; }
+
+}  // namespace corvel
