@@ -31,6 +31,7 @@ int32_t Decapsulator::checkSizes(ByteView layer, int32_t header, int32_t trailer
 }
 
 int32_t Decapsulator::checkInternalSize(int32_t payload, int64_t internal, VerifyContext& context) const {
+  if (context.lengthsFromContext > 0) return payload;
   if (internal == payload) return payload;
   // Padding behind the layer (a minimum-size Ethernet frame) is allowed when
   // the datalink layer said so: the length field then tells the true size.

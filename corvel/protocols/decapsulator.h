@@ -34,6 +34,10 @@ struct VerifyContext {
   // Set by the datalink layer when it padded the PDU; the first layer with a
   // length field takes its own length and clears it.
   bool padded = false;
+  // The next layers (counted down by the stream parser) carry a compression
+  // context in their length fields (a full header, RFC 2508): lengths are
+  // not compared there.
+  int32_t lengthsFromContext = 0;
   VerifyReport* report = nullptr;
   // The addresses of the IP header just verified, for the pseudo-header of
   // the transport checksum inside it; empty without an IP layer.

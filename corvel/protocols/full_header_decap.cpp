@@ -12,8 +12,11 @@ FullHeaderDecapsulator::FullHeaderDecapsulator(const ProtocolConfig& config)
 
 // The configured header and trailer hold the values written into the inner
 // length fields; none of them is on the wire.
-int32_t FullHeaderDecapsulator::verify(ByteView layer, VerifyContext& /*context*/) {
-  return checkSizes(layer, 0, 0, kMaxPayload, kMinPayload);
+// The two layers inside carry the context in their length fields.
+int32_t FullHeaderDecapsulator::verify(ByteView layer, VerifyContext& context) {
+  const int32_t payload = checkSizes(layer, 0, 0, kMaxPayload, kMinPayload);
+  context.lengthsFromContext = 2;
+  return payload;
 }
 
 }  // namespace corvel

@@ -48,7 +48,7 @@ int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
   const int32_t header = std::max(kIpv4MinHeader, static_cast<int32_t>(layer.value(kIpv4Ihl)) * 4);
   int32_t payload = checkSizes(layer, header, 0, 65515, 1);
   const int64_t totalLength = static_cast<int64_t>(layer.value(kIpv4TotalLength));
-  if (totalLength <= 0) fail("internal length is <= 0.");
+  if (totalLength <= 0 && context.lengthsFromContext == 0) fail("internal length is <= 0.");
   payload = checkInternalSize(payload, totalLength - header, context);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {

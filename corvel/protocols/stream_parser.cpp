@@ -88,7 +88,9 @@ void StreamParser::verify(const CapturedStreamPdu& pdu, VerifyContext& context) 
   ByteView layer(pdu.data);
   for (size_t i = _chain.size() - 1; i-- > 0;) {
     Decapsulator& decapsulator = *_chain[i];
+    const int32_t contextLayers = context.lengthsFromContext;
     const int32_t payload = decapsulator.verify(layer, context);
+    if (contextLayers > 0) --context.lengthsFromContext;
     layer = layer.sub(static_cast<size_t>(decapsulator.headerSize()), static_cast<size_t>(payload));
   }
 }

@@ -58,4 +58,26 @@ TEST(Loopback, QuickstartPassesEveryPdu) {
   EXPECT_EQ(sent, 17 + 6 + 4);
 }
 
+// IPv4/UDP in AAL5 over ATM: every PDU is cut into cells, forwarded cell by
+// cell, reassembled per connection and checked down to the AAL5 CRC.
+TEST(Loopback, Aal5OverAtmReassembledAndPassed) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("loopback_atm_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy_file(fs::path(CORVEL_TEST_DATA) / "capture" / "aal5_over_atm.tcs", dir / "atm.tcs");
+  std::ofstream(dir / "run.pyx") << "rx_port 0 0\ntx_port 0 1\nforward 0 0 0 1\ncorvel_load_tcs atm.tcs\n"
+                                    "corvel_start\nrun\nclose\n";
+  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
+                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  // 100, 200 and 300 payload bytes + UDP 8 + IPv4 20 + LLC/SNAP 8 + trailer 8,
+  // padded to whole cells of 48: 3, 6 and 8 cells.
+  const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");
+  EXPECT_EQ(log.substr(0, log.find("Capture stopped:")),
+            "Device 0 Port 1 [s] Pdu contained 3 cell(s) { RxPort 0 Stream 0 Pdu 1 }\n"
+            "Device 0 Port 1 [s] Pdu contained 6 cell(s) { RxPort 0 Stream 0 Pdu 2 }\n"
+            "Device 0 Port 1 [s] Pdu contained 8 cell(s) { RxPort 0 Stream 0 Pdu 3 }\n");
+  EXPECT_EQ(Total(log, "total Frames/Cells processed"), 17);
+}
+
 }  // namespace
