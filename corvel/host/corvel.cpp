@@ -77,7 +77,7 @@ bool Corvel::LoadTcs(const char* fileName) {
     print("Corvel> ERROR: Exception while loading TCS file %s [%s]\n", fileName, e.text());
     print("Corvel> ERROR: [%s]\n", e.text());
     // A message a section reader threw past the manager: where it was reading.
-    if (manager) manager->PrintPlace();
+    if (manager) manager->printPlace();
     manager.reset();
     document.reset();
     throw;

@@ -146,7 +146,7 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
     // A refused value has been printed (a value wider than its field by the
     // packer); the place follows.
     if (!digits || !packer.packField(field.width, *digits)) {
-      manager.PrintPlace();
+      manager.printPlace();
       return nullptr;
     }
   }

@@ -100,7 +100,7 @@ class TcsManager {
 
   // Prints the place line alone, for the reports made outside the manager
   // (a message thrown out of a section reader, a warning of a reader).
-  void PrintPlace() { _place.print(*_printer); }
+  void printPlace() { _place.print(*_printer); }
   // The place being read in this manager's document.
   TcsPlace& place() noexcept { return _place; }
 

@@ -17,10 +17,10 @@ bool HasAttribute(const xmlNode* element, const std::string& name) {
 
 }  // namespace
 
-std::string SafePlaceText(std::string_view text, bool quoted) {
+std::string SafePlaceText(std::string_view text, bool quoted, std::size_t maxBytes) {
   constexpr char kHex[] = "0123456789abcdef";
-  const bool cut = text.size() > kMaxPlaceText;
-  if (cut) text = text.substr(0, kMaxPlaceText);
+  const bool cut = text.size() > maxBytes;
+  if (cut) text = text.substr(0, maxBytes);
   std::string out;
   out.reserve(text.size() + 8);
   if (quoted) out.push_back('"');
@@ -75,7 +75,7 @@ void TcsPlace::detach() noexcept {
   _document = nullptr;
 }
 
-TcsPlace* TcsPlace::Of(const xmlNode* node) noexcept {
+TcsPlace* TcsPlace::of(const xmlNode* node) noexcept {
   if (node == nullptr || node->doc == nullptr) return nullptr;
   return static_cast<TcsPlace*>(node->doc->_private);
 }
@@ -122,7 +122,9 @@ std::string TcsPlace::describeSpot(const Spot& spot) const {
     if (entryLine > 0) entry = ", table entry at line " + LineText(entryLine);
   }
 
-  std::string text = "at " + SafePlaceText(_fileName, false);
+  // The file name comes from the console command, not from the file: it is
+  // escaped but never cut.
+  std::string text = "at " + SafePlaceText(_fileName, false, std::string_view::npos);
   // Nodes made by the program (not read from the file) have no line.
   if (line > 0) text.append(1, ':').append(LineText(line));
   text.append(", <").append(SafePlaceText(GetNodeName(element).value_or(std::string()), false));
@@ -140,7 +142,7 @@ std::string TcsPlace::describeSpot(const Spot& spot) const {
 // ---- PlaceScope ----------------------------------------------------------
 
 PlaceScope::PlaceScope(const xmlNode* element, std::string_view attribute)
-    : _place(TcsPlace::Of(element)), _exceptionsAtEntry(std::uncaught_exceptions()) {
+    : _place(TcsPlace::of(element)), _exceptionsAtEntry(std::uncaught_exceptions()) {
   if (_place == nullptr) return;
   _outer = std::move(_place->_spot);
   // A new read begins: a place kept by an exception that nobody reported is stale.
@@ -169,7 +171,7 @@ PlaceScope::~PlaceScope() {
 // ---- LoopEntryScope ------------------------------------------------------
 
 LoopEntryScope::LoopEntryScope(const xmlNode* copy, const xmlNode* loop, const xmlNode* entrySource)
-    : _place(TcsPlace::Of(loop)), _exceptionsAtEntry(std::uncaught_exceptions()) {
+    : _place(TcsPlace::of(loop)), _exceptionsAtEntry(std::uncaught_exceptions()) {
   if (_place == nullptr) return;
   _entry.copy = copy;
   _entry.loop = loop;

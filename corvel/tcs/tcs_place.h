@@ -39,10 +39,10 @@ namespace corvel {
 // Longest name or value shown in a place line, in bytes.
 inline constexpr std::size_t kMaxPlaceText = 80;
 
-// `text` cut at kMaxPlaceText bytes, with quotes, backslashes and every byte
+// `text` cut at `maxBytes` bytes, with quotes, backslashes and every byte
 // outside 0x20-0x7E escaped (\" \\ \n \r \t \xHH); "..." follows a cut text.
 // With `quoted` the text is put in double quotes (the "..." after them).
-std::string SafePlaceText(std::string_view text, bool quoted);
+std::string SafePlaceText(std::string_view text, bool quoted, std::size_t maxBytes = kMaxPlaceText);
 
 class TcsPlace {
  public:
@@ -58,7 +58,7 @@ class TcsPlace {
 
   // The place of the document the node belongs to; null when no load is
   // reading that document.
-  static TcsPlace* Of(const xmlNode* node) noexcept;
+  static TcsPlace* of(const xmlNode* node) noexcept;
 
   // The place line without the console prefix and newline ("at ..."); empty
   // when nothing is being read.

@@ -153,7 +153,7 @@ bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, co
         assigned = value;
       } else {
         printer.print("Unable to reference attribute: %s\n", name.c_str());
-        manager.PrintPlace();
+        manager.printPlace();
         continue;
       }
       if (!assigned || !SetAttribute(target, name, *assigned)) {
@@ -163,7 +163,7 @@ bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, co
     return true;
   } catch (const std::exception&) {
     printer.print("Corvel> ERROR: Exception in MakeProtocolAssignments\n");
-    manager.PrintPlace();
+    manager.printPlace();
     printer.print("***** pnAssignedProtocol\n");
     DumpNode(printer, target);
     return false;

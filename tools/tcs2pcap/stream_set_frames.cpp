@@ -40,7 +40,7 @@ TcsStreams::TcsStreams(const std::string& fileName) {
   } catch (const corvel::TextError& error) {
     // A message thrown past the manager (a duplicate stream set, a bad
     // function definition): where it was reading, before the tool's own line.
-    _manager->PrintPlace();
+    _manager->printPlace();
     throw Failure(std::string(error.text()));
   }
   if (_manager->status() != TcsManager::kStatusOk) throw Failure("the TCS file has parse errors");
