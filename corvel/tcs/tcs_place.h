@@ -3,11 +3,14 @@
 //
 //   Corvel>   at FILE:LINE, <element> attribute NAME="VALUE"
 //
-// The attribute part appears only while one attribute is being applied; an
-// element of a protocol stack that a for_table_entries loop copied for one
-// table entry adds ", table entry at line N" and, when the value at fault was
-// written by a loop element, names that loop element's line instead of the
-// copy's.
+// The attribute part appears only while one attribute is being applied (a
+// check over several attributes names the element alone). While a
+// for_table_entries loop expands one table entry, the elements of the copied
+// stack and the loop's own elements add ", table entry at line N" (the entry
+// element, or the entry template of a loop table); a value at fault that a
+// loop element wrote into the copy names that loop element's line instead of
+// the copy's. LINE is the line libxml2 gives the element: the line that ends
+// its start tag.
 //
 // How the place is known: the code that reads an element or applies one of
 // its attributes opens a PlaceScope on it. The scope finds the place through
