@@ -76,6 +76,8 @@ bool Corvel::LoadTcs(const char* fileName) {
     print("Corvel> Transistion corvel to enCorvelStateError.\n");
     print("Corvel> ERROR: Exception while loading TCS file %s [%s]\n", fileName, e.text());
     print("Corvel> ERROR: [%s]\n", e.text());
+    // A message a section reader threw past the manager: where it was reading.
+    if (manager) manager->printPlace();
     manager.reset();
     document.reset();
     throw;

@@ -39,11 +39,13 @@ bool IpV4ProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void IpV4ProtocolConfig::setVersion(int64_t value) {
-  setHeaderField(kVersion, value, "Error, VER field value must be 1 thru 15");
+  setHeaderField(kVersion, value, "Error, VER field value must be 0 thru 15");
 }
 
+// IHL is a 4-bit count of 32-bit words (RFC 791): any value outside 0..15 is
+// refused, whatever its low bits.
 void IpV4ProtocolConfig::setHeaderLength(int64_t value) {
-  setHeaderField(kHeaderLength, value & 0xff, "Error, IHL value must be 0 thru 15");
+  setHeaderField(kHeaderLength, value, "Error, IHL value must be 0 thru 15");
 }
 
 void IpV4ProtocolConfig::setTotalLength(int64_t value) {

@@ -22,7 +22,7 @@ class IpV4ProtocolConfig : public ProtocolConfig {
   bool acceptsInner(const ProtocolConfig& inner) const override;
 
   void setVersion(int64_t value);              // 0..15
-  void setHeaderLength(int64_t value);         // IHL: the value's low 8 bits, 0..15
+  void setHeaderLength(int64_t value);         // IHL: 0..15
   void setTotalLength(int64_t value);          // 0..65535
   void setTimeToLive(int64_t value);           // 0..255
   void setProtocol(int64_t value);             // 0..255

@@ -28,13 +28,13 @@ bool IpV6ProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void IpV6ProtocolConfig::setVersion(int64_t value) {
-  setHeaderField(kVersion, value, "VER field value must be 1 thru 15");
+  setHeaderField(kVersion, value, "VER field value must be 0 thru 15");
 }
 void IpV6ProtocolConfig::setTrafficClass(int64_t value) {
   setHeaderField(kTrafficClass, value, "TC value must be 0 thru 255");
 }
 void IpV6ProtocolConfig::setFlowLabel(int64_t value, bool /*forMask*/) {
-  setHeaderField(kFlowLabel, value, "FL field value must be 1 thru 1048575");
+  setHeaderField(kFlowLabel, value, "FL field value must be 0 thru 1048575");
 }
 void IpV6ProtocolConfig::setPayloadLength(int64_t value) {
   setHeaderField(kPayloadLength, value, "LEN field value must be 0 thru 65535");

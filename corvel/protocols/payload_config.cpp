@@ -21,7 +21,7 @@ namespace {
 // Iteration rule shared by the fixed and workbench-log payloads.
 void checkIterations(int32_t iterations) {
   if (iterations == 0) throw TextError("Infinite iterations are not supported at this time.");
-  if (iterations < 0) throw TextError("Error, iterations must be greater or equal to zero.");
+  if (iterations < 0) throw TextError("Error, iterations must be greater or equal to 1");
 }
 
 // Parses "64,128,1500". An empty text or an empty field counts as a size of 0.
@@ -43,7 +43,7 @@ std::vector<int32_t> parseSizes(std::string_view text) {
       if (value > kMaxPayloadSize) break;  // already too large; stop before overflowing
     }
     if (value < 1) throw TextError("Fixed payload size must be greater than 0");
-    if (value > kMaxPayloadSize) throw TextError("Fixed payload size must be less than 2K(2048 bytes)");
+    if (value > kMaxPayloadSize) throw TextError("Fixed payload size must be at most 2K(2048 bytes)");
     sizes.push_back(static_cast<int32_t>(value));
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -106,7 +106,7 @@ void IncrementPayloadConfig::recount() {
 
 void IncrementPayloadConfig::setStartSize(int32_t size) {
   if (size < 1) throw TextError("Starting payload size must be greater than 0");
-  if (size > kMaxPayloadSize) throw TextError("Starting payload size must be less than 2K(2048 bytes)");
+  if (size > kMaxPayloadSize) throw TextError("Starting payload size must be at most 2K(2048 bytes)");
   if (_increment > 0 && size > _endSize) {
     throw TextError("Increment:Starting payload size cannot be greater than the ending payload size");
   }
@@ -119,7 +119,7 @@ void IncrementPayloadConfig::setStartSize(int32_t size) {
 
 void IncrementPayloadConfig::setEndSize(int32_t size) {
   if (size < 1) throw TextError("Ending payload size must be greater than 0");
-  if (size > kMaxPayloadSize) throw TextError("Ending payload size must be less than 2K(2048 bytes)");
+  if (size > kMaxPayloadSize) throw TextError("Ending payload size must be at most 2K(2048 bytes)");
   if (_increment > 0 && _startSize > size) {
     throw TextError("Starting payload size cannot be greater than the ending payload size");
   }
@@ -175,7 +175,7 @@ void RandomPayloadConfig::setMinSize(int32_t size) {
 
 void RandomPayloadConfig::setMaxSize(int32_t size) {
   if (size < 1) throw TextError("Max payload size must be greater than 0");
-  if (size > kMaxPayloadSize) throw TextError("Max payload size must be less than 2K(2048 bytes)");
+  if (size > kMaxPayloadSize) throw TextError("Max payload size must be at most 2K(2048 bytes)");
   if (size < _startSize) throw TextError("Min size payload cannot be greater than the max payload size");
   _endSize = size;
   recount();
@@ -183,7 +183,7 @@ void RandomPayloadConfig::setMaxSize(int32_t size) {
 
 void RandomPayloadConfig::setIterations(int32_t iterations) {
   if (iterations == 0) throw TextError("Infiniate iterations are not supported at this time.");
-  if (iterations < 0) throw TextError("Error, iterations must be greater or equal to zero.");
+  if (iterations < 0) throw TextError("Error, iterations must be greater or equal to 1");
   _iterations = iterations;
   recount();
 }

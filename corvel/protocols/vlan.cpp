@@ -29,7 +29,7 @@ void VLanTagConfig::setProtocolId(int64_t value) {
   setHeaderField(kProtocolId, value, "Error, LEN field value must be 0 thru 65535");
 }
 void VLanTagConfig::setPriority(int64_t value) {
-  setHeaderField(kPriority, value, "Error, PRI field value must be 1 thru 7");
+  setHeaderField(kPriority, value, "Error, PRI field value must be 0 thru 7");
 }
 void VLanTagConfig::setCfi(int64_t value) { setHeaderField(kCfi, value, "Error, CFI value must be 1 or 0."); }
 void VLanTagConfig::setVlanId(int64_t value) {
@@ -87,19 +87,19 @@ bool XVLanProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void XVLanProtocolConfig::setDsap(int64_t value) {
-  setHeaderField(kDsap, value, "DSAP value must be 1 thru 255.");
+  setHeaderField(kDsap, value, "DSAP value must be 0 thru 255.");
 }
 void XVLanProtocolConfig::setSsap(int64_t value) {
-  setHeaderField(kSsap, value, "SSAP value must be 1 to 255.");
+  setHeaderField(kSsap, value, "SSAP value must be 0 to 255.");
 }
 void XVLanProtocolConfig::setControl(int64_t value) {
-  setHeaderField(kControl, value, "CTRL value must be 1 to 255.");
+  setHeaderField(kControl, value, "CTRL value must be 0 to 255.");
 }
 void XVLanProtocolConfig::setLlc(std::string_view hex) {
   setHeaderHex(18, 3, hex, "LLC must be 6 characters", "LLC contains a non-hex character");
 }
 void XVLanProtocolConfig::setVendor(int64_t value) {
-  setHeaderField(kVendor, value, "VENDOR field value must be 1 thru 16777215");
+  setHeaderField(kVendor, value, "VENDOR field value must be 0 thru 16777215");
 }
 void XVLanProtocolConfig::setType(int64_t value) {
   setHeaderField(kType, value, "TYPE field value must be 0 thru 65535");

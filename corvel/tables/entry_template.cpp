@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "corvel/base/text_error.h"
+#include "corvel/tcs/tcs_place.h"
 
 namespace corvel {
 namespace {
@@ -24,7 +25,7 @@ std::string QualifiedName(const xmlAttr* attribute) {
 }  // namespace
 
 EntryTemplate::EntryTemplate(const xmlNode* templateElement, int32_t level, const Resolver& resolve)
-    : _level(level) {
+    : _level(level), _source(templateElement) {
   _entry.reset(xmlNewDocNode(templateElement->doc, templateElement->ns, templateElement->name, nullptr));
   if (!_entry) throw std::bad_alloc();
   for (const xmlAttr* attribute = templateElement->properties; attribute != nullptr;
@@ -94,6 +95,7 @@ void EntryTemplate::substitute(const Attribute& attribute, const std::vector<Loo
       if (piece.width > written) _buffer.insert(start, piece.width - written, '0');
     }
     if (_buffer.size() > kMaxSubstitutedValue) {
+      const PlaceScope place(_source, attribute.name);
       throw TextError("value of attribute " + attribute.name + " in an entry of table " +
                       std::string(tableId) + " is longer than 255 characters");
     }

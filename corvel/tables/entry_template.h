@@ -36,6 +36,9 @@ class EntryTemplate {
   xmlNode* produce(const std::vector<LoopVariable>& variables, std::string_view tableId);
 
   int32_t level() const noexcept { return _level; }
+  // The template element in the file, and the entry element it writes.
+  const xmlNode* source() const noexcept { return _source; }
+  const xmlNode* entry() const noexcept { return _entry.get(); }
 
  private:
   struct Piece {
@@ -54,6 +57,7 @@ class EntryTemplate {
                   std::string_view tableId);
 
   int32_t _level;
+  const xmlNode* _source;
   NodeCopy _entry;
   std::vector<Attribute> _attributes;
   std::string _buffer;

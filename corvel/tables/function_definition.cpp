@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "corvel/base/text_error.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -25,7 +26,10 @@ bool IsDefinitionAttribute(std::string_view name) noexcept {
 
 std::string Required(const xmlNode* element, std::string_view name, const char* message) {
   std::optional<std::string> value = GetAttribute(element, name);
-  if (!value) throw TextError(message);
+  if (!value) {
+    const PlaceScope place(element);
+    throw TextError(message);
+  }
   return std::move(*value);
 }
 
@@ -38,6 +42,7 @@ FunctionDefinition::FunctionDefinition(const xmlNode* functionElement) {
   _tableId = Required(functionElement, "_table_id", "_table_id not defined for function definition");
   for (auto& [name, value] : GetAttributeList(functionElement)) {
     if (IsDefinitionAttribute(name)) continue;
+    const PlaceScope place(functionElement, name);
     const std::optional<FunctionParameterType> type = ParameterType(value);
     if (!type) throw TextError("Unknown parameter type");
     if (_parameterCount == kMaxParameters) throw TextError("more than 16 parameters in function definition");

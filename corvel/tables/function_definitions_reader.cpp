@@ -11,6 +11,7 @@
 #include "corvel/tables/host_command.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -57,6 +58,7 @@ bool ReadFunctions(TableReaderContext& context) {
       if (table == context.tables().end()) continue;
       applied = true;
       try {
+        const PlaceScope place(*child);
         ApplyFunction(function, *table->second, builder);
       } catch (const TextError& error) {
         context.ReportParseError(kUnit, GetNodeName(*child).value_or(std::string()), error.text());

@@ -19,6 +19,10 @@ class TableEntriesGenerator {
   // is not a table of this iterator's kind (then `next` yields nothing).
   virtual bool init(xmlNode* tableElement) = 0;
 
+  // The element of the file an entry stands for, to name its line in a
+  // report: the entry itself, unless the iterator makes its entries.
+  virtual const xmlNode* sourceOf(const xmlNode* entry) const { return entry; }
+
  protected:
   TableEntriesGenerator() = default;
   TableEntriesGenerator(const TableEntriesGenerator&) = delete;

@@ -6,6 +6,7 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/tables/table_nodes.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -100,10 +101,12 @@ LoopVariable TableEntriesLoops::readCounting(xmlNode* element, LoopVariableKind 
   variable.radix = radix == 0 ? 10 : radix;
   // A counter that does not move forward would never end its loop.
   if (kind == enLoopCounter && variable.incr < 1) {
+    const PlaceScope place(element, "incr");
     throw TextError("loop variable " + variable.name + " of table " + _tableId +
                     " has an increment below 1");
   }
   if (variable.radix < 2 || variable.radix > 36) {
+    const PlaceScope place(element, "radix");
     throw TextError("loop variable " + variable.name + " of table " + _tableId +
                     " has a radix outside 2 to 36");
   }
@@ -119,6 +122,7 @@ LoopVariable TableEntriesLoops::readIpv4(xmlNode* element, int32_t level) const 
   for (const std::string_view part : {"ip1", "ip2", "ip3", "ip4"}) {
     const int32_t number = IntAttribute(element, part);
     if (number < 0 || number > 255) {
+      const PlaceScope place(element, part);
       throw TextError("IPv4 variable " + variable.name + " of table " + _tableId +
                       " has a number outside 0 to 255");
     }
@@ -189,6 +193,13 @@ void TableEntriesLoops::advance() {
     }
   }
   _exhausted = true;
+}
+
+const xmlNode* TableEntriesLoops::sourceOf(const xmlNode* entry) const {
+  for (const EntryTemplate& entryTemplate : _templates) {
+    if (entryTemplate.entry() == entry) return entryTemplate.source();
+  }
+  return entry;
 }
 
 xmlNode* TableEntriesLoops::next() {

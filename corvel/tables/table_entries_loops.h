@@ -42,6 +42,10 @@ class TableEntriesLoops : public TableEntriesGenerator {
   // radix outside 2 to 36, an IPv4 number outside 0 to 255.
   bool init(xmlNode* tableElement) override;
 
+  // The entry template an entry was made from; the entry itself when no
+  // template made it.
+  const xmlNode* sourceOf(const xmlNode* entry) const override;
+
  private:
   struct Operation {
     int32_t level = 1;

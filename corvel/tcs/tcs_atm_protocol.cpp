@@ -63,7 +63,7 @@ ProtocolPtr ReadAtmProtocol(TcsManager& manager, const ProtocolElement& element)
   return ReadReporting(manager, "TcsAtmProtocol", element, [&]() -> ProtocolPtr {
     if (!HasAttributeMap(element.node)) return nullptr;
     const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = std::make_unique<Atm>(ChooseHeader(element, texts, kAtmHeaderDigits));
+    auto config = MakeConfig<Atm>(element.node, ChooseHeader(element, texts, kAtmHeaderDigits));
     if (element.isMask()) config->makeMask();
     ApplyFields<Atm>(*config, element.node, kAtmFields, element.isMask());
     ApplyShapeGroup(*config, element.node);
@@ -76,7 +76,7 @@ ProtocolPtr ReadAal5Protocol(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, "TcsAAL5Protocol", element, [&]() -> ProtocolPtr {
     if (!HasAttributeMap(element.node)) return nullptr;
     const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = std::make_unique<Aal5>(ChooseHeader(element, texts, kAal5HeaderDigits),
+    auto config = MakeConfig<Aal5>(element.node, ChooseHeader(element, texts, kAal5HeaderDigits),
                                          ZeroHex(kAal5TrailerDigits));
     if (element.isMask()) config->makeMask();
     // The LLC/SNAP fields have no mask value: a mask keeps what they write.
@@ -91,7 +91,7 @@ ProtocolPtr ReadAal58023Protocol(TcsManager& manager, const ProtocolElement& ele
   return ReadReporting(manager, "TcsAAL58023Protocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kAal58023HeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<Aal58023>(*header, ZeroHex(kAal5TrailerDigits));
+    auto config = MakeConfig<Aal58023>(element.node, *header, ZeroHex(kAal5TrailerDigits));
     ApplyFields<Aal58023>(*config, element.node, kAal58023Fields);
     return config;
   });
@@ -101,7 +101,7 @@ ProtocolPtr ReadDSlamProtocol(TcsManager& manager, const ProtocolElement& elemen
   return ReadReporting(manager, "TcsDSlamProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kDSlamHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<DSlam>(*header);
+    auto config = MakeConfig<DSlam>(element.node, *header);
     ApplyFields<DSlam>(*config, element.node, kDSlamFields);
     return config;
   });
@@ -111,7 +111,7 @@ ProtocolPtr ReadInterPyxProtocol(TcsManager& manager, const ProtocolElement& ele
   return ReadReporting(manager, "TcsInterPyxProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kInterPyxHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<InterPyx>(*header);
+    auto config = MakeConfig<InterPyx>(element.node, *header);
     ApplyFields<InterPyx>(*config, element.node, kInterPyxFields);
     return config;
   });

@@ -23,7 +23,20 @@ std::optional<int64_t> Optional(const xmlNode* node, std::string_view name) {
 // Sets the field when the element gives it.
 template <class Config, class Set>
 void SetIfGiven(Config& config, const xmlNode* node, std::string_view name, Set set) {
-  if (const std::optional<int32_t> value = IntAttribute(node, name)) (config.*set)(*value);
+  if (const std::optional<int32_t> value = IntAttribute(node, name)) {
+    const PlaceScope place(node, name);
+    (config.*set)(*value);
+  }
+}
+
+// The same for one entry of a context-state message.
+template <class Set>
+void SetEntryIfGiven(ContextStateProtocolConfig& config, int32_t index, const xmlNode* node,
+                     std::string_view name, Set set) {
+  if (const std::optional<int32_t> value = IntAttribute(node, name)) {
+    const PlaceScope place(node, name);
+    (config.*set)(index, *value);
+  }
 }
 
 }  // namespace
@@ -82,14 +95,10 @@ ProtocolPtr ReadContextStateProtocol(TcsManager& /*manager*/, const ProtocolElem
   for (size_t i = 0; i < contexts.size(); ++i) {
     const int32_t index = static_cast<int32_t>(i);
     const xmlNode* context = contexts[i];
-    if (const std::optional<int32_t> v = IntAttribute(context, "context_id"))
-      config->setContextId(index, *v);
-    if (const std::optional<int32_t> v = IntAttribute(context, "invalidate"))
-      config->setInvalidate(index, *v);
-    if (const std::optional<int32_t> v = IntAttribute(context, "sequence"))
-      config->setSequence(index, *v);
-    if (const std::optional<int32_t> v = IntAttribute(context, "generation"))
-      config->setGeneration(index, *v);
+    SetEntryIfGiven(*config, index, context, "context_id", &ContextStateProtocolConfig::setContextId);
+    SetEntryIfGiven(*config, index, context, "invalidate", &ContextStateProtocolConfig::setInvalidate);
+    SetEntryIfGiven(*config, index, context, "sequence", &ContextStateProtocolConfig::setSequence);
+    SetEntryIfGiven(*config, index, context, "generation", &ContextStateProtocolConfig::setGeneration);
   }
   return config;
 }

@@ -22,10 +22,11 @@ const PrintUtility& Printer() {
 // No network, DOCTYPE entities substituted, the external DTD read (local
 // files only) for its entities and attribute defaults, whitespace between
 // elements dropped so that child walks see elements and comments only.
-// XML_PARSE_HUGE stays off: it would lift libxml2's limits on entity
-// amplification, nesting depth and text size.
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD | XML_PARSE_DTDATTR | XML_PARSE_NOBLANKS;
+// Line numbers past 65535 are kept, so that reports name the right line of
+// a long file. XML_PARSE_HUGE stays off: it would lift libxml2's limits on
+// entity amplification, nesting depth and text size.
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_DTDLOAD |
+                              XML_PARSE_DTDATTR | XML_PARSE_NOBLANKS | XML_PARSE_BIG_LINES;
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 

@@ -51,13 +51,20 @@ const std::array kXVLanFields = {
     IntField<XVLan>("type", &XVLan::setType),
 };
 
+void ApplyValidateLevel(ProtocolConfig& config, const xmlNode* node) {
+  if (const std::optional<int32_t> level = IntAttribute(node, "validate_level")) {
+    const PlaceScope place(node, "validate_level");
+    config.setValidateLevel(*level);
+  }
+}
+
 }  // namespace
 
 ProtocolPtr ReadEthernetProtocol(TcsManager& manager, const ProtocolElement& element) {
   return ReadReporting(manager, "TcsEthernetProtocol", element, [&]() -> ProtocolPtr {
     if (!HasAttributeMap(element.node)) return nullptr;
     const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = std::make_unique<Eth>(ChooseHeader(element, texts, kEthernetHeaderDigits),
+    auto config = MakeConfig<Eth>(element.node, ChooseHeader(element, texts, kEthernetHeaderDigits),
                                         ZeroHex(kTrailerDigits));
     if (element.isMask()) config->makeMask();
     ApplyFields<Eth>(*config, element.node, kEthernetFields, element.isMask());
@@ -71,10 +78,9 @@ ProtocolPtr ReadVLanProtocol(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, "TcsVLanProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kVLanHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<VLan>(*header, ZeroHex(kTrailerDigits));
+    auto config = MakeConfig<VLan>(element.node, *header, ZeroHex(kTrailerDigits));
     ApplyFields<VLan>(*config, element.node, kVLanFields);
-    if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level"))
-      config->setValidateLevel(*level);
+    ApplyValidateLevel(*config, element.node);
     return config;
   });
 }
@@ -83,13 +89,10 @@ ProtocolPtr ReadXVLanProtocol(TcsManager& manager, const ProtocolElement& elemen
   return ReadReporting(manager, "TcsXVLanProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kXVLanHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<XVLan>(*header, ZeroHex(kTrailerDigits));
+    auto config = MakeConfig<XVLan>(element.node, *header, ZeroHex(kTrailerDigits));
     ApplyFields<XVLan>(*config, element.node, kXVLanFields);
     // Only a capture set verifies frames, so only it takes a validation level.
-    if (element.setType == enSetTypeCapture) {
-      if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level"))
-        config->setValidateLevel(*level);
-    }
+    if (element.setType == enSetTypeCapture) ApplyValidateLevel(*config, element.node);
     return config;
   });
 }

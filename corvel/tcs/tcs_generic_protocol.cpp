@@ -6,6 +6,7 @@
 
 #include "corvel/protocols/frame_packer.h"
 #include "corvel/protocols/generic.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -29,17 +30,18 @@ const xmlNode* FindDeclaration(const xmlNode* documentNode, std::string_view nam
 bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The unsigned decimal reading of the C library for a 32-bit unsigned long:
-// leading white space, an optional sign (a minus negates modulo 2^32), the
-// digits, and 2^32 - 1 for a number out of range. `rest` is what follows the
-// number (the whole text when there is none).
-uint32_t ReadUnsigned32(std::string_view text, std::string_view& rest) {
+// leading white space, an optional sign (a minus negates modulo 2^32) and the
+// digits. `rest` is what follows the number (the whole text when there is
+// none); `overflow` tells a number beyond 32 bits, which the C library would
+// answer with 2^32 - 1, from 2^32 - 1 itself.
+uint32_t ReadUnsigned32(std::string_view text, std::string_view& rest, bool& overflow) {
   size_t at = 0;
   while (at < text.size() && IsSpace(text[at])) ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
   const size_t digitsAt = at;
   uint64_t value = 0;
-  bool overflow = false;
+  overflow = false;
   while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
     value = value * 10 + static_cast<uint64_t>(text[at] - '0');
     if (value > kAllOnes) {
@@ -67,6 +69,8 @@ ProtocolPtr ReadGenericProtocol(TcsManager& /*manager*/, const ProtocolElement& 
   if ((hdr && !IsHexString(*hdr)) || (trl && !IsHexString(*trl))) return nullptr;
   const std::string header = hdr ? hdr->substr(2) : std::string();
   const std::string trailer = trl ? trl->substr(2) : std::string();
+  // With one of the two texts given, a refusal can only be about that one.
+  const PlaceScope place(element.node, !trl ? "hdr" : !hdr ? "trl" : "");
   return std::make_unique<GenericProtocolConfig>(header, trailer);
 }
 
@@ -74,14 +78,15 @@ std::optional<std::string> CustomFieldDigits(const PrintUtility& printer,
                                              std::string_view fieldName, std::string_view value) {
   if (IsHexString(value)) return std::string(value.substr(2));
   std::string_view rest;
-  const uint32_t number = ReadUnsigned32(value, rest);
+  bool overflow = false;
+  const uint32_t number = ReadUnsigned32(value, rest, overflow);
   if (!rest.empty()) {
     printer.print("Corvel> ERROR: invalid character in %.*s (%.*s)\n",
                   static_cast<int>(fieldName.size()), fieldName.data(),
                   static_cast<int>(value.size()), value.data());
     return std::nullopt;
   }
-  if (number == kAllOnes) {
+  if (overflow) {
     printer.print("Corvel> ERROR: decimal value is greater than 32 bits - specify in hex!\n");
     return std::nullopt;
   }
@@ -112,6 +117,8 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
     fields.push_back({std::move(name), width});
   }
   if (totalBits % 8 != 0) {
+    // The widths that do not add up are the declaration's.
+    const PlaceScope place(declaration);
     manager.ReportParseError(kUnit, element.name,
                              "generic protocol is not byte aligned. Check sum of bits.");
     return nullptr;
@@ -133,11 +140,15 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
+    const PlaceScope place(element.node, field.name);
     const std::optional<std::string> digits =
         CustomFieldDigits(manager.printer(), field.name, value);
-    if (!digits) return nullptr;
-    // A value wider than its field has been printed by the packer.
-    if (!packer.packField(field.width, *digits)) return nullptr;
+    // A refused value has been printed (a value wider than its field by the
+    // packer); the place follows.
+    if (!digits || !packer.packField(field.width, *digits)) {
+      manager.printPlace();
+      return nullptr;
+    }
   }
   const std::string header(packer.text());
   if (element.setType == enSetTypeGenerate) {

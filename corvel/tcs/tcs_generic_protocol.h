@@ -29,7 +29,7 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
 // number) in lower-case hex without leading zeros. nullopt after printing
 // "Corvel> ERROR: invalid character in %s (%s)\n" for characters after the
 // number, or "Corvel> ERROR: decimal value is greater than 32 bits - specify
-// in hex!\n" for a number of 2^32 - 1 or more.
+// in hex!\n" for a number beyond 32 bits (2^32 - 1 itself is taken).
 std::optional<std::string> CustomFieldDigits(const PrintUtility& printer,
                                              std::string_view fieldName, std::string_view value);
 

@@ -58,14 +58,18 @@ ProtocolPtr ReadIpv4Protocol(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, "TcsIpv4Protocol", element, [&]() -> ProtocolPtr {
     if (!HasAttributeMap(element.node)) return nullptr;
     const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = std::make_unique<V4>(ChooseHeader(element, texts, kIpv4HeaderDigits));
+    auto config = MakeConfig<V4>(element.node, ChooseHeader(element, texts, kIpv4HeaderDigits));
     const bool mask = element.isMask();
     if (mask) config->makeMask();
     ApplyFields<V4>(*config, element.node, kIpv4Fields, mask);
-    if (const std::optional<std::string> source = GetAttributeText(element.node, "src_addr"))
+    if (const std::optional<std::string> source = GetAttributeText(element.node, "src_addr")) {
+      const PlaceScope place(element.node, "src_addr");
       config->setSourceAddress(mask ? kZeroIpv4Address : std::string_view(*source));
-    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr"))
+    }
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr")) {
+      const PlaceScope place(element.node, "dest_addr");
       config->setDestinationAddress(mask ? kZeroIpv4Address : std::string_view(*dest));
+    }
     if (element.mode == enReadModeValue) {
       if (!HasAttribute(element.node, "ver") && config->version() == 0)
         config->setVersion(kIpv4Version);
@@ -84,18 +88,24 @@ ProtocolPtr ReadIpv6Protocol(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, "TcsIpv6Protocol", element, [&]() -> ProtocolPtr {
     if (!HasAttributeMap(element.node)) return nullptr;
     const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = std::make_unique<V6>(ChooseHeader(element, texts, kIpv6HeaderDigits));
+    auto config = MakeConfig<V6>(element.node, ChooseHeader(element, texts, kIpv6HeaderDigits));
     const bool mask = element.isMask();
     if (mask) config->makeMask();
     ApplyFields<V6>(*config, element.node, kIpv6LeadingFields, mask);
-    if (const std::optional<int32_t> flow = IntAttribute(element.node, "flow_label"))
+    if (const std::optional<int32_t> flow = IntAttribute(element.node, "flow_label")) {
+      const PlaceScope place(element.node, "flow_label");
       config->setFlowLabel(mask ? 0 : *flow, config->isMask());
+    }
     ApplyFields<V6>(*config, element.node, kIpv6TrailingFields, mask);
     // The addresses have no mask value: a mask keeps what they write.
-    if (const std::optional<std::string> source = GetAttributeText(element.node, "source_addr"))
+    if (const std::optional<std::string> source = GetAttributeText(element.node, "source_addr")) {
+      const PlaceScope place(element.node, "source_addr");
       config->setSourceAddress(WithoutPrefix(*source));
-    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr"))
+    }
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr")) {
+      const PlaceScope place(element.node, "dest_addr");
       config->setDestinationAddress(WithoutPrefix(*dest));
+    }
     if (element.mode == enReadModeValue && !HasAttribute(element.node, "version") &&
         config->version() == 0) {
       config->setVersion(kIpv6Version);

@@ -77,7 +77,10 @@ constexpr std::string_view kUnit = "TcsManager";
 TcsManager::TcsManager(TcsDocument& document)
     : _document(document),
       _documentNode(document.documentNode()),
-      _printer(std::make_unique<PrintUtility>()) {}
+      _printer(std::make_unique<PrintUtility>()),
+      _place(document.fileName()) {
+  _place.attach(document.document());
+}
 
 TcsManager::~TcsManager() = default;
 
@@ -92,6 +95,7 @@ bool TcsManager::ReadRootAttributes() {
   xmlNode* root = SelectSingleNode(_documentNode, "//corvel");
   if (root == nullptr || !HasAttributeMap(root)) return false;
   try {
+    const PlaceScope place(root);
     bool found = false;
     const int32_t seed = GetAttributeInt(root, "random_number_seed", found);
     if (found) _randomNumberSeed = seed;
@@ -119,6 +123,7 @@ void TcsManager::ReportParseError(std::string_view fileTag,
     _printer->print("Corvel> PARSE-ERROR: %.*s (%.*s)\n", static_cast<int>(message.size()),
                     message.data(), static_cast<int>(fileTag.size()), fileTag.data());
   }
+  _place.print(*_printer);
   // The status only ever rises: an exception report outranks an error report.
   _status = std::max(_status, kStatusParseError);
 }
@@ -127,6 +132,7 @@ void TcsManager::ReportParseException(std::string_view fileTag, std::string_view
   _printer->print("Corvel> Parse exception caught in file %.*s, method %.*s\n",
                   static_cast<int>(fileTag.size()), fileTag.data(),
                   static_cast<int>(methodName.size()), methodName.data());
+  _place.print(*_printer);
   _status = std::max(_status, kStatusParseException);
 }
 
@@ -135,6 +141,7 @@ ProtocolList TcsManager::CreateProtocol(xmlNode* element, std::string_view eleme
   if (_status != kStatusOk) return {};
   const ProtocolElement protocol{element, elementName, setType, mode};
   try {
+    const PlaceScope place(element);
     ProtocolList result = _dispatch(protocol);
     // A reader that reported an error (a full_header, for an inner element)
     // may still have handed back configurations: none of them is used.

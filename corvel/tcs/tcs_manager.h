@@ -22,6 +22,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/protocols/protocol_config.h"
+#include "corvel/tcs/tcs_place.h"
 
 namespace corvel {
 
@@ -89,13 +90,19 @@ class TcsManager {
                               int32_t mode);
 
   // Prints "Corvel> PARSE-ERROR, Element %s: %s (%s)\n" (element, message,
-  // tag), or without an element "Corvel> PARSE-ERROR: %s (%s)\n", and raises
-  // the status to 2.
+  // tag), or without an element "Corvel> PARSE-ERROR: %s (%s)\n", then the
+  // place line (tcs_place.h) when a place is known, and raises the status to 2.
   void ReportParseError(std::string_view fileTag, std::optional<std::string_view> elementName,
                         std::string_view message);
-  // Prints "Corvel> Parse exception caught in file %s, method %s\n" and raises
-  // the status to 3.
+  // Prints "Corvel> Parse exception caught in file %s, method %s\n", then the
+  // place line when a place is known, and raises the status to 3.
   void ReportParseException(std::string_view fileTag, std::string_view methodName);
+
+  // Prints the place line alone, for the reports made outside the manager
+  // (a message thrown out of a section reader, a warning of a reader).
+  void printPlace() { _place.print(*_printer); }
+  // The place being read in this manager's document.
+  TcsPlace& place() noexcept { return _place; }
 
   // 0 while reading succeeds, 2 after a reported parse error, 3 after a
   // caught parse exception. It only ever rises.
@@ -129,6 +136,7 @@ class TcsManager {
   TcsDocument& _document;
   xmlNode* _documentNode;
   std::unique_ptr<PrintUtility> _printer;
+  TcsPlace _place;
   std::optional<int32_t> _randomNumberSeed;
   bool _computeChecksum = true;
   bool _computeCrc = true;

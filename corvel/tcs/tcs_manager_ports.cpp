@@ -12,6 +12,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/tcs/xml_access.h"
@@ -68,6 +69,7 @@ void AssignRxStreamSets(TcsManager& manager, const xmlNode* portNode, const Stre
   const bool append = merge.mode == StreamMergeMode::append;
   std::vector<StreamSetDefinition*> interlaced;
   for (xmlNode* assignment : SelectNodes(portNode, "./assign_stream_set")) {
+    const PlaceScope place(assignment, "id");
     const std::string id = AssignedId(assignment);
     if (append) manager.printer().print("Corvel>     Stream: %s\n", id.c_str());
     StreamSetDefinition* set = AssignedSet(manager, id, "stream_set not found");
@@ -111,16 +113,23 @@ void ReadRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortCo
       const int32_t minTime = GetAttributeInt(gap, "min_time", found);
       printer.print("Corvel>     InterpacketTime: %d to %d\n", minTime, maxTime);
       // A maximum of 0 leaves the gap to the host's interpacket time.
+      const PlaceScope place(gap);
       config.setInterpacketRange(minTime, maxTime);
     }
   }
   if (xmlNode* errors = SelectSingleNode(portNode, "./frame_bit_error")) {
     bool hasBurst = false;
     const int32_t maxBurst = GetAttributeInt(errors, "max_burst_length", hasBurst);
-    if (hasBurst) config.setBitError(BitErrorRate(GetAttributeDouble(errors, "error_rate", found)), maxBurst);
+    if (hasBurst) {
+      const PlaceScope place(errors);
+      config.setBitError(BitErrorRate(GetAttributeDouble(errors, "error_rate", found)), maxBurst);
+    }
   }
   const int32_t lineSpeed = GetAttributeInt(portNode, "shaper_linespeed", found);
-  config.setShaperLineSpeed(found ? lineSpeed : config.rate());
+  {
+    const PlaceScope place(portNode, "shaper_linespeed");
+    config.setShaperLineSpeed(found ? lineSpeed : config.rate());
+  }
   printer.print("Corvel>     InterpacketTimeMin %d InterpacketTimeMax %d\n", config.interpacketMin(),
                 config.interpacketMax());
   config.setComputeCrc(manager.computeCrc());
@@ -134,6 +143,7 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
                  PortDirectory& devices) {
   if (manager.status() != TcsManager::kStatusOk) return;
   try {
+    const PlaceScope place(portNode);
     GeneratePortConfig config = defaults;
     bool found = false;
     const int32_t device = GetAttributeInt(portNode, "device", found);
@@ -183,6 +193,7 @@ void _configureTxPortConfig(TcsManager& manager, PortTrafficCapture& capture, Po
 
 void _configureTxSet(TcsManager& manager, const xmlNode* portNode, PortTrafficCapture& capture) {
   for (xmlNode* assignment : SelectNodes(portNode, "./assign_stream_set")) {
+    const PlaceScope place(assignment, "id");
     const std::string id = AssignedId(assignment);
     manager.printer().print("Corvel>     Stream: %s\n", id.c_str());
     StreamSetDefinition* set = AssignedSet(manager, id, "unable to find stream");
@@ -195,6 +206,8 @@ void _configureTxSet(TcsManager& manager, const xmlNode* portNode, PortTrafficCa
 void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig& defaults,
                  PortDirectory& devices) {
   if (manager.status() != TcsManager::kStatusOk) return;
+  // Every step's report names the port element, or a place inside it.
+  const PlaceScope place(portNode);
   PortTrafficCapture* capture = nullptr;
   PortConfig config = defaults;
   RunTxStep(manager, "_readTxPort", [&] {

@@ -8,6 +8,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -23,7 +24,11 @@ bool TcsManager::ReadStreams() {
     const std::optional<std::string> id = GetAttribute(setNode, "id");
     if (!id) continue;
     _printer->print("Corvel>   %s\n", id->c_str());
-    if (_streamSets.contains(*id)) throw TextError("duplicate stream set");
+    if (_streamSets.contains(*id)) {
+      // Thrown out of the manager: the controller prints the place after its report.
+      const PlaceScope place(setNode, "id");
+      throw TextError("duplicate stream set");
+    }
 
     std::shared_ptr<StreamSetDefinition> record;
     if (xmlNode* protocols = SelectSingleNode(setNode, "./protocols")) {

@@ -19,6 +19,15 @@ bool Flag(const xmlNode* node, std::string_view name) {
   return text && *text != "0";
 }
 
+// The iterations go in after construction (every payload is built with one
+// iteration), so that a refused count is told apart from a refused size.
+template <class Config>
+std::unique_ptr<Config> WithIterations(std::unique_ptr<Config> config, const xmlNode* node) {
+  const PlaceScope place(node, "iterations");
+  config->setIterations(IntOrOne(node, "iterations"));
+  return config;
+}
+
 ProtocolPtr WithGroups(std::unique_ptr<PayloadConfig> config, const xmlNode* node) {
   ApplyShapeGroup(*config, node);
   ApplyPayloadGroup(*config, node);
@@ -31,10 +40,11 @@ ProtocolPtr WithGroups(std::unique_ptr<PayloadConfig> config, const xmlNode* nod
 ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element) {
   return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
-    return WithGroups(std::make_unique<IncrementPayloadConfig>(
-                          IntOrOne(node, "start_size"), IntOrOne(node, "end_size"),
-                          IntOrOne(node, "incr"), IntOrOne(node, "iterations")),
-                      node);
+    // The sizes and the increment are checked against each other: a refusal
+    // names the element.
+    auto config = std::make_unique<IncrementPayloadConfig>(
+        IntOrOne(node, "start_size"), IntOrOne(node, "end_size"), IntOrOne(node, "incr"), 1);
+    return WithGroups(WithIterations(std::move(config), node), node);
   });
 }
 
@@ -42,17 +52,20 @@ ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
     const std::string sizes = GetAttributeText(node, "size").value_or("1");
-    return WithGroups(std::make_unique<FixedPayloadConfig>(sizes, IntOrOne(node, "iterations")),
-                      node);
+    std::unique_ptr<FixedPayloadConfig> config;
+    {
+      const PlaceScope place(node, "size");
+      config = std::make_unique<FixedPayloadConfig>(sizes, 1);
+    }
+    return WithGroups(WithIterations(std::move(config), node), node);
   });
 }
 
 ProtocolPtr ReadRandomPayload(TcsManager& /*manager*/, const ProtocolElement& element) {
   const xmlNode* node = element.node;
-  return WithGroups(std::make_unique<RandomPayloadConfig>(IntOrOne(node, "min_size"),
-                                                          IntOrOne(node, "max_size"),
-                                                          IntOrOne(node, "iterations")),
-                    node);
+  auto config = std::make_unique<RandomPayloadConfig>(IntOrOne(node, "min_size"),
+                                                      IntOrOne(node, "max_size"), 1);
+  return WithGroups(WithIterations(std::move(config), node), node);
 }
 
 ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element) {
@@ -60,9 +73,10 @@ ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& 
     const xmlNode* node = element.node;
     const std::optional<std::string> fileName = GetAttributeText(node, "filename");
     if (!fileName) return nullptr;
-    return std::make_unique<WorkbenchLogPayloadConfig>(*fileName, Flag(node, "skipFirstLine"),
-                                                       Flag(node, "skipLineNumbers"),
-                                                       IntOrOne(node, "iterations"));
+    return WithIterations(
+        std::make_unique<WorkbenchLogPayloadConfig>(*fileName, Flag(node, "skipFirstLine"),
+                                                    Flag(node, "skipLineNumbers"), 1),
+        node);
   });
 }
 

@@ -1,5 +1,6 @@
 #include "corvel/tcs/tcs_port_settings.h"
 
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 #include "corvel/traffic/generate_port_config.h"
 
@@ -67,6 +68,7 @@ void ReadStreamDistribution(const PrintUtility& printer, const xmlNode* port, Ge
   if (xmlNode* element = SelectSingleNode(port, "./sequentialinterleave_streamdistribution")) {
     const InterleaveValues v = ReadInterleave(element);
     if (!v.hasMaxFrameCount) return;
+    const PlaceScope place(element);
     config.setSequentialInterleave(v.iterationType, v.boundedStreamSize, v.pduCount, v.minFrameCount,
                                    v.maxFrameCount);
     printer.print("Corvel>     StreamDistribution: Sequential Interleave\n");
@@ -85,6 +87,7 @@ void ReadStreamDistribution(const PrintUtility& printer, const xmlNode* port, Ge
       if (v.hasMinFrameCount) v.minFrameCount = 0;
     }
     if (!v.hasMaxFrameCount) return;
+    const PlaceScope place(element);
     config.setRandomInterleave(v.iterationType, v.boundedStreamSize, v.pduCount, v.minFrameCount,
                                v.maxFrameCount);
     printer.print("Corvel>     StreamDistribution: Random Interleave\n");

@@ -42,10 +42,12 @@ std::optional<std::string> HexAttribute(const xmlNode* node, std::string_view na
 HeaderTexts ReadHeaderGroup(const xmlNode* node) {
   HeaderTexts texts;
   if (std::optional<std::string> hdr = GetAttributeText(node, "hdr")) {
+    const PlaceScope place(node, "hdr");
     if (!IsHexString(*hdr)) throw TextError("HDR must be a hex string");
     texts.header = hdr->substr(2);
   }
   if (std::optional<std::string> trl = GetAttributeText(node, "trl")) {
+    const PlaceScope place(node, "trl");
     if (!IsHexString(*trl)) throw TextError("TRL must be a hex string");
     texts.trailer = trl->substr(2);
   }
@@ -68,6 +70,7 @@ std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigi
 void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
   const std::optional<std::string> text = GetAttributeText(node, "shape_level");
   if (!text) return;
+  const PlaceScope place(node, "shape_level");
   const std::optional<int32_t> level = GetFieldInt(*text, 1);
   const std::optional<int32_t> count = GetFieldInt(*text, 2);
   const bool counted = count && *count >= 1;
@@ -84,10 +87,13 @@ void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
 }
 
 void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
-  if (const std::optional<int32_t> validate = IntAttribute(node, "validate_level"))
+  if (const std::optional<int32_t> validate = IntAttribute(node, "validate_level")) {
+    const PlaceScope place(node, "validate_level");
     config.setValidateLevel(*validate);
+  }
   const std::optional<std::string> text = GetAttributeText(node, "police_level");
   if (!text) return;
+  const PlaceScope place(node, "police_level");
   const std::optional<int32_t> level = GetFieldInt(*text, 1);
   const std::optional<int32_t> count = GetFieldInt(*text, 2);
   const bool counted = count && *count > 0;
@@ -101,12 +107,14 @@ void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
 
 void ApplyPayloadGroup(PayloadConfig& config, const xmlNode* node) {
   if (const std::optional<std::string> txPort = GetAttributeText(node, "tx_port")) {
+    const PlaceScope place(node, "tx_port");
     const std::optional<int32_t> device = GetFieldInt(*txPort, 1);
     const std::optional<int32_t> port = GetFieldInt(*txPort, 2);
     if (!device || !port) throw TextError("embedded port specification is not complete");
     config.setTxPort(*device, *port);
   }
   const std::optional<std::string> pattern = GetAttributeText(node, "pattern_type");
+  const PlaceScope place(node, "pattern_type");
   config.setPatternType(pattern ? GetFieldInt(*pattern, 1).value_or(0) : 1);
 }
 

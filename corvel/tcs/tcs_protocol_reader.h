@@ -12,10 +12,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_place.h"
 
 namespace corvel {
 
@@ -72,6 +74,15 @@ std::string ChooseHeader(const ProtocolElement& element, const HeaderTexts& text
 // reader then makes no configuration and says nothing) otherwise.
 std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigits);
 
+// Constructs a configuration from its header text. The constructor's
+// refusals (length, non-hex digits) are about hdr when the element gives one;
+// a default header is never refused.
+template <class Config, class... Args>
+std::unique_ptr<Config> MakeConfig(const xmlNode* node, Args&&... args) {
+  const PlaceScope place(node, "hdr");
+  return std::make_unique<Config>(std::forward<Args>(args)...);
+}
+
 // ---- Common groups ------------------------------------------------------
 
 // Group S: shape_level "1", "2[,count]" or "3[,count]".
@@ -124,6 +135,7 @@ template <class Config>
 void ApplyFields(Config& config, const xmlNode* node, std::span<const FieldSetter<Config>> fields,
                  bool masked = false) {
   for (const FieldSetter<Config>& field : fields) {
+    const PlaceScope place(node, field.name);
     if (field.form == FieldForm::Hex) {
       if (const std::optional<std::string> digits = HexAttribute(node, field.name))
         (config.*field.setText)(masked ? ZeroHex(field.digits) : *digits);

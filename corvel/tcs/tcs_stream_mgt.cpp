@@ -11,6 +11,7 @@
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
@@ -51,21 +52,29 @@ void ExpandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& 
   while (manager.status() == TcsManager::kStatusOk) {
     const xmlNode* entry = entries->next();
     if (entry == nullptr) break;
-    NodeCopy protocols = CloneNode(set.definitionNode());
-    if (!protocols) throw TextError("unable to copy the protocol stack");
+    NodeCopy protocols;
+    {
+      const PlaceScope place(set.definitionNode());
+      protocols = CloneNode(set.definitionNode());
+      if (!protocols) throw TextError("unable to copy the protocol stack");
+    }
+    // While the copy is read, a report about it names the table entry too.
+    LoopEntryScope loopEntry(protocols.get(), set.loopNode(), entries->sourceOf(entry));
 
     for (const xmlNode* loopElement : loopElements) {
       if (IsNodeNamed(loopElement, "for_table_entries")) break;
       const std::string name = GetNodeName(loopElement).value_or(std::string());
       xmlNode* target = MatchProtocol(protocols.get(), name, GetAttribute(loopElement, "instance_id"));
       if (target == nullptr) {
+        const PlaceScope place(loopElement);
         manager.ReportParseError(
             kStreamMgtUnit, name,
             "unable to match protocol in for_table_entries loop with protocol in the protocol stack");
         break;
       }
+      loopEntry.noteWrite(target, loopElement);
       // A failed assignment has been printed; the stack is built regardless.
-      (void)MakeProtocolAssignments(manager.printer(), loopElement, entry, defaults, target);
+      (void)MakeProtocolAssignments(manager, loopElement, entry, defaults, target);
     }
     BuildProtocolStack(manager, protocols.get(), set);
   }
@@ -99,7 +108,10 @@ void BuildStreamSet(TcsManager& manager, StreamSetDefinition& set) {
     if (set.loopNode() != nullptr) {
       const std::optional<std::string> tableId = GetAttribute(set.loopNode(), "id");
       auto table = tableId ? manager.tables().find(*tableId) : manager.tables().end();
-      if (table == manager.tables().end() || !table->second) throw TextError("data table not found");
+      if (table == manager.tables().end() || !table->second) {
+        const PlaceScope place(set.loopNode(), "id");
+        throw TextError("data table not found");
+      }
       ExpandLoop(manager, set, *table->second);
       return;
     }
@@ -118,15 +130,19 @@ void BuildProtocolStack(TcsManager& manager, xmlNode* definitionNode, StreamSetD
     const std::string name = GetNodeName(*element).value_or(std::string());
     ProtocolList configs = manager.CreateProtocol(*element, name, set.type(), enReadModeValue);
     if (configs.empty()) return;
+    // A stacking rule refuses the element being added.
+    const PlaceScope place(*element);
     for (const auto& config : configs) stack->addProtocol(*config);
   }
   set.addStack(std::move(stack));
 }
 
-bool MakeProtocolAssignments(const PrintUtility& printer, const xmlNode* loopElement,
-                             const xmlNode* entry, const xmlNode* defaults, xmlNode* target) {
+bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, const xmlNode* entry,
+                             const xmlNode* defaults, xmlNode* target) {
+  const PrintUtility& printer = manager.printer();
   try {
     for (const auto& [name, value] : GetAttributeList(loopElement)) {
+      const PlaceScope place(loopElement, name);
       // A non-empty value names the variable (or is written as it stands);
       // an empty one lets the attribute's own name name it.
       const std::string& variable = value.empty() ? name : value;
@@ -137,6 +153,7 @@ bool MakeProtocolAssignments(const PrintUtility& printer, const xmlNode* loopEle
         assigned = value;
       } else {
         printer.print("Unable to reference attribute: %s\n", name.c_str());
+        manager.printPlace();
         continue;
       }
       if (!assigned || !SetAttribute(target, name, *assigned)) {
@@ -146,6 +163,7 @@ bool MakeProtocolAssignments(const PrintUtility& printer, const xmlNode* loopEle
     return true;
   } catch (const std::exception&) {
     printer.print("Corvel> ERROR: Exception in MakeProtocolAssignments\n");
+    manager.printPlace();
     printer.print("***** pnAssignedProtocol\n");
     DumpNode(printer, target);
     return false;

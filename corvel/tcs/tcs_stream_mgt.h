@@ -38,9 +38,11 @@ void BuildProtocolStack(TcsManager& manager, xmlNode* definitionNode, StreamSetD
 // literal value; an empty V takes the variable named N, and when there is
 // none "Unable to reference attribute: N" is printed and N is left alone.
 // Answers false, after printing the target element, when an assignment
-// failed; the stack is then built from the values written so far.
-bool MakeProtocolAssignments(const PrintUtility& printer, const xmlNode* loopElement,
-                             const xmlNode* entry, const xmlNode* defaults, xmlNode* target);
+// failed; the stack is then built from the values written so far. Both the
+// warning and the failure are followed by the place line of the loop
+// element's attribute.
+bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, const xmlNode* entry,
+                             const xmlNode* defaults, xmlNode* target);
 
 // Prints a node and its descendants one per line, indented by three spaces
 // per level: "<name attr='value' ...>" for elements, the value before the

@@ -45,8 +45,10 @@ const std::array kRtpFields = {
 // Only a capture set verifies frames, so only it takes a validation level.
 void ApplyCaptureValidation(ProtocolConfig& config, const ProtocolElement& element) {
   if (element.setType != enSetTypeCapture) return;
-  if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level"))
+  if (const std::optional<int32_t> level = IntAttribute(element.node, "validate_level")) {
+    const PlaceScope place(element.node, "validate_level");
     config.setValidateLevel(*level);
+  }
 }
 
 }  // namespace
@@ -55,7 +57,7 @@ ProtocolPtr ReadUdpProtocol(TcsManager& manager, const ProtocolElement& element)
   return ReadReporting(manager, "TcsUdpProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kUdpHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<Udp>(*header);
+    auto config = MakeConfig<Udp>(element.node, *header);
     ApplyFields<Udp>(*config, element.node, kUdpFields);
     ApplyCaptureValidation(*config, element);
     return config;
@@ -66,7 +68,7 @@ ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element)
   return ReadReporting(manager, "TcsTcpProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kTcpHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<Tcp>(*header);
+    auto config = MakeConfig<Tcp>(element.node, *header);
     ApplyFields<Tcp>(*config, element.node, kTcpFields);
     return config;
   });
@@ -76,7 +78,7 @@ ProtocolPtr ReadRtpProtocol(TcsManager& manager, const ProtocolElement& element)
   return ReadReporting(manager, "TcsRtpProtocol", element, [&]() -> ProtocolPtr {
     const std::optional<std::string> header = ReadOwnHeader(element.node, kRtpHeaderDigits);
     if (!header) return nullptr;
-    auto config = std::make_unique<Rtp>(*header);
+    auto config = MakeConfig<Rtp>(element.node, *header);
     ApplyFields<Rtp>(*config, element.node, kRtpFields);
     ApplyCaptureValidation(*config, element);
     return config;

@@ -67,8 +67,8 @@ TEST(IncrementPayload, ConstructorOutcomes) {
       {1500, 64, 100, 1, "Increment:Starting payload size cannot be greater than the ending payload size"},
       {64, 64, 0, 1, "IncrementFactor cannot be equal to zero"},
       {0, 100, 1, 1, "Starting payload size must be greater than 0"},
-      {2049, 3000, 1, 1, "Starting payload size must be less than 2K(2048 bytes)"},
-      {1, 2049, 1, 1, "Ending payload size must be less than 2K(2048 bytes)"},
+      {2049, 3000, 1, 1, "Starting payload size must be at most 2K(2048 bytes)"},
+      {1, 2049, 1, 1, "Ending payload size must be at most 2K(2048 bytes)"},
       {5, 0, -1, 1, "Ending payload size must be greater than 0"},
       {64, 128, 1, 0, "Infinite iterations are not supported at this time."},
       {64, 128, 1, -1, "Error, iterations must be greater or equal to 1"},
@@ -115,14 +115,14 @@ TEST(FixedPayload, ConstructorOutcomes) {
       {"64, 128", 1, "String contains chars other than digits and commas."},
       {"-5", 1, "String contains chars other than digits and commas."},
       {"64;128", 1, "String contains chars other than digits and commas."},
-      {"2049", 1, "Fixed payload size must be less than 2K(2048 bytes)"},
-      {"64,99999999999999999999", 1, "Fixed payload size must be less than 2K(2048 bytes)"},
+      {"2049", 1, "Fixed payload size must be at most 2K(2048 bytes)"},
+      {"64,99999999999999999999", 1, "Fixed payload size must be at most 2K(2048 bytes)"},
       {"0", 1, "Fixed payload size must be greater than 0"},
       {"", 1, "Fixed payload size must be greater than 0"},
       {"64,,128", 1, "Fixed payload size must be greater than 0"},
       {"64,", 1, "Fixed payload size must be greater than 0"},
       {"64", 0, "Infinite iterations are not supported at this time."},
-      {"64", -1, "Error, iterations must be greater or equal to zero."},
+      {"64", -1, "Error, iterations must be greater or equal to 1"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << '"' << r.sizes << "\" " << r.iterations);
@@ -153,10 +153,10 @@ TEST(RandomPayload, ConstructorOutcomes) {
       {1, 2048, 1, 1},
       {0, 10, 1, "Min payload size must be greater than 0"},
       {10, 5, 1, "Min size payload cannot be greater than the max payload size"},
-      {1, 2049, 1, "Max payload size must be less than 2K(2048 bytes)"},
-      {3000, 3000, 1, "Max payload size must be less than 2K(2048 bytes)"},
+      {1, 2049, 1, "Max payload size must be at most 2K(2048 bytes)"},
+      {3000, 3000, 1, "Max payload size must be at most 2K(2048 bytes)"},
       {10, 20, 0, "Infiniate iterations are not supported at this time."},
-      {10, 20, -1, "Error, iterations must be greater or equal to zero."},
+      {10, 20, -1, "Error, iterations must be greater or equal to 1"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(testing::Message() << r.min << " " << r.max << " " << r.iterations);
@@ -199,7 +199,7 @@ TEST(WorkbenchLogPayload, FileNameFlagsAndIterations) {
   EXPECT_EQ(throwText([] { WorkbenchLogPayloadConfig("f", false, false, 0); }),
             "Infinite iterations are not supported at this time.");
   EXPECT_EQ(throwText([] { WorkbenchLogPayloadConfig("f", false, false, -2); }),
-            "Error, iterations must be greater or equal to zero.");
+            "Error, iterations must be greater or equal to 1");
 }
 
 TEST(PayloadConfig, PatternTypeAndTransmitPort) {

@@ -3,6 +3,9 @@
 // header unchanged.
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <string>
+
 #include "corvel/protocols/atm.h"
 #include "corvel/protocols/compressed_header.h"
 #include "corvel/protocols/context_state.h"
@@ -64,7 +67,7 @@ std::unique_ptr<ProtocolConfig> builtNonTcp() {
 const std::vector<RangeRow>& rows() {
   static const std::vector<RangeRow> table = {
       {"ipv4 version", MAKE(IpV4ProtocolConfig, zeros(40)), SET(IpV4ProtocolConfig, setVersion),
-       GET(IpV4ProtocolConfig, version), 15, "Error, VER field value must be 1 thru 15", 0, "f0"},
+       GET(IpV4ProtocolConfig, version), 15, "Error, VER field value must be 0 thru 15", 0, "f0"},
       {"ipv4 total length", MAKE(IpV4ProtocolConfig, zeros(40)), SET(IpV4ProtocolConfig, setTotalLength),
        GET(IpV4ProtocolConfig, totalLength), 65535, "Error, LEN field value must be 0 thru 65535", 2, "ffff"},
       {"ipv4 ttl", MAKE(IpV4ProtocolConfig, zeros(40)), SET(IpV4ProtocolConfig, setTimeToLive),
@@ -131,12 +134,12 @@ const std::vector<RangeRow>& rows() {
        "Error, value must be 0 thru 65535", 6, "ffff"},
 
       {"ipv6 version", MAKE(IpV6ProtocolConfig, zeros(80)), SET(IpV6ProtocolConfig, setVersion),
-       GET(IpV6ProtocolConfig, version), 15, "VER field value must be 1 thru 15", 0, "f0"},
+       GET(IpV6ProtocolConfig, version), 15, "VER field value must be 0 thru 15", 0, "f0"},
       {"ipv6 traffic class", MAKE(IpV6ProtocolConfig, zeros(80)), SET(IpV6ProtocolConfig, setTrafficClass),
        GET(IpV6ProtocolConfig, trafficClass), 255, "TC value must be 0 thru 255", 0, "0ff0"},
       {"ipv6 flow label", MAKE(IpV6ProtocolConfig, zeros(80)),
        [](ProtocolConfig& c, int64_t v) { static_cast<IpV6ProtocolConfig&>(c).setFlowLabel(v, false); },
-       GET(IpV6ProtocolConfig, flowLabel), 1048575, "FL field value must be 1 thru 1048575", 1, "0fffff"},
+       GET(IpV6ProtocolConfig, flowLabel), 1048575, "FL field value must be 0 thru 1048575", 1, "0fffff"},
       {"ipv6 payload length", MAKE(IpV6ProtocolConfig, zeros(80)), SET(IpV6ProtocolConfig, setPayloadLength),
        GET(IpV6ProtocolConfig, payloadLength), 65535, "LEN field value must be 0 thru 65535", 4, "ffff"},
       {"ipv6 next header", MAKE(IpV6ProtocolConfig, zeros(80)), SET(IpV6ProtocolConfig, setNextHeader),
@@ -167,7 +170,7 @@ const std::vector<RangeRow>& rows() {
       {"vlan protocol id", MAKE(VLanProtocolConfig, zeros(36), zeros(8)), SET(VLanProtocolConfig, setProtocolId),
        GET(VLanProtocolConfig, protocolId), 65535, "Error, LEN field value must be 0 thru 65535", 12, "ffff"},
       {"vlan priority", MAKE(VLanProtocolConfig, zeros(36), zeros(8)), SET(VLanProtocolConfig, setPriority),
-       GET(VLanProtocolConfig, priority), 7, "Error, PRI field value must be 1 thru 7", 14, "e0"},
+       GET(VLanProtocolConfig, priority), 7, "Error, PRI field value must be 0 thru 7", 14, "e0"},
       {"vlan cfi", MAKE(VLanProtocolConfig, zeros(36), zeros(8)), SET(VLanProtocolConfig, setCfi),
        GET(VLanProtocolConfig, cfi), 1, "Error, CFI value must be 1 or 0.", 14, "10"},
       {"vlan id", MAKE(VLanProtocolConfig, zeros(36), zeros(8)), SET(VLanProtocolConfig, setVlanId),
@@ -176,17 +179,17 @@ const std::vector<RangeRow>& rows() {
        GET(VLanProtocolConfig, etherType), 65535, "value must be 0 thru 65535", 16, "ffff"},
 
       {"xvlan priority", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setPriority),
-       GET(XVLanProtocolConfig, priority), 7, "Error, PRI field value must be 1 thru 7", 14, "e0"},
+       GET(XVLanProtocolConfig, priority), 7, "Error, PRI field value must be 0 thru 7", 14, "e0"},
       {"xvlan id", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setVlanId),
        GET(XVLanProtocolConfig, vlanId), 4095, "Error, ID value must be 0 thru 4095", 14, "0fff"},
       {"xvlan dsap", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setDsap),
-       GET(XVLanProtocolConfig, dsap), 255, "DSAP value must be 1 thru 255.", 18, "ff"},
+       GET(XVLanProtocolConfig, dsap), 255, "DSAP value must be 0 thru 255.", 18, "ff"},
       {"xvlan ssap", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setSsap),
-       GET(XVLanProtocolConfig, ssap), 255, "SSAP value must be 1 to 255.", 19, "ff"},
+       GET(XVLanProtocolConfig, ssap), 255, "SSAP value must be 0 to 255.", 19, "ff"},
       {"xvlan control", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setControl),
-       GET(XVLanProtocolConfig, control), 255, "CTRL value must be 1 to 255.", 20, "ff"},
+       GET(XVLanProtocolConfig, control), 255, "CTRL value must be 0 to 255.", 20, "ff"},
       {"xvlan vendor", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setVendor),
-       GET(XVLanProtocolConfig, vendor), 16777215, "VENDOR field value must be 1 thru 16777215", 21, "ffffff"},
+       GET(XVLanProtocolConfig, vendor), 16777215, "VENDOR field value must be 0 thru 16777215", 21, "ffffff"},
       {"xvlan type", MAKE(XVLanProtocolConfig, zeros(52), zeros(8)), SET(XVLanProtocolConfig, setType),
        GET(XVLanProtocolConfig, type), 65535, "TYPE field value must be 0 thru 65535", 24, "ffff"},
 
@@ -243,6 +246,14 @@ TEST(SetterRanges, BoundsMessagesAndPlacement) {
     EXPECT_EQ(headerOf(*config), image);
     EXPECT_EQ(row.get(*config), static_cast<uint64_t>(row.max));
 
+    // A message that states a range states the one the setter keeps.
+    std::smatch range;
+    const std::string message = row.message;
+    if (std::regex_search(message, range, std::regex("(-?[0-9]+) (thru|to) ([0-9]+)"))) {
+      EXPECT_EQ(range[1].str(), "0");
+      EXPECT_EQ(std::stoll(range[3].str()), row.max);
+    }
+
     // Out of range both ways: exact message, header untouched.
     EXPECT_EQ(throwText([&] { row.set(*config, row.max + 1); }), row.message);
     EXPECT_EQ(throwText([&] { row.set(*config, -1); }), row.message);
@@ -263,17 +274,16 @@ TEST(SetterRanges, BoundsMessagesAndPlacement) {
   }
 }
 
-TEST(SetterRanges, Ipv4HeaderLengthUsesTheLowEightBits) {
+// IHL is a 4-bit field (RFC 791): the check keeps to the message's 0 thru 15,
+// whatever the low bits of a larger value.
+TEST(SetterRanges, Ipv4HeaderLengthIsFourBits) {
   IpV4ProtocolConfig ip(zeros(40));
   ip.setHeaderLength(5);
   EXPECT_EQ(ip.headerBytes()[0], 0x05);
   ip.setHeaderLength(15);
   EXPECT_EQ(ip.headerBytes()[0], 0x0f);
-  ip.setHeaderLength(256);  // low 8 bits are 0
-  EXPECT_EQ(ip.headerBytes()[0], 0x00);
-  ip.setHeaderLength(256 + 7);
-  EXPECT_EQ(ip.headerLengthField(), 7u);
-  for (int64_t bad : {16, 255, -1}) {
+  ip.setHeaderLength(7);
+  for (int64_t bad : {16, 255, 256, 256 + 5, -1, -251}) {
     EXPECT_EQ(throwText([&] { ip.setHeaderLength(bad); }), "Error, IHL value must be 0 thru 15") << bad;
   }
   EXPECT_EQ(ip.headerBytes()[0], 0x07);

@@ -82,10 +82,14 @@ TEST_F(LoopExpansion, AValueNamingNoVariableIsWrittenAsItStands) {
 TEST_F(LoopExpansion, EmptyValueWithoutAVariableWarnsAndLeavesTheAttribute) {
   const StreamSetDefinition& record = build("unreferenced");
   EXPECT_EQ(manager->status(), 0);
+  // Each warning names the loop element (line 161) and the entry it was made for.
   EXPECT_EQ(console.take(),
-            "Unable to reference attribute: hlen\n"
-            "Unable to reference attribute: hlen\n"
-            "Unable to reference attribute: hlen\n");
+            "Unable to reference attribute: hlen\n" +
+                test::StreamsPlace("161, <ipv4> attribute hlen=\"\", table entry at line 10") +
+                "Unable to reference attribute: hlen\n" +
+                test::StreamsPlace("161, <ipv4> attribute hlen=\"\", table entry at line 12") +
+                "Unable to reference attribute: hlen\n" +
+                test::StreamsPlace("161, <ipv4> attribute hlen=\"\", table entry at line 13"));
   ASSERT_EQ(record.stacks().size(), 3u);
   const uint32_t ttls[] = {32, 32, 99};  // ttl="" names the variable ttl
   for (size_t i = 0; i < 3; ++i) {
@@ -100,7 +104,8 @@ TEST_F(LoopExpansion, UnmatchedLoopElementIsAParseError) {
   // Reported once: the first error ends the expansion.
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element udp: unable to match protocol in for_table_entries loop "
-            "with protocol in the protocol stack (TcsStreamMgt)\n");
+            "with protocol in the protocol stack (TcsStreamMgt)\n" +
+                test::StreamsPlace("173, <udp>, table entry at line 10"));
   EXPECT_EQ(manager->status(), TcsManager::kStatusParseError);
   EXPECT_TRUE(record.stacks().empty());
 }
@@ -115,7 +120,8 @@ TEST_F(LoopExpansion, NestedForTableEntriesEndsTheLoopElements) {
 
 TEST_F(LoopExpansion, UnknownTableIsAParseError) {
   const StreamSetDefinition& record = build("no_table");
-  EXPECT_EQ(console.take(), "Corvel> PARSE-ERROR: data table not found (TcsStreamMgt)\n");
+  EXPECT_EQ(console.take(), "Corvel> PARSE-ERROR: data table not found (TcsStreamMgt)\n" +
+                                test::StreamsPlace("198, <for_table_entries> attribute id=\"missing\""));
   EXPECT_EQ(manager->status(), TcsManager::kStatusParseError);
   EXPECT_TRUE(record.stacks().empty());
 }
@@ -167,12 +173,14 @@ TEST_F(Assignments, VariableEntryDefaultOrLiteral) {
   };
   for (const Case& c : cases) {
     NodeCopy target = element("ipv4");
-    EXPECT_TRUE(MakeProtocolAssignments(manager->printer(), loop.get(), c.entry, c.defaults, target.get()));
+    EXPECT_TRUE(MakeProtocolAssignments(*manager, loop.get(), c.entry, c.defaults, target.get()));
     EXPECT_EQ(GetAttribute(target.get(), "src_addr"), c.srcAddr);
     EXPECT_EQ(GetAttribute(target.get(), "ttl"), c.ttl ? std::optional<std::string>(c.ttl) : std::nullopt);
     EXPECT_EQ(GetAttribute(target.get(), "dest_addr"), "9.9.9.9");
   }
-  EXPECT_EQ(console.take(), "Unable to reference attribute: ttl\n");
+  // The loop element made here has no line of its own.
+  EXPECT_EQ(console.take(),
+            "Unable to reference attribute: ttl\n" + test::StreamsPlace(", <ipv4> attribute ttl=\"\""));
 }
 
 TEST_F(Assignments, AFailedAssignmentPrintsTheTargetElement) {
@@ -181,10 +189,11 @@ TEST_F(Assignments, AFailedAssignmentPrintsTheTargetElement) {
   xmlNewProp(loop.get(), BAD_CAST "bad name", BAD_CAST "1");
   xmlNode* target = SelectSingleNode(document.documentNode(), "//ipv4[@instance_id='dump']");
   ASSERT_NE(target, nullptr);
-  EXPECT_FALSE(MakeProtocolAssignments(manager->printer(), loop.get(), nullptr, defaults("flows"), target));
+  EXPECT_FALSE(MakeProtocolAssignments(*manager, loop.get(), nullptr, defaults("flows"), target));
   EXPECT_EQ(console.take(),
-            "Corvel> ERROR: Exception in MakeProtocolAssignments\n"
-            "***** pnAssignedProtocol\n"
+            "Corvel> ERROR: Exception in MakeProtocolAssignments\n" +
+                test::StreamsPlace(", <ipv4> attribute bad name=\"1\"") +
+                "***** pnAssignedProtocol\n"
             "<ipv4 instance_id='dump' ttl='5'>\n"
             "   <note>\n"
             "      <text#text>\n");

@@ -33,7 +33,11 @@ TEST_F(StackBuild, ElementsFromDatalinkToPayloadGiveAStackFromPayloadToDatalink)
 
 TEST_F(StackBuild, PayloadFirstInTheFileBreaksTheStackingRules) {
   StreamSetDefinition& record = build("reversed");
-  EXPECT_EQ(console.take(), "Corvel> PARSE-ERROR: Error, the first protocol must be a payload (TcsStreamMgt)\n");
+  // The place names the element the stacking rule refused: ethernet, last in
+  // the file and so the first one added.
+  EXPECT_EQ(console.take(),
+            "Corvel> PARSE-ERROR: Error, the first protocol must be a payload (TcsStreamMgt)\n" +
+                test::StreamsPlace("45, <ethernet>"));
   EXPECT_EQ(manager->status(), TcsManager::kStatusParseError);
   EXPECT_TRUE(record.stacks().empty());
   EXPECT_EQ(record.nextStack(), nullptr);

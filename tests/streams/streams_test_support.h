@@ -26,6 +26,13 @@ inline std::string StreamsFixture(const std::string& name) {
   return std::string(CORVEL_TEST_DATA) + "/streams/" + name;
 }
 
+// The place line that follows a report about streams.tcs; `where` is
+// "LINE, <name>..." or, for an element made by the test, ", <name>...".
+inline std::string StreamsPlace(const std::string& where) {
+  const std::string separator = where.starts_with(",") ? "" : ":";
+  return "Corvel>   at " + StreamsFixture("streams.tcs") + separator + where + "\n";
+}
+
 // streams.tcs loaded, its tables and stream sets read, the console emptied.
 class StreamSetsTest : public ::testing::Test {
  protected:

@@ -52,7 +52,10 @@ TEST(ManagerTables, ReportLoopErrorsThroughTheManager) {
             "Corvel>   stuck\n"
             "Corvel> ------ Retreiving Functions ------\n"
             "Corvel> PARSE-ERROR, Element stuck_fn: loop variable i of table stuck has an increment below 1 "
-            "(TcsFunctionProtocol)\n");
+            "(TcsFunctionProtocol)\n"
+            // The place is the loop's, not the function's.
+            "Corvel>   at " +
+                test::FixturePath("bad_loop.tcs") + ":11, <for> attribute incr=\"0\"\n");
   EXPECT_TRUE(commands.lines().empty());
   // Later sections do nothing once the status is not 0.
   EXPECT_FALSE(manager.ReadFunctionDefinitions());

@@ -136,7 +136,8 @@ TEST_F(ProtocolReaderTest, TxPortWithOnlyADeviceIsRefused) {
   EXPECT_TRUE(tcs.read("payload_tx_device_only").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element payload: embedded port specification is not complete "
-            "(TcsPayloadProtocol)\n");
+            "(TcsPayloadProtocol)\n" +
+                test::Place("133, <payload> attribute tx_port=\"1\""));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -145,7 +146,8 @@ TEST_F(ProtocolReaderTest, RandomPayloadLeavesItsErrorsToTheManager) {
   EXPECT_TRUE(tcs.read("random_fields").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element random_payload: embedded port specification is not "
-            "complete (TcsManager)\n");
+            "complete (TcsManager)\n" +
+                test::Place("126, <random_payload> attribute tx_port=\"1\""));
 }
 
 }  // namespace

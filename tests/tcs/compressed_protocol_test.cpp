@@ -40,7 +40,8 @@ TEST_F(ProtocolReaderTest, CompressedFieldErrorsAreReportedUnderTheSharedName) {
   EXPECT_TRUE(tcs.read("cudp_bad_sequence").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element compressed_udp: value must be 0 thru 15 "
-            "(TcsRtpAndCompressedProtocols)\n");
+            "(TcsRtpAndCompressedProtocols)\n" +
+                test::Place("144, <compressed_udp> attribute sequence=\"16\""));
 }
 
 TEST_F(ProtocolReaderTest, ContextStateFillsOneEntryPerChildInOrder) {
@@ -60,7 +61,8 @@ TEST_F(ProtocolReaderTest, ContextStateWithoutContextsIsReportedByTheManager) {
   EXPECT_TRUE(tcs.read("context_none").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element context_state: at least one content must exists "
-            "(TcsManager)\n");
+            "(TcsManager)\n" +
+                test::Place("153, <context_state>"));
 }
 
 TEST_F(ProtocolReaderTest, FullHeaderListsItsInnerProtocolsThenItself) {
@@ -87,14 +89,16 @@ TEST_F(ProtocolReaderTest, FullHeaderWithOnlyACommentIsReportedByItself) {
   EXPECT_TRUE(tcs.read("full_empty").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element full_header: at least one protocol node must exists in "
-            "a full_header (TcsRtpAndCompressedProtocols)\n");
+            "a full_header (TcsRtpAndCompressedProtocols)\n" +
+                test::Place("159, <full_header>"));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
 TEST_F(ProtocolReaderTest, FullHeaderWithABadInnerElementYieldsNothing) {
   EXPECT_TRUE(tcs.read("full_bad_inner").empty());
   EXPECT_EQ(console.take(),
-            "Corvel> PARSE-ERROR, Element streams: protocol is a reserved word (TcsManager)\n");
+            "Corvel> PARSE-ERROR, Element streams: protocol is a reserved word (TcsManager)\n" +
+                test::Place("160, <streams>"));
 }
 
 TEST_F(ProtocolReaderTest, FullHeaderFieldErrorsAreReportedByTheManager) {

@@ -16,7 +16,8 @@ using test::ProtocolReaderTest;
 TEST_F(ProtocolReaderTest, ReservedWordsAreRefusedUnderTheManagersName) {
   EXPECT_TRUE(tcs.read("reserved_streams").empty());
   EXPECT_EQ(console.take(),
-            "Corvel> PARSE-ERROR, Element streams: protocol is a reserved word (TcsManager)\n");
+            "Corvel> PARSE-ERROR, Element streams: protocol is a reserved word (TcsManager)\n" +
+                test::Place("185, <streams>"));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -24,7 +25,8 @@ TEST_F(ProtocolReaderTest, UnknownNameWithoutDeclarationIsReportedByTheCustomRea
   EXPECT_TRUE(tcs.read("undeclared").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element undeclared: could not find generic protocol .declare "
-            "tcs statment (TcsCustomProtocol)\n");
+            "tcs statment (TcsCustomProtocol)\n" +
+                test::Place("184, <undeclared>"));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -38,6 +40,7 @@ TEST_F(ProtocolReaderTest, AfterAnErrorNothingIsReadAndNothingPrinted) {
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
+// Reported outside any reading (nothing is being read): no place line.
 TEST_F(ProtocolReaderTest, ParseErrorLinesWithAndWithoutElement) {
   TcsManager& manager = tcs.manager();
   manager.ReportParseError("TcsStreamMgt", std::nullopt, "duplicate stream set");

@@ -40,14 +40,16 @@ TEST_F(ProtocolReaderTest, GenericConstructorErrorsAreReportedByTheManager) {
   EXPECT_TRUE(tcs.read("generic_odd").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element generic: Error, header representation of memory must be "
-            "even an even length string. (TcsManager)\n");
+            "even an even length string. (TcsManager)\n" +
+                test::Place("171, <generic> attribute hdr=\"0x012\""));
 }
 
 TEST_F(ProtocolReaderTest, GenericWithNoDigitsAtAllIsRefused) {
   EXPECT_TRUE(tcs.read("generic_empty_digits").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element generic: Error, a header or trailer was not specified "
-            "(TcsManager)\n");
+            "(TcsManager)\n" +
+                test::Place("172, <generic> attribute hdr=\"0x\""));
 }
 
 // ---- custom protocols -------------------------------------------------------
@@ -80,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         // absent values are 0
         PackedCase{"tag16_absent", "0000"},
         PackedCase{"word32_below", "fffffffe"},
-        // all ones is fine in hex
+        // all ones fits 32 bits, in decimal as in hex
+        PackedCase{"word32_all_ones", "ffffffff"},
         PackedCase{"word32_hex_ones", "ffffffff"}));
 
 TEST_F(ProtocolReaderTest, CustomProtocolOfAGeneratedSetAnnouncesItsFrame) {
@@ -93,7 +96,9 @@ TEST_F(ProtocolReaderTest, CustomProtocolNotByteAlignedIsReported) {
   EXPECT_TRUE(tcs.read("tag15_values").empty());
   EXPECT_EQ(console.take(),
             "Corvel> PARSE-ERROR, Element tag15: generic protocol is not byte aligned. Check sum "
-            "of bits. (TcsCustomProtocol)\n");
+            "of bits. (TcsCustomProtocol)\n" +
+                // the widths are the declaration's
+                test::Place("9, <tag15.declare>"));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -102,6 +107,7 @@ TEST_F(ProtocolReaderTest, CustomProtocolNotByteAlignedIsReported) {
 struct FieldValueCase {
   const char* id;
   const char* line;
+  const char* place;
 };
 
 void PrintTo(const FieldValueCase& c, std::ostream* os) { *os << c.id; }
@@ -111,20 +117,21 @@ class CustomFieldValueTest : public ProtocolReaderTest,
 
 TEST_P(CustomFieldValueTest, PrintsAndMakesNothing) {
   EXPECT_TRUE(tcs.read(GetParam().id).empty());
-  EXPECT_EQ(console.take(), GetParam().line);
+  EXPECT_EQ(console.take(), GetParam().line + test::Place(GetParam().place));
   EXPECT_EQ(tcs.manager().status(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Declared, CustomFieldValueTest,
     ::testing::Values(
-        FieldValueCase{"tag16_bad_char", "Corvel> ERROR: invalid character in length (12x)\n"},
-        FieldValueCase{"word32_all_ones",
-                       "Corvel> ERROR: decimal value is greater than 32 bits - specify in hex!\n"},
+        FieldValueCase{"tag16_bad_char", "Corvel> ERROR: invalid character in length (12x)\n",
+                       "177, <tag16> attribute length=\"12x\""},
         FieldValueCase{"word32_out_of_range",
-                       "Corvel> ERROR: decimal value is greater than 32 bits - specify in hex!\n"},
+                       "Corvel> ERROR: decimal value is greater than 32 bits - specify in hex!\n",
+                       "183, <word32> attribute value=\"99999999999\""},
         // 16 is 10 in hex: five bits for a four-bit field
-        FieldValueCase{"tag16_too_wide", "Corvel> ERROR: Field has too many bits: 10!\n"}));
+        FieldValueCase{"tag16_too_wide", "Corvel> ERROR: Field has too many bits: 10!\n",
+                       "178, <tag16> attribute kind=\"16\""}));
 
 struct DigitsCase {
   const char* value;
@@ -150,8 +157,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // the hex form is taken as written, leading zeros and case included
                       DigitsCase{"0x00fF", "00fF"}, DigitsCase{"0X1", "1"},
                       // a minus wraps as in the C library's unsigned reading
-                      DigitsCase{"-2", "fffffffe"}, DigitsCase{"-1", std::nullopt},
-                      DigitsCase{"4294967295", std::nullopt},
+                      DigitsCase{"-2", "fffffffe"}, DigitsCase{"-1", "ffffffff"},
+                      // 2^32 - 1 fits; only a number beyond 32 bits is refused
+                      DigitsCase{"4294967295", "ffffffff"}, DigitsCase{"4294967296", std::nullopt},
                       DigitsCase{"18446744073709551617", std::nullopt},
                       DigitsCase{"abc", std::nullopt}, DigitsCase{"7 ", std::nullopt},
                       DigitsCase{"1.5", std::nullopt}));

@@ -141,6 +141,7 @@ struct RefusalCase {
   const char* id;
   int32_t mode;
   const char* line;
+  const char* place;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.id; }
@@ -150,7 +151,7 @@ class HeaderRefusalTest : public ProtocolReaderTest,
 
 TEST_P(HeaderRefusalTest, ReportsUnderTheReadersNameAndStops) {
   EXPECT_TRUE(tcs.read(GetParam().id, enSetTypeGenerate, GetParam().mode).empty());
-  EXPECT_EQ(console.take(), GetParam().line);
+  EXPECT_EQ(console.take(), GetParam().line + test::Place(GetParam().place));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -159,38 +160,49 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusalCase{"eth_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ethernet: HDR must be a hex string "
-                    "(TcsEthernetProtocol)\n"},
+                    "(TcsEthernetProtocol)\n",
+                    "24, <ethernet> attribute hdr=\"00112233445566778899aabb0800\""},
         // the check holds in mask mode too, where hdr is otherwise unused
         RefusalCase{"eth_bad_hdr", enReadModeMask,
                     "Corvel> PARSE-ERROR, Element ethernet: HDR must be a hex string "
-                    "(TcsEthernetProtocol)\n"},
+                    "(TcsEthernetProtocol)\n",
+                    "24, <ethernet> attribute hdr=\"00112233445566778899aabb0800\""},
         RefusalCase{"eth_bad_trl", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ethernet: TRL must be a hex string "
-                    "(TcsEthernetProtocol)\n"},
+                    "(TcsEthernetProtocol)\n",
+                    "25, <ethernet> attribute trl=\"12345678\""},
         RefusalCase{"eth_short_src", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ethernet: Error, source length must be 12 "
-                    "characters (TcsEthernetProtocol)\n"},
+                    "characters (TcsEthernetProtocol)\n",
+                    "26, <ethernet> attribute src_addr=\"0x0102\""},
         RefusalCase{"atm_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element atm: HDR must be a hex string "
-                    "(TcsAtmProtocol)\n"},
+                    "(TcsAtmProtocol)\n",
+                    "35, <atm> attribute hdr=\"12345678\""},
         RefusalCase{"atm_short_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element atm: ATM header hex value must be represented "
-                    "in a string with 8 characters. (TcsAtmProtocol)\n"},
+                    "in a string with 8 characters. (TcsAtmProtocol)\n",
+                    "36, <atm> attribute hdr=\"0x1234\""},
         RefusalCase{"atm_bad_vpi", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element atm: value exceeds vpi range "
-                    "(TcsAtmProtocol)\n"},
+                    "(TcsAtmProtocol)\n",
+                    "34, <atm> attribute vpi=\"256\""},
         RefusalCase{"aal5_bad_trl", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element aal5: TRL must be a hex string "
-                    "(TcsAAL5Protocol)\n"},
+                    "(TcsAAL5Protocol)\n",
+                    "41, <aal5> attribute trl=\"0\""},
         RefusalCase{"ipv4_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ipv4: HDR must be a hex string "
-                    "(TcsIpv4Protocol)\n"},
+                    "(TcsIpv4Protocol)\n",
+                    "51, <ipv4> attribute hdr=\"4500\""},
         RefusalCase{"ipv4_bad_ttl", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ipv4: Error, ST value must be 0 thru 255 "
-                    "(TcsIpv4Protocol)\n"},
+                    "(TcsIpv4Protocol)\n",
+                    "52, <ipv4> attribute ttl=\"256\""},
         RefusalCase{"ipv6_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ipv6: HDR must be a hex string "
-                    "(TcsIpv6Protocol)\n"}));
+                    "(TcsIpv6Protocol)\n",
+                    "59, <ipv6> attribute hdr=\"60\""}));
 
 TEST_F(ProtocolReaderTest, Ipv6AddressShorterThanItsPrefixIsRefusedBySetter) {
   EXPECT_TRUE(tcs.read("ipv6_short_addr").empty());

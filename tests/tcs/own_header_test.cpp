@@ -118,6 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Elements, ValidateLevelTest,
 struct ErrorCase {
   const char* id;
   const char* line;
+  const char* place;
 };
 
 void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.id; }
@@ -127,7 +128,7 @@ class OwnHeaderErrorTest : public ProtocolReaderTest,
 
 TEST_P(OwnHeaderErrorTest, ReportsUnderTheReadersName) {
   EXPECT_TRUE(tcs.read(GetParam().id).empty());
-  EXPECT_EQ(console.take(), GetParam().line);
+  EXPECT_EQ(console.take(), GetParam().line + test::Place(GetParam().place));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -135,11 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
     Elements, OwnHeaderErrorTest,
     ::testing::Values(
         ErrorCase{"udp_bad_port",
-                  "Corvel> PARSE-ERROR, Element udp: value must be 0 thru 65535 (TcsUdpProtocol)\n"},
+                  "Corvel> PARSE-ERROR, Element udp: value must be 0 thru 65535 (TcsUdpProtocol)\n",
+                  "86, <udp> attribute src_port=\"65536\""},
         // a prefixed hdr of the wrong length reaches the constructor
         ErrorCase{"udp_short_hdr",
                   "Corvel> PARSE-ERROR, Element udp: UDP header hex value must be represented in a "
-                  "string with 16 characters. (TcsUdpProtocol)\n"}));
+                  "string with 16 characters. (TcsUdpProtocol)\n",
+                  "87, <udp> attribute hdr=\"0x00\""}));
 
 TEST_F(ProtocolReaderTest, OwnHeaderReadersNameThemselvesInErrors) {
   for (const auto& [id, tag] : {std::pair{"dslam_bad_ppt", "(TcsDSlamProtocol)\n"},
@@ -147,10 +150,13 @@ TEST_F(ProtocolReaderTest, OwnHeaderReadersNameThemselvesInErrors) {
     test::LoadedTcs fresh("proto_elements.tcs");
     console.take();
     EXPECT_TRUE(fresh.read(id).empty()) << id;
-    const std::string line = console.take();
+    const std::string lines = console.take();
+    // The report, then its place line.
+    const std::string line = lines.substr(0, lines.find('\n') + 1);
     EXPECT_EQ(line.rfind("Corvel> PARSE-ERROR, Element ", 0), 0u) << line;
     EXPECT_GT(line.size(), std::string(tag).size());
     EXPECT_EQ(line.substr(line.size() - std::string(tag).size()), tag) << line;
+    EXPECT_EQ(lines.substr(line.size()).rfind("Corvel>   at ", 0), 0u) << lines;
   }
 }
 

@@ -99,6 +99,7 @@ TEST_F(ProtocolReaderTest, PayloadGroupsFollowTheSizes) {
 struct PayloadErrorCase {
   const char* id;
   const char* line;
+  const char* place;
 };
 
 void PrintTo(const PayloadErrorCase& c, std::ostream* os) { *os << c.id; }
@@ -108,7 +109,7 @@ class PayloadErrorTest : public ProtocolReaderTest,
 
 TEST_P(PayloadErrorTest, ReportsTheConstructorsMessage) {
   EXPECT_TRUE(tcs.read(GetParam().id).empty());
-  EXPECT_EQ(console.take(), GetParam().line);
+  EXPECT_EQ(console.take(), GetParam().line + test::Place(GetParam().place));
   EXPECT_EQ(tcs.manager().status(), TcsManager::kStatusParseError);
 }
 
@@ -117,14 +118,18 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PayloadErrorCase{"payload_bad_incr",
                          "Corvel> PARSE-ERROR, Element payload: IncrementFactor cannot be equal to "
-                         "zero (TcsPayloadProtocol)\n"},
+                         "zero (TcsPayloadProtocol)\n",
+                         // start, end and increment are checked together: no one attribute
+                         "122, <payload>"},
         PayloadErrorCase{"fixed_bad_size",
                          "Corvel> PARSE-ERROR, Element fixed_payload: String contains chars other "
-                         "than digits and commas. (TcsPayloadProtocol)\n"},
+                         "than digits and commas. (TcsPayloadProtocol)\n",
+                         "125, <fixed_payload> attribute size=\"64,x\""},
         // random_payload reports nothing itself
         PayloadErrorCase{"random_bad_max",
                          "Corvel> PARSE-ERROR, Element random_payload: Max payload size must be "
-                         "less than 2K(2048 bytes) (TcsManager)\n"}));
+                         "at most 2K(2048 bytes) (TcsManager)\n",
+                         "127, <random_payload>"}));
 
 }  // namespace
 }  // namespace corvel

@@ -28,6 +28,13 @@ inline std::string Hex(std::span<const uint8_t> bytes) { return bytesToHex(bytes
 inline std::string HeaderHex(const ProtocolConfig& config) { return Hex(config.headerBytes()); }
 inline std::string TrailerHex(const ProtocolConfig& config) { return Hex(config.trailerBytes()); }
 
+// The place line that follows a report about an element of
+// proto_elements.tcs; `where` is "LINE, <name>" with, when one attribute is
+// at fault, " attribute NAME=\"VALUE\"".
+inline std::string Place(const std::string& where) {
+  return "Corvel>   at " + FixturePath("proto_elements.tcs") + ":" + where + "\n";
+}
+
 // A fixture document and a manager on it, as the controller has them during
 // a load.
 class LoadedTcs {

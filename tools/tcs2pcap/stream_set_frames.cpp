@@ -38,6 +38,9 @@ TcsStreams::TcsStreams(const std::string& fileName) {
     report(_manager->ReadPolicies(), "Corvel>   No policy data found\n");
     report(_manager->ReadStreams(), "Corvel>   No stream data found\n");
   } catch (const corvel::TextError& error) {
+    // A message thrown past the manager (a duplicate stream set, a bad
+    // function definition): where it was reading, before the tool's own line.
+    _manager->printPlace();
     throw Failure(std::string(error.text()));
   }
   if (_manager->status() != TcsManager::kStatusOk) throw Failure("the TCS file has parse errors");
