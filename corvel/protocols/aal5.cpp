@@ -3,26 +3,26 @@
 namespace corvel {
 
 void Aal5LlcSnapConfig::setLlc(std::string_view hex) {
-  setHeaderHex(0, 3, hex, "AAL5 LLC must be 6 characters in length",
+  setHeaderHex(Aal5Wire::kLlc, hex, "AAL5 LLC must be 6 characters in length",
                "AAL5 LLC field contain nonHex character(s)");
 }
 
 void Aal5LlcSnapConfig::setOui(std::string_view hex) {
-  setHeaderHex(3, 3, hex, "AAL5 OUI must be 6 characters in length",
+  setHeaderHex(Aal5Wire::kOui, hex, "AAL5 OUI must be 6 characters in length",
                "AAL5 OUI field contain nonHex character(s)");
 }
 
 void Aal5LlcSnapConfig::setPid(std::string_view hex) {
-  setHeaderHex(6, 2, hex, "AAL5 PID/EtherType must be 4 characters in length",
+  setHeaderHex(Aal5Wire::kPid, hex, "AAL5 PID/EtherType must be 4 characters in length",
                "AAL5 PID/EtherType field contain nonHex character(s)");
 }
 
 AAL5ProtocolConfig::AAL5ProtocolConfig(std::string_view headerHex, std::string_view trailerHex)
     : Aal5LlcSnapConfig(ProtocolKind::AAL5, false) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, Aal5Wire::kSize,
              "AAL5 header hex value must be represented in a string with 16 characters.",
              "AAL5 header contain nonHex character(s)");
-  loadTrailer(trailerHex, kTrailerSize,
+  loadTrailer(trailerHex, Aal5Wire::kTrailerSize,
               "AAL5 trailer hex value must be represented in a string with 16 characters.",
               "AAL5 trailer contain nonHex character(s)");
 }
@@ -37,10 +37,10 @@ bool AAL5ProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 
 AAL58023ProtocolConfig::AAL58023ProtocolConfig(std::string_view headerHex, std::string_view trailerHex)
     : Aal5LlcSnapConfig(ProtocolKind::AAL58023, false) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, Aal58023Wire::kSize,
              "AAL5802_3 header hex value must be represented in a string with 20 characters",
              "AAL5802_3 header contain nonHex character(s)");
-  loadTrailer(trailerHex, kTrailerSize,
+  loadTrailer(trailerHex, Aal58023Wire::kTrailerSize,
               "AAL5802_3 trailer hex value must be represented in a string with 16 characters.",
               "AAL5802_3 trailer contain nonHex character(s)");
 }
@@ -54,7 +54,7 @@ bool AAL58023ProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void AAL58023ProtocolConfig::setPad(std::string_view hex) {
-  setHeaderHex(8, 2, hex, "AAL5 PAD must be 4 characters in length",
+  setHeaderHex(Aal58023Wire::kPad, hex, "AAL5 PAD must be 4 characters in length",
                "AAL5 PAD field contain nonHex character(s)");
 }
 

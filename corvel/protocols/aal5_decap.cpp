@@ -8,7 +8,7 @@ namespace corvel {
 
 namespace {
 // Trailer (last 8 bytes): UU 0, CPI 1, length 2-3, CRC-32 4-7.
-constexpr int32_t kTrailer = Aal5LlcSnapConfig::kTrailerSize;
+constexpr int32_t kTrailer = Aal5Wire::kTrailerSize;
 constexpr int32_t kLengthAt = 2;
 constexpr int32_t kCrcAt = 4;
 constexpr int32_t kCrcSize = 4;
@@ -72,13 +72,13 @@ int32_t Aal5FramingDecapsulator::verify(ByteView layer, VerifyContext& context) 
 }
 
 AAL5Decapsulator::AAL5Decapsulator(const ProtocolConfig& config)
-    : Aal5FramingDecapsulator(config, "AAL5", "AAL5 warning, ", AAL5ProtocolConfig::kHeaderSize, true,
+    : Aal5FramingDecapsulator(config, "AAL5", "AAL5 warning, ", Aal5Wire::kSize, true,
                               "protocol contains no payload") {}
 
 // The bridged form has no check of the length field's sign: a zero length
 // fails as a length that does not match.
 AAL58023Decapsulator::AAL58023Decapsulator(const ProtocolConfig& config)
-    : Aal5FramingDecapsulator(config, "AAL58023", "AAL5802 warning, ", AAL58023ProtocolConfig::kHeaderSize,
+    : Aal5FramingDecapsulator(config, "AAL58023", "AAL5802 warning, ", Aal58023Wire::kSize,
                               false, "protocol contains no payload.") {}
 
 }  // namespace corvel

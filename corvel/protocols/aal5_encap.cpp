@@ -8,11 +8,6 @@
 
 namespace corvel {
 
-namespace {
-constexpr BitField kTrailerLength = byteField(2, 2);
-constexpr size_t kCrcSize = 4;
-}  // namespace
-
 Aal5FramingEncapsulator::Aal5FramingEncapsulator(ProtocolKind kind, const ProtocolConfig& config)
     : Encapsulator(kind, enRoleFrame, config.headerBytes(), config.trailerBytes()) {}
 
@@ -21,10 +16,10 @@ void Aal5FramingEncapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   fillPadding(layout);
   copyTrailer(layout);
-  writeBitField(layout.trailer, kTrailerLength, static_cast<uint64_t>(headerSize() + payloadSize()));
-  const auto crc = layout.trailer.last(kCrcSize);
+  writeBitField(layout.trailer, Aal5Wire::kLength, static_cast<uint64_t>(headerSize() + payloadSize()));
+  const std::span<uint8_t> crc = fieldBytes(layout.trailer, Aal5Wire::kCrc);
   if (_crcTable != nullptr) {
-    _crcTable->store(layer.first(layer.size() - kCrcSize), crc);
+    _crcTable->store(layer.first(layer.size() - crc.size()), crc);
   } else {
     std::fill(crc.begin(), crc.end(), uint8_t{0});
   }

@@ -6,6 +6,7 @@
 // byte first (zero without a table).
 #pragma once
 
+#include "corvel/protocols/atm.h"
 #include "corvel/protocols/encapsulator.h"
 
 namespace corvel {
@@ -17,7 +18,7 @@ class AAL58023ProtocolConfig;
 class Aal5FramingEncapsulator : public Encapsulator {
  public:
   double maxPayload() const override { return 65535; }
-  int32_t sizeUnit() const override { return 48; }
+  int32_t sizeUnit() const override { return AtmWire::kPayloadSize; }
   void encapsulate(std::span<uint8_t> layer) override;
 
   const Aal5Crc32* crcTable() const { return _crcTable; }

@@ -1,11 +1,5 @@
-// ATM cell header configuration (4 bytes, no HEC byte):
-//   byte 0 bits 7-4  generic flow control (from the header text only)
-//   VPI  8 bits: byte 0 bits 3-0, byte 1 bits 7-4
-//   VCI 16 bits: byte 1 bits 3-0, byte 2, byte 3 bits 7-4
-//   byte 3 bits 3-1  payload type (bit 1 marks the end of an AAL5 PDU)
-//   byte 3 bit 0     CLP
-// The same cell header sits inside the DSLAM header; the atm_cell helpers
-// address it at any offset.
+// ATM cells (ITU-T I.361, UNI cell header): the cell layout and the
+// configuration of the cell header.
 #pragma once
 
 #include <cstdint>
@@ -17,19 +11,30 @@
 
 namespace corvel {
 
-namespace atm_cell {
-constexpr int32_t kSize = 4;
-constexpr BitField gfc(int32_t at) { return {at, 7, 4}; }
-constexpr BitField vpi(int32_t at) { return {at, 3, 8}; }
-constexpr BitField vci(int32_t at) { return {at + 1, 3, 16}; }
-constexpr BitField endOfPdu(int32_t at) { return {at + 3, 1, 1}; }
-constexpr BitField clp(int32_t at) { return {at + 3, 0, 1}; }
+// The 4-byte cell header as it travels here (the HEC byte is left out) and
+// the 48-byte cell payload. The GFC comes from the header text only. The same
+// cell header sits inside the DSLAM header (dslam.h).
+struct AtmWire {
+  static constexpr int32_t kSize = 4;
+  static constexpr int32_t kPayloadSize = 48;
+  static constexpr int32_t kCellSize = kSize + kPayloadSize;
+  static constexpr BitField kGfc{0, 7, 4};
+  static constexpr BitField kVpi{0, 3, 8};
+  static constexpr BitField kVci{1, 3, 16};
+  static constexpr BitField kPti{3, 3, 3};
+  // The low payload-type bit of a user data cell (ATM-user-to-ATM-user
+  // indication): set on the last cell of an AAL5 CPCS-PDU.
+  static constexpr BitField kEndOfPdu{3, 1, 1};
+  static constexpr BitField kClp{3, 0, 1};
+};
+static_assert(fieldEnd(AtmWire::kClp) == AtmWire::kSize);
 
-// Range-checked setters on the cell header at `at` inside `bytes`.
-void setVpi(std::span<uint8_t> bytes, int32_t at, int64_t value);
-void setVci(std::span<uint8_t> bytes, int32_t at, int64_t value);
-void setEndOfPdu(std::span<uint8_t> bytes, int32_t at, int64_t value);
-void setClp(std::span<uint8_t> bytes, int32_t at, int64_t value);
+// Range messages of the cell header fields, shared with the DSLAM header.
+namespace atm_cell {
+inline constexpr const char* kVpiRange = "value exceeds vpi range";
+inline constexpr const char* kVciRange = "value exceeds vci range";
+inline constexpr const char* kPtiRange = "value exceeds pti range";
+inline constexpr const char* kClpRange = "value exceeds clp range";
 }  // namespace atm_cell
 
 class AtmProtocolConfig : public ProtocolConfig {

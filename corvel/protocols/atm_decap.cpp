@@ -76,13 +76,13 @@ CapturedStreamPdu CellDecapsulator::extractPdu(VerifyContext& context) {
 // ---- ATM ----------------------------------------------------------------
 
 AtmDecapsulator::AtmDecapsulator(const ProtocolConfig& config)
-    : CellDecapsulator(config, "Atm", "Atm warning, ", atm_cell::kSize,
+    : CellDecapsulator(config, "Atm", "Atm warning, ", AtmWire::kSize,
                        {"data pointer is null", "no space allocated to data pointer"}) {}
 
 uint64_t AtmDecapsulator::connectionOf(ByteView cell) const {
-  return cell.value(atm_cell::vpi(0)) << 16 | cell.value(atm_cell::vci(0));
+  return cell.value(AtmWire::kVpi) << 16 | cell.value(AtmWire::kVci);
 }
 
-bool AtmDecapsulator::endsPdu(ByteView cell) const { return cell.value(atm_cell::endOfPdu(0)) == 1; }
+bool AtmDecapsulator::endsPdu(ByteView cell) const { return cell.value(AtmWire::kEndOfPdu) == 1; }
 
 }  // namespace corvel

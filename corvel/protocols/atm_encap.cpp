@@ -16,7 +16,7 @@ void AtmEncapsulator::encapsulate(std::span<uint8_t> layer) { copyHeader(split(l
 
 void AtmEncapsulator::encapsulateFragment(std::span<uint8_t> frame, int32_t index, int32_t count) {
   encapsulate(frame);
-  writeBitField(frame, atm_cell::endOfPdu(0), index == count ? 1 : 0);
+  writeBitField(frame, AtmWire::kEndOfPdu, index == count ? 1 : 0);
 }
 
 }  // namespace corvel

@@ -3,6 +3,10 @@
 // (7 = most significant bit of the byte) and its width; it runs on through the
 // following bytes, most significant bit first (network order). Every header
 // setter and getter goes through these helpers.
+//
+// Each protocol header (udp.h, ipv4.h, ...) holds one layout block, a struct
+// named after the protocol with `Wire` appended, that names every field of
+// its header once; configuration, encapsulator and readers all use it.
 #pragma once
 
 #include <cstdint>
@@ -15,11 +19,26 @@ namespace corvel {
 struct BitField {
   int32_t byte;   // byte holding the field's most significant bit
   int32_t msb;    // bit number of that bit within the byte, 7..0
-  int32_t width;  // bits, 1..32
+  int32_t width;  // bits; 1..32 to be read or written as a number
 };
 
-// Whole bytes: `count` bytes starting at `byte`.
+// Whole bytes: `count` bytes starting at `byte`. Fields wider than 32 bits
+// (MAC and IPv6 addresses) are only taken as bytes, with fieldBytes.
 constexpr BitField byteField(int32_t byte, int32_t count) { return {byte, 7, 8 * count}; }
+
+// The same field in a header that starts `offset` bytes later, e.g. the ATM
+// cell header carried inside the DSLAM header.
+constexpr BitField offsetField(const BitField& field, int32_t offset) {
+  return {field.byte + offset, field.msb, field.width};
+}
+
+// Whether the field is made of whole bytes, and how many.
+constexpr bool isByteField(const BitField& field) { return field.msb == 7 && field.width % 8 == 0; }
+constexpr int32_t byteCount(const BitField& field) { return field.width / 8; }
+// Byte just past the field: a header must hold this many bytes to carry it.
+constexpr int32_t fieldEnd(const BitField& field) {
+  return field.byte + (7 - field.msb + field.width + 7) / 8;
+}
 
 // Largest value a field of `width` bits holds: 2^width - 1.
 constexpr uint64_t bitFieldMax(int32_t width) {
@@ -76,6 +95,21 @@ inline void writeBitField(std::span<uint8_t> bytes, const BitField& field, uint6
     bytes[static_cast<size_t>(s.first + i)] = static_cast<uint8_t>(word & 0xffu);
     word >>= 8;
   }
+}
+
+// The bytes of a whole-byte field. A field that is not made of whole bytes or
+// does not lie inside `bytes` is a programming error and throws.
+inline std::span<const uint8_t> fieldBytes(std::span<const uint8_t> bytes, const BitField& field) {
+  if (!isByteField(field) || field.byte < 0 || field.width < 8 ||
+      static_cast<size_t>(fieldEnd(field)) > bytes.size()) {
+    bit_field_detail::outside();
+  }
+  return bytes.subspan(static_cast<size_t>(field.byte), static_cast<size_t>(byteCount(field)));
+}
+
+inline std::span<uint8_t> fieldBytes(std::span<uint8_t> bytes, const BitField& field) {
+  const std::span<const uint8_t> within = fieldBytes(std::span<const uint8_t>(bytes), field);
+  return bytes.subspan(static_cast<size_t>(within.data() - bytes.data()), within.size());
 }
 
 // Range-checked write: a value outside 0..2^width-1 throws `message` and

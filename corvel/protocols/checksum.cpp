@@ -1,44 +1,34 @@
 #include "corvel/protocols/checksum.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/bit_field.h"
+#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/tcp.h"
+#include "corvel/protocols/udp.h"
 
 namespace corvel {
 
 namespace {
 
-constexpr uint32_t kUdpProtocol = 17;
-constexpr uint32_t kTcpProtocol = 6;
-constexpr size_t kIpv4HeaderSize = 20;
-constexpr size_t kIpv4ChecksumAt = 10;
-constexpr size_t kUdpHeaderSize = 8;
-constexpr size_t kUdpChecksumAt = 6;
-constexpr size_t kTcpHeaderSize = 20;
-constexpr size_t kTcpChecksumAt = 16;
-
-void storeBigEndian16(std::span<uint8_t> bytes, size_t at, uint16_t value) {
-  bytes[at] = static_cast<uint8_t>(value >> 8);
-  bytes[at + 1] = static_cast<uint8_t>(value & 0xffu);
-}
-
-// Sum of `bytes` with the 16-bit word at `skipAt` (an even offset) left out.
-uint64_t sumSkipping(uint64_t sum, std::span<const uint8_t> bytes, size_t skipAt) {
-  if (skipAt >= bytes.size()) return onesComplementAdd(sum, bytes);
-  sum = onesComplementAdd(sum, bytes.first(skipAt));
-  const size_t resume = skipAt + 2;
+// Sum of `bytes` with the field `skip` (16 bits at an even offset) left out.
+uint64_t sumSkipping(uint64_t sum, std::span<const uint8_t> bytes, const BitField& skip) {
+  const auto at = static_cast<size_t>(skip.byte);
+  if (at >= bytes.size()) return onesComplementAdd(sum, bytes);
+  sum = onesComplementAdd(sum, bytes.first(at));
+  const size_t resume = at + static_cast<size_t>(byteCount(skip));
   if (resume < bytes.size()) sum = onesComplementAdd(sum, bytes.subspan(resume));
   return sum;
 }
 
-uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
-                         uint32_t protocol, uint32_t length) {
-  uint64_t sum = onesComplementAdd(0, source);
-  sum = onesComplementAdd(sum, destination);
-  // Protocol and length: as 16-bit words for IPv4; for IPv6 the 32-bit length
-  // and the next-header word give the same sum.
-  return sum + protocol + (length >> 16) + (length & 0xffffu);
+// The pseudo-header's length: a 16-bit word for IPv4; for IPv6 a 32-bit
+// word, whose two halves give the same sum.
+uint64_t lengthSum(size_t length) {
+  const auto value = static_cast<uint64_t>(length);
+  return (value >> 16) + (value & 0xffffu);
 }
 
 }  // namespace
@@ -82,44 +72,31 @@ uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
   return sum + folded;
 }
 
-void storeChecksum(std::span<uint8_t> bytes, size_t at, uint16_t checksum) {
-  if (at > bytes.size() || bytes.size() - at < 2) throw TextError("Error, field lies outside the header");
-  storeBigEndian16(bytes, at, checksum);
+uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header) {
+  return checksumOf(sumSkipping(0, header, IpV4Wire::kChecksum));
 }
 
-void ipv4HeaderChecksum(std::span<uint8_t> header) {
-  const auto words = std::span<const uint8_t>(header).first(kIpv4HeaderSize);
-  const uint16_t sum = foldChecksum(sumSkipping(0, words, kIpv4ChecksumAt));
-  storeBigEndian16(header, kIpv4ChecksumAt, static_cast<uint16_t>(~sum));
-}
-
-uint16_t udpChecksum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
-                     std::span<const uint8_t> segment) {
+uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
+                         uint8_t protocol) {
   if (source.size() % 4 != 0 || destination.size() % 4 != 0) {
     throw TextError("address lengths are invalid");
   }
-  if (segment.size() < kUdpHeaderSize) throw TextError("UDP segment shorter than its header");
-  const uint32_t length = (uint32_t{segment[4]} << 8) | segment[5];
-  // The length field bounds the sum; a field larger than the bytes at hand is
-  // never read past.
-  const size_t covered = length < segment.size() ? length : segment.size();
-  uint64_t sum = pseudoHeaderSum(source, destination, kUdpProtocol, length);
-  sum = sumSkipping(sum, segment.first(covered), kUdpChecksumAt);
-  return static_cast<uint16_t>(~foldChecksum(sum));
+  return onesComplementAdd(onesComplementAdd(0, source), destination) + protocol;
 }
 
-void tcpHeaderChecksum(std::span<uint8_t> header) {
-  const auto words = std::span<const uint8_t>(header).first(kTcpHeaderSize);
-  const uint16_t sum = foldChecksum(sumSkipping(0, words, kTcpChecksumAt));
-  storeBigEndian16(header, kTcpChecksumAt, static_cast<uint16_t>(~sum));
+uint16_t udpChecksum(uint64_t pseudoHeader, std::span<const uint8_t> datagram) {
+  const uint16_t checksum =
+      checksumOf(sumSkipping(pseudoHeader + lengthSum(datagram.size()), datagram, UdpWire::kChecksum));
+  return checksum == 0 ? 0xffff : checksum;
 }
 
-void tcpSegmentChecksum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
-                        std::span<uint8_t> segment) {
-  if (segment.size() < kTcpHeaderSize) throw TextError("TCP segment shorter than its header");
-  uint64_t sum = pseudoHeaderSum(source, destination, kTcpProtocol, static_cast<uint32_t>(segment.size()));
-  sum = sumSkipping(sum, segment, kTcpChecksumAt);
-  storeBigEndian16(segment, kTcpChecksumAt, static_cast<uint16_t>(~foldChecksum(sum)));
+uint16_t tcpChecksum(uint64_t pseudoHeader, std::span<const uint8_t> segment) {
+  return checksumOf(sumSkipping(pseudoHeader + lengthSum(segment.size()), segment, TcpWire::kChecksum));
+}
+
+uint16_t tcpHeaderOnlyChecksum(std::span<const uint8_t> header) {
+  return checksumOf(sumSkipping(0, header.first(std::min(header.size(), size_t{TcpWire::kSize})),
+                                TcpWire::kChecksum));
 }
 
 }  // namespace corvel

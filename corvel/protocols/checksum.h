@@ -1,6 +1,11 @@
 // Internet checksums (RFC 1071): the 16-bit one's-complement sum of
-// big-endian words, used by the IPv4 header (RFC 791), UDP (RFC 768, with the
-// IPv4 or IPv6 pseudo-header, RFC 8200 section 8.1) and TCP (RFC 793).
+// big-endian words, used by the IPv4 header (RFC 791), UDP (RFC 768) and TCP
+// (RFC 9293), the last two over a pseudo-header of the IPv4 or IPv6 layer
+// outside them (RFC 8200 section 8.1 for IPv6).
+//
+// One route per protocol, shared by the frame builder, which stores the value,
+// and a verifier, which compares it with the captured field: each returns the
+// value of the checksum field, with the field's own bytes left out of the sum.
 #pragma once
 
 #include <cstddef>
@@ -25,32 +30,31 @@ inline uint16_t foldChecksum(uint64_t sum) {
 // once and the rest added per packet.
 inline uint16_t checksumOf(uint64_t sum) { return static_cast<uint16_t>(~foldChecksum(sum)); }
 
-// Stores a checksum field value big-endian at bytes `at` and `at` + 1.
-void storeChecksum(std::span<uint8_t> bytes, size_t at, uint16_t checksum);
+// The IPv4 header checksum of `header` (20 bytes, or IHL * 4 with options),
+// its checksum field left out.
+uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header);
 
-// Computes the checksum of a 20-byte IPv4 header (the word at bytes 10-11 is
-// skipped) and stores it big-endian at bytes 10-11.
-void ipv4HeaderChecksum(std::span<uint8_t> header);
+// The part of a UDP or TCP pseudo-header that is the same for every datagram
+// of a flow: the source and destination addresses of the IP layer directly
+// outside (4 bytes each for IPv4, 16 for IPv6) and the protocol number
+// (kIpProtocolUdp, kIpProtocolTcp). Take it once per flow and hand it to the
+// routes below, which add the length. Addresses whose length is not a
+// multiple of 4 throw "address lengths are invalid".
+uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
+                         uint8_t protocol);
 
-// UDP checksum over the pseudo-header (source and destination address, the
-// protocol 17 and the UDP length read from bytes 4-5 of `segment`) and the
-// segment itself, the checksum word at bytes 6-7 skipped. Addresses are 4
-// (IPv4) or 16 (IPv6) bytes; lengths that are not multiples of 4 throw
-// "address lengths are invalid". Returns the complemented sum as computed;
-// the caller maps 0 to 0xFFFF on the wire.
-uint16_t udpChecksum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
-                     std::span<const uint8_t> segment);
+// The UDP checksum of `datagram` (header and data, exactly as many bytes as
+// its length field counts), whose pseudo-header length is its size. A
+// computed 0 comes back as 0xFFFF, the form it takes on the wire, since a
+// stored 0 means "no checksum" (RFC 768).
+uint16_t udpChecksum(uint64_t pseudoHeader, std::span<const uint8_t> datagram);
 
-// The checksum of the 20-byte TCP header alone (checksum word at bytes 16-17
-// skipped), stored big-endian at bytes 16-17. Used when no IP layer lies
-// directly outside TCP, so there is no pseudo-header to take.
-void tcpHeaderChecksum(std::span<uint8_t> header);
+// The TCP checksum of `segment` (header, options and data), whose
+// pseudo-header length is its size.
+uint16_t tcpChecksum(uint64_t pseudoHeader, std::span<const uint8_t> segment);
 
-// The RFC 793 checksum of a whole TCP segment (header, data and padding) with
-// the pseudo-header of the IP layer outside it: source, destination, zero,
-// protocol 6 and the segment length. The checksum word at bytes 16-17 is taken
-// as zero and the result stored there.
-void tcpSegmentChecksum(std::span<const uint8_t> source, std::span<const uint8_t> destination,
-                        std::span<uint8_t> segment);
+// Our TCP checksum when no IP layer lies directly outside, so there is no
+// pseudo-header to take: the 20 header bytes alone.
+uint16_t tcpHeaderOnlyChecksum(std::span<const uint8_t> header);
 
 }  // namespace corvel

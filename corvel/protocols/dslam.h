@@ -1,23 +1,37 @@
-// DSLAM configuration: 8-byte header = 4-byte DSLAM tag + ATM cell header.
-//   byte 0 bit 7           PT (0..1)
-//   PPN 11 bits: byte 2 bits 4-0 (high 5 bits), byte 3 bits 7-2 (low 6 bits)
-//   byte 3 bits 1-0        PPT (1..3)
-//   bytes 4-7              ATM cell header (see atm.h)
+// DSLAM cells: the header layout and the configuration.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "corvel/protocols/atm.h"
 #include "corvel/protocols/protocol_config.h"
 
 namespace corvel {
 
+// The 8-byte header: a 4-byte DSLAM tag (PT, physical port number PPN,
+// physical port type PPT) followed by the ATM cell header of atm.h, whose
+// fields are named here at their place in this header. 48 payload bytes
+// follow, as in an ATM cell.
+struct DSlamWire {
+  static constexpr int32_t kSize = 8;
+  static constexpr int32_t kCellHeaderAt = 4;
+  static constexpr int32_t kCellSize = kSize + AtmWire::kPayloadSize;
+  static constexpr BitField kPt{0, 7, 1};
+  static constexpr BitField kPpn{2, 4, 11};
+  static constexpr BitField kPpt{3, 1, 2};
+  static constexpr BitField kGfc = offsetField(AtmWire::kGfc, kCellHeaderAt);
+  static constexpr BitField kVpi = offsetField(AtmWire::kVpi, kCellHeaderAt);
+  static constexpr BitField kVci = offsetField(AtmWire::kVci, kCellHeaderAt);
+  static constexpr BitField kPti = offsetField(AtmWire::kPti, kCellHeaderAt);
+  static constexpr BitField kEndOfPdu = offsetField(AtmWire::kEndOfPdu, kCellHeaderAt);
+  static constexpr BitField kClp = offsetField(AtmWire::kClp, kCellHeaderAt);
+};
+static_assert(fieldEnd(DSlamWire::kClp) == DSlamWire::kSize);
+
 class DSlamProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 8;
-  static constexpr int32_t kCellHeaderOffset = 4;
-
   explicit DSlamProtocolConfig(std::string_view headerHex);  // 16 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

@@ -1,6 +1,5 @@
 #include "corvel/protocols/dslam_encap.h"
 
-#include "corvel/protocols/atm.h"
 #include "corvel/protocols/dslam.h"
 
 namespace corvel {
@@ -16,7 +15,7 @@ void DSlamEncapsulator::encapsulate(std::span<uint8_t> layer) { copyHeader(split
 
 void DSlamEncapsulator::encapsulateFragment(std::span<uint8_t> frame, int32_t index, int32_t count) {
   encapsulate(frame);
-  writeBitField(frame, atm_cell::endOfPdu(DSlamProtocolConfig::kCellHeaderOffset), index == count ? 1 : 0);
+  writeBitField(frame, DSlamWire::kEndOfPdu, index == count ? 1 : 0);
 }
 
 }  // namespace corvel

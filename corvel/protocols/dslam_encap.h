@@ -3,18 +3,17 @@
 // of the embedded cell header set on the last one; a payload fits one cell.
 #pragma once
 
+#include "corvel/protocols/dslam.h"
 #include "corvel/protocols/encapsulator.h"
 
 namespace corvel {
 
-class DSlamProtocolConfig;
-
 class DSlamEncapsulator : public DatalinkEncapsulator {
  public:
   explicit DSlamEncapsulator(const DSlamProtocolConfig& config);
-  double maxPayload() const override { return 48; }
-  double minPayload() const override { return 48; }
-  int32_t sizeUnit() const override { return 56; }
+  double maxPayload() const override { return AtmWire::kPayloadSize; }
+  double minPayload() const override { return AtmWire::kPayloadSize; }
+  int32_t sizeUnit() const override { return DSlamWire::kCellSize; }
   bool allowsFragmentationOf(ProtocolKind innerKind) const override;
   void encapsulate(std::span<uint8_t> layer) override;
   void encapsulateFragment(std::span<uint8_t> frame, int32_t index, int32_t count) override;

@@ -6,10 +6,10 @@ namespace corvel {
 
 EthernetProtocolConfig::EthernetProtocolConfig(std::string_view headerHex, std::string_view trailerHex)
     : ProtocolConfig(ProtocolKind::Ethernet, true) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, EthernetWire::kSize,
              "Ethernet header hex value must be represented in a string with 28 characters.",
              "Ethernet header contain nonHex character(s)");
-  loadTrailer(trailerHex, kTrailerSize,
+  loadTrailer(trailerHex, EthernetWire::kFcsSize,
               "Ethernet trailer hex value must be represented in a string with 8 characters.",
               "Ethernet trailer contain nonHex character(s)");
 }
@@ -24,22 +24,22 @@ bool EthernetProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void EthernetProtocolConfig::setDestination(std::string_view hex) {
-  setHeaderHex(0, 6, hex, "Error, destination length must be 12 characters",
+  setHeaderHex(EthernetWire::kDestination, hex, "Error, destination length must be 12 characters",
                "Error, destination value contains a non-hex character");
 }
 
 void EthernetProtocolConfig::setSource(std::string_view hex) {
-  setHeaderHex(6, 6, hex, "Error, source length must be 12 characters",
+  setHeaderHex(EthernetWire::kSource, hex, "Error, source length must be 12 characters",
                "Error, source value contains a non-hex character");
 }
 
 void EthernetProtocolConfig::setProtocol(std::string_view hex) {
-  setHeaderHex(12, 2, hex, "Error, protocol length must be 4 characters",
+  setHeaderHex(EthernetWire::kEtherType, hex, "Error, protocol length must be 4 characters",
                "Error, protocol value contains a non-hex character");
 }
 
 uint16_t EthernetProtocolConfig::protocol() const {
-  return static_cast<uint16_t>(headerField(byteField(12, 2)));
+  return static_cast<uint16_t>(headerField(EthernetWire::kEtherType));
 }
 
 }  // namespace corvel

@@ -10,11 +10,11 @@
 #include <span>
 
 #include "corvel/protocols/encapsulator.h"
+#include "corvel/protocols/ethernet.h"
 
 namespace corvel {
 
 class EthernetFcs;
-class EthernetProtocolConfig;
 
 class FrameCheckEncapsulator : public DatalinkEncapsulator {
  public:
@@ -38,8 +38,8 @@ class FrameCheckEncapsulator : public DatalinkEncapsulator {
 class EthernetEncapsulator : public FrameCheckEncapsulator {
  public:
   explicit EthernetEncapsulator(const EthernetProtocolConfig& config);
-  double maxPayload() const override { return 1500; }
-  double minPayload() const override { return 46; }
+  double maxPayload() const override { return EthernetWire::maxPayload(EthernetWire::kSize); }
+  double minPayload() const override { return EthernetWire::minPayload(EthernetWire::kSize); }
 };
 
 }  // namespace corvel

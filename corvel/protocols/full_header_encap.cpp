@@ -2,21 +2,30 @@
 
 #include "corvel/protocols/bit_field.h"
 #include "corvel/protocols/full_header.h"
+#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/udp.h"
 
 namespace corvel {
 
 namespace {
+
+void writeIfHeld(std::span<uint8_t> bytes, const BitField& field, uint16_t value) {
+  if (bytes.size() >= static_cast<size_t>(fieldEnd(field))) writeBitField(bytes, field, value);
+}
 
 // Writes `value` over the length field of the `layer` whose bytes start `bytes`;
 // layers without a length field are left alone.
 void writeLength(const Encapsulator& layer, std::span<uint8_t> bytes, uint16_t value) {
   switch (layer.kind()) {
     case ProtocolKind::IpV4:
-      if (bytes.size() >= 4) writeBitField(bytes, byteField(2, 2), value);
+      writeIfHeld(bytes, IpV4Wire::kTotalLength, value);
       break;
     case ProtocolKind::IpV6:
+      writeIfHeld(bytes, IpV6Wire::kPayloadLength, value);
+      break;
     case ProtocolKind::Udp:
-      if (bytes.size() >= 6) writeBitField(bytes, byteField(4, 2), value);
+      writeIfHeld(bytes, UdpWire::kLength, value);
       break;
     default:
       break;

@@ -1,9 +1,5 @@
-// InterPyx (inter-processor) configuration: 8-byte header.
-//   byte 0 bit 7 CI, bit 6 AI, bit 5 MI, bits 4-2 CT (1, 2 or 4), bit 1 CLP
-//   PRI 5 bits: byte 0 bit 0, byte 1 bits 7-4;  ST: byte 1 bits 3-0
-//   frame length L: byte 2 and byte 3 bits 7-3 hold L / 8 (13 bits),
-//   byte 3 bits 2-0 hold L mod 8, so bytes 2-3 are L big-endian
-//   bytes 4-5 source, bytes 6-7 destination
+// InterPyx frames between processors: the header layout and the
+// configuration.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +10,29 @@
 
 namespace corvel {
 
+// The 8-byte header: flags CI, AI, MI, the cell type CT (1, 2 or 4), CLP,
+// priority PRI, ST, the frame length L (what follows the header) and the
+// source and destination. L is written as L / 8 in 13 bits and L mod 8 in the
+// next 3, so bytes 2-3 hold L big-endian.
+struct InterPyxWire {
+  static constexpr int32_t kSize = 8;
+  static constexpr BitField kCi{0, 7, 1};
+  static constexpr BitField kAi{0, 6, 1};
+  static constexpr BitField kMi{0, 5, 1};
+  static constexpr BitField kCt{0, 4, 3};
+  static constexpr BitField kClp{0, 1, 1};
+  static constexpr BitField kPri{0, 0, 5};
+  static constexpr BitField kSt{1, 3, 4};
+  static constexpr BitField kLengthUnits{2, 7, 13};
+  static constexpr BitField kLengthRemainder{3, 2, 3};
+  static constexpr BitField kFrameLength = byteField(2, 2);
+  static constexpr BitField kSource = byteField(4, 2);
+  static constexpr BitField kDestination = byteField(6, 2);
+};
+static_assert(fieldEnd(InterPyxWire::kDestination) == InterPyxWire::kSize);
+
 class InterPyxProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 8;
-
   explicit InterPyxProtocolConfig(std::string_view headerHex);  // 16 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

@@ -5,15 +5,9 @@
 namespace corvel {
 
 namespace {
-constexpr int32_t kHeader = InterPyxProtocolConfig::kHeaderSize;
+constexpr int32_t kHeader = InterPyxWire::kSize;
 constexpr double kMaxPayload = 8191;
 constexpr double kMinPayload = 1;
-constexpr BitField kCt{0, 4, 3};
-constexpr BitField kPri{0, 0, 5};
-constexpr BitField kSt{1, 3, 4};
-constexpr BitField kFrameLength = byteField(2, 2);
-constexpr BitField kSource = byteField(4, 2);
-constexpr BitField kDestination = byteField(6, 2);
 }  // namespace
 
 InterPyxDecapsulator::InterPyxDecapsulator(const ProtocolConfig& config)
@@ -24,14 +18,14 @@ int32_t InterPyxDecapsulator::verify(ByteView layer, VerifyContext& context) {
   if (!layer.empty() && layer.size() < static_cast<size_t>(kHeader))
     fail("not enough allocated memory to hold the header");
   const int32_t carried = checkSizes(layer, kHeader, 0, kMaxPayload, kMinPayload);
-  const int32_t payload = checkInternalSize(carried, static_cast<int64_t>(layer.value(kFrameLength)), context);
+  const int32_t payload = checkInternalSize(carried, static_cast<int64_t>(layer.value(InterPyxWire::kFrameLength)), context);
   if (payload <= 0) fail("protocol contains no payload.");
 
   if (warningsOn(context)) {
     const std::pair<void (InterPyxProtocolConfig::*)(int64_t), BitField> stored[] = {
-        {&InterPyxProtocolConfig::setCt, kCt},
-        {&InterPyxProtocolConfig::setPri, kPri},
-        {&InterPyxProtocolConfig::setSt, kSt},
+        {&InterPyxProtocolConfig::setCt, InterPyxWire::kCt},
+        {&InterPyxProtocolConfig::setPri, InterPyxWire::kPri},
+        {&InterPyxProtocolConfig::setSt, InterPyxWire::kSt},
     };
     for (const auto& [setter, field] : stored) {
       try {
@@ -40,8 +34,8 @@ int32_t InterPyxDecapsulator::verify(ByteView layer, VerifyContext& context) {
         warn(context, refusal.text());
       }
     }
-    if (layer.value(kSource) == 0) warn(context, "SRC is zero");
-    if (layer.value(kDestination) == 0) warn(context, "DEST is zero");
+    if (layer.value(InterPyxWire::kSource) == 0) warn(context, "SRC is zero");
+    if (layer.value(InterPyxWire::kDestination) == 0) warn(context, "DEST is zero");
   }
   return payload;
 }

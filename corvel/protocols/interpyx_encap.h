@@ -1,6 +1,6 @@
 // InterPyx frames between processors: the configured 8-byte header with the
-// frame length L (payload + padding + trailer) computed into bytes 2-3: L / 8
-// in the 13-bit field and L mod 8 in the 3-bit field, i.e. L big-endian.
+// frame length L (payload + padding + trailer) computed: L / 8 in the 13-bit
+// field and L mod 8 in the 3-bit field, i.e. L big-endian (interpyx.h).
 #pragma once
 
 #include "corvel/protocols/encapsulator.h"

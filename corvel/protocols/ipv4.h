@@ -1,8 +1,4 @@
-// IPv4 configuration: a fixed 20-byte header without options.
-//   byte 0 version (high 4 bits) and IHL (low 4 bits), byte 1 type of service,
-//   2-3 total length, 4-5 identification, 6-7 flags and fragment offset,
-//   8 time to live, 9 protocol, 10-11 header checksum, 12-15 source address,
-//   16-19 destination address.
+// IPv4 (RFC 791): the header layout and the configuration.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +9,33 @@
 
 namespace corvel {
 
+// The IPv4 protocol / IPv6 next header number of IPv4 carried inside IP.
+inline constexpr uint8_t kIpProtocolIpv4 = 4;
+
+// The 20-byte header without options. The IHL counts the header in 32-bit
+// words, the total length counts header and data; the header checksum covers
+// the header alone (see checksum.h).
+struct IpV4Wire {
+  static constexpr int32_t kSize = 20;
+  static constexpr int32_t kVersionNumber = 4;
+  static constexpr int32_t kHeaderWords = kSize / 4;  // the IHL of a header without options
+  static constexpr BitField kVersion{0, 7, 4};
+  static constexpr BitField kHeaderLength{0, 3, 4};  // IHL
+  static constexpr BitField kTypeOfService = byteField(1, 1);
+  static constexpr BitField kTotalLength = byteField(2, 2);
+  static constexpr BitField kIdentification = byteField(4, 2);
+  static constexpr BitField kFlags{6, 7, 3};
+  static constexpr BitField kFragmentOffset{6, 4, 13};
+  static constexpr BitField kTimeToLive = byteField(8, 1);
+  static constexpr BitField kProtocol = byteField(9, 1);
+  static constexpr BitField kChecksum = byteField(10, 2);
+  static constexpr BitField kSource = byteField(12, 4);
+  static constexpr BitField kDestination = byteField(16, 4);
+};
+static_assert(fieldEnd(IpV4Wire::kDestination) == IpV4Wire::kSize);
+
 class IpV4ProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 20;
-
   explicit IpV4ProtocolConfig(std::string_view headerHex);  // 40 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;
@@ -41,7 +60,7 @@ class IpV4ProtocolConfig : public ProtocolConfig {
   uint32_t destinationAddress() const;  // host order value of bytes 16-19
 
  private:
-  void setAddress(int32_t offset, std::string_view text);
+  void setAddress(const BitField& field, std::string_view text);
 };
 
 }  // namespace corvel

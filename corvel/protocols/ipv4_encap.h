@@ -1,8 +1,6 @@
-// IPv4 packets: the configured 20-byte header with the total length
-// (bytes 2-3) and the header checksum (bytes 10-11) computed.
+// IPv4 packets: the configured 20-byte header with the total length and the
+// header checksum computed.
 #pragma once
-
-#include <cstdint>
 
 #include "corvel/protocols/encapsulator.h"
 
@@ -13,13 +11,8 @@ class IpV4ProtocolConfig;
 class IpV4Encapsulator : public Encapsulator {
  public:
   explicit IpV4Encapsulator(const IpV4ProtocolConfig& config);
-  double maxPayload() const override { return 65515; }  // 65535 - 20
+  double maxPayload() const override;  // the largest total length less the header
   void encapsulate(std::span<uint8_t> layer) override;
-
- private:
-  // Sum of the configured header words that every packet carries unchanged:
-  // all but the total length and the checksum.
-  uint64_t _fixedSum;
 };
 
 }  // namespace corvel

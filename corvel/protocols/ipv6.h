@@ -1,7 +1,4 @@
-// IPv6 configuration: fixed 40-byte header.
-//   version byte 0 bits 7-4; traffic class byte 0 bits 3-0 and byte 1 bits 7-4;
-//   flow label 20 bits from byte 1 bit 3; payload length 4-5; next header 6;
-//   hop limit 7; source address 8-23; destination address 24-39.
+// IPv6 (RFC 8200): the header layout and the configuration.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +9,27 @@
 
 namespace corvel {
 
+// The IPv4 protocol / IPv6 next header number of IPv6 carried inside IP.
+inline constexpr uint8_t kIpProtocolIpv6 = 41;
+
+// The fixed 40-byte header. The traffic class straddles bytes 0 and 1; the
+// payload length counts what follows the header.
+struct IpV6Wire {
+  static constexpr int32_t kSize = 40;
+  static constexpr int32_t kVersionNumber = 6;
+  static constexpr BitField kVersion{0, 7, 4};
+  static constexpr BitField kTrafficClass{0, 3, 8};
+  static constexpr BitField kFlowLabel{1, 3, 20};
+  static constexpr BitField kPayloadLength = byteField(4, 2);
+  static constexpr BitField kNextHeader = byteField(6, 1);
+  static constexpr BitField kHopLimit = byteField(7, 1);
+  static constexpr BitField kSource = byteField(8, 16);
+  static constexpr BitField kDestination = byteField(24, 16);
+};
+static_assert(fieldEnd(IpV6Wire::kDestination) == IpV6Wire::kSize);
+
 class IpV6ProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 40;
-
   explicit IpV6ProtocolConfig(std::string_view headerHex);  // 80 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

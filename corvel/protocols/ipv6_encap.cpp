@@ -5,17 +5,13 @@
 
 namespace corvel {
 
-namespace {
-constexpr BitField kPayloadLength = byteField(4, 2);
-}
-
 IpV6Encapsulator::IpV6Encapsulator(const IpV6ProtocolConfig& config)
     : Encapsulator(ProtocolKind::IpV6, enRoleInner, config.headerBytes(), {}) {}
 
 void IpV6Encapsulator::encapsulate(std::span<uint8_t> layer) {
   const Layout layout = split(layer);
   copyHeader(layout);
-  writeBitField(layout.header, kPayloadLength, static_cast<uint64_t>(payloadSize() + padding()));
+  writeBitField(layout.header, IpV6Wire::kPayloadLength, static_cast<uint64_t>(payloadSize() + padding()));
 }
 
 }  // namespace corvel

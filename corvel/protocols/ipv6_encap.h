@@ -1,5 +1,5 @@
 // IPv6 packets: the configured 40-byte header with the payload length
-// (bytes 4-5) computed.
+// computed.
 #pragma once
 
 #include "corvel/protocols/encapsulator.h"

@@ -87,6 +87,13 @@ void ProtocolConfig::setHeaderHex(size_t offset, size_t bytes, std::string_view 
   std::copy_n(staged, bytes, _header.begin() + static_cast<std::ptrdiff_t>(offset));
 }
 
+void ProtocolConfig::setHeaderHex(const BitField& field, std::string_view text, const char* lengthMessage,
+                                  const char* hexMessage) {
+  if (!isByteField(field) || field.byte < 0) throw TextError("Error, field lies outside the header");
+  setHeaderHex(static_cast<size_t>(field.byte), static_cast<size_t>(byteCount(field)), text, lengthMessage,
+               hexMessage);
+}
+
 bool kindIsOneOf(const ProtocolConfig& inner, std::initializer_list<ProtocolKind> kinds) {
   return std::find(kinds.begin(), kinds.end(), inner.kind()) != kinds.end();
 }

@@ -115,6 +115,9 @@ class ProtocolConfig {
   // digits; the header is unchanged on failure.
   void setHeaderHex(size_t offset, size_t bytes, std::string_view text, const char* lengthMessage,
                     const char* hexMessage);
+  // The same for a whole-byte field of the header's layout block.
+  void setHeaderHex(const BitField& field, std::string_view text, const char* lengthMessage,
+                    const char* hexMessage);
   std::span<uint8_t> mutableHeader() { return _header; }
 
  private:

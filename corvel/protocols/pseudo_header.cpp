@@ -1,30 +1,41 @@
 #include "corvel/protocols/pseudo_header.h"
 
+#include "corvel/protocols/bit_field.h"
 #include "corvel/protocols/encapsulator.h"
+#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/ipv6.h"
 
 namespace corvel {
 
 namespace {
 
-bool take(std::span<const uint8_t> header, size_t at, size_t length, PseudoHeaderAddresses& out) {
-  if (header.size() < at + 2 * length) return false;
-  out.source = header.subspan(at, length);
-  out.destination = header.subspan(at + length, length);
+bool take(std::span<const uint8_t> header, const BitField& source, const BitField& destination,
+          PseudoHeaderAddresses& out) {
+  if (header.size() < static_cast<size_t>(fieldEnd(source)) ||
+      header.size() < static_cast<size_t>(fieldEnd(destination))) {
+    return false;
+  }
+  out.source = fieldBytes(header, source);
+  out.destination = fieldBytes(header, destination);
   return true;
 }
 
 }  // namespace
 
-bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out) {
-  if (outer == nullptr) return false;
-  switch (outer->kind()) {
+bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> outerHeader,
+                           PseudoHeaderAddresses& out) {
+  switch (outerKind) {
     case ProtocolKind::IpV4:
-      return take(outer->headerCopy(), 12, 4, out);
+      return take(outerHeader, IpV4Wire::kSource, IpV4Wire::kDestination, out);
     case ProtocolKind::IpV6:
-      return take(outer->headerCopy(), 8, 16, out);
+      return take(outerHeader, IpV6Wire::kSource, IpV6Wire::kDestination, out);
     default:
       return false;
   }
+}
+
+bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out) {
+  return outer != nullptr && pseudoHeaderAddresses(outer->kind(), outer->headerCopy(), out);
 }
 
 }  // namespace corvel

@@ -1,10 +1,11 @@
 // The addresses of the IP layer directly outside a transport layer, for the
-// UDP and TCP pseudo-header. They are read from the outer layer's configured
-// header bytes, because the outer header is written after the inner layers.
+// UDP and TCP pseudo-header (checksum.h).
 #pragma once
 
 #include <cstdint>
 #include <span>
+
+#include "corvel/protocols/protocol_config.h"
 
 namespace corvel {
 
@@ -15,8 +16,15 @@ struct PseudoHeaderAddresses {
   std::span<const uint8_t> destination;
 };
 
-// True (and the addresses filled) when `outer` is IPv4 (bytes 12-15 and
-// 16-19) or IPv6 (bytes 8-23 and 24-39).
+// True (and the addresses filled) when `outerKind` is IPv4 or IPv6 and
+// `outerHeader` holds its addresses (IpV4Wire, IpV6Wire). A verifier passes
+// the captured outer header.
+bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> outerHeader,
+                           PseudoHeaderAddresses& out);
+
+// The same for the builder: the addresses are read from the outer layer's
+// configured header bytes, because the outer header is written after the
+// inner layers. False when there is no outer layer.
 bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out);
 
 }  // namespace corvel

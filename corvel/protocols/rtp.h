@@ -1,7 +1,4 @@
-// RTP configuration (RFC 3550): fixed 12-byte header.
-//   byte 0: version bits 7-6, padding bit 5, extension bit 4, CSRC count 3-0
-//   byte 1: marker bit 7, payload type bits 6-0
-//   2-3 sequence number, 4-7 timestamp, 8-11 SSRC
+// RTP (RFC 3550): the header layout and the configuration.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +9,24 @@
 
 namespace corvel {
 
+// The fixed 12-byte header (no CSRC list).
+struct RtpWire {
+  static constexpr int32_t kSize = 12;
+  static constexpr int32_t kVersionNumber = 2;
+  static constexpr BitField kVersion{0, 7, 2};
+  static constexpr BitField kPadding{0, 5, 1};
+  static constexpr BitField kExtension{0, 4, 1};
+  static constexpr BitField kCsrcCount{0, 3, 4};
+  static constexpr BitField kMarker{1, 7, 1};
+  static constexpr BitField kPayloadType{1, 6, 7};
+  static constexpr BitField kSequenceNumber = byteField(2, 2);
+  static constexpr BitField kTimestamp = byteField(4, 4);
+  static constexpr BitField kSsrc = byteField(8, 4);
+};
+static_assert(fieldEnd(RtpWire::kSsrc) == RtpWire::kSize);
+
 class RtpProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 12;
-
   explicit RtpProtocolConfig(std::string_view headerHex);  // 24 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

@@ -1,7 +1,4 @@
-// TCP configuration: a fixed 20-byte header without options.
-//   0-1 source port, 2-3 destination port, 4-7 sequence number,
-//   8-11 acknowledgement number, 12 data offset (high 4 bits) and reserved
-//   bits, 13 flags, 14-15 window, 16-17 checksum, 18-19 urgent pointer.
+// TCP (RFC 9293): the header layout and the configuration.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +9,28 @@
 
 namespace corvel {
 
+// The IPv4 protocol / IPv6 next header number of TCP.
+inline constexpr uint8_t kIpProtocolTcp = 6;
+
+// The 20-byte header without options. The data offset counts the header in
+// 32-bit words; the checksum covers a pseudo-header of the IP layer outside
+// and the whole segment (see checksum.h).
+struct TcpWire {
+  static constexpr int32_t kSize = 20;
+  static constexpr BitField kSourcePort = byteField(0, 2);
+  static constexpr BitField kDestinationPort = byteField(2, 2);
+  static constexpr BitField kSequenceNumber = byteField(4, 4);
+  static constexpr BitField kAcknowledgementNumber = byteField(8, 4);
+  static constexpr BitField kDataOffset{12, 7, 4};
+  static constexpr BitField kFlags = byteField(13, 1);
+  static constexpr BitField kWindow = byteField(14, 2);
+  static constexpr BitField kChecksum = byteField(16, 2);
+  static constexpr BitField kUrgentPointer = byteField(18, 2);
+};
+static_assert(fieldEnd(TcpWire::kUrgentPointer) == TcpWire::kSize);
+
 class TcpProtocolConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kHeaderSize = 20;
-
   explicit TcpProtocolConfig(std::string_view headerHex);  // 40 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

@@ -4,16 +4,9 @@
 
 namespace corvel {
 
-namespace {
-constexpr BitField kSourcePort = byteField(0, 2);
-constexpr BitField kDestinationPort = byteField(2, 2);
-constexpr BitField kLength = byteField(4, 2);
-constexpr BitField kChecksum = byteField(6, 2);
-}  // namespace
-
 UdpProtocolConfig::UdpProtocolConfig(std::string_view headerHex)
     : ProtocolConfig(ProtocolKind::Udp, false) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, UdpWire::kSize,
              "UDP header hex value must be represented in a string with 16 characters.",
              "UDP header contain nonHex character(s)");
 }
@@ -27,22 +20,26 @@ bool UdpProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void UdpProtocolConfig::setSourcePort(int64_t value) {
-  setHeaderField(kSourcePort, value, "value must be 0 thru 65535");
+  setHeaderField(UdpWire::kSourcePort, value, "value must be 0 thru 65535");
 }
 
 void UdpProtocolConfig::setDestinationPort(int64_t value) {
-  setHeaderField(kDestinationPort, value, "value must be 0 thru 65535");
+  setHeaderField(UdpWire::kDestinationPort, value, "value must be 0 thru 65535");
 }
 
 void UdpProtocolConfig::setLength(int64_t value) {
-  setHeaderField(kLength, value, "value exceeds length range");
+  setHeaderField(UdpWire::kLength, value, "value exceeds length range");
 }
 
-uint32_t UdpProtocolConfig::sourcePort() const { return static_cast<uint32_t>(headerField(kSourcePort)); }
-uint32_t UdpProtocolConfig::destinationPort() const {
-  return static_cast<uint32_t>(headerField(kDestinationPort));
+uint32_t UdpProtocolConfig::sourcePort() const {
+  return static_cast<uint32_t>(headerField(UdpWire::kSourcePort));
 }
-uint32_t UdpProtocolConfig::length() const { return static_cast<uint32_t>(headerField(kLength)); }
-uint32_t UdpProtocolConfig::checksum() const { return static_cast<uint32_t>(headerField(kChecksum)); }
+uint32_t UdpProtocolConfig::destinationPort() const {
+  return static_cast<uint32_t>(headerField(UdpWire::kDestinationPort));
+}
+uint32_t UdpProtocolConfig::length() const { return static_cast<uint32_t>(headerField(UdpWire::kLength)); }
+uint32_t UdpProtocolConfig::checksum() const {
+  return static_cast<uint32_t>(headerField(UdpWire::kChecksum));
+}
 
 }  // namespace corvel

@@ -1,8 +1,8 @@
-// UDP datagrams: the configured 8-byte header with the length (bytes 4-5)
-// and the checksum (bytes 6-7) computed. Directly inside IPv4 or IPv6 the
-// checksum covers that layer's pseudo-header; a computed 0 goes out as 0xFFFF
-// (0 means "no checksum", RFC 768). Under any other layer there is no
-// pseudo-header and the checksum is 0.
+// UDP datagrams: the configured 8-byte header with the length and the
+// checksum computed. Directly inside IPv4 or IPv6 the checksum covers that
+// layer's pseudo-header; a computed 0 goes out as 0xFFFF (0 means "no
+// checksum", RFC 768). Under any other layer there is no pseudo-header and
+// the checksum is 0.
 #pragma once
 
 #include <cstdint>
@@ -16,21 +16,20 @@ class UdpProtocolConfig;
 class UdpEncapsulator : public Encapsulator {
  public:
   explicit UdpEncapsulator(const UdpProtocolConfig& config);
-  double maxPayload() const override { return 65527; }  // 65535 - 8
+  double maxPayload() const override;  // the largest length field less the header
   void encapsulate(std::span<uint8_t> layer) override;
 
  private:
-  // Takes the sums below for the layer now outside this one.
-  void prepareSums();
+  // Takes the pseudo-header sum for the layer now outside this one.
+  void preparePseudoHeader();
 
-  // The outer layer the sums were taken for; they are taken again when the
-  // chain puts this layer inside another one.
-  const Encapsulator* _sumsOuter = nullptr;
-  bool _sumsReady = false;
-  bool _pseudoHeader = false;
-  // Sum of the words every datagram carries unchanged: the pseudo-header's
-  // addresses and protocol, and the two ports.
-  uint64_t _fixedSum = 0;
+  // The outer layer the sum was taken for; it is taken again when the chain
+  // puts this layer inside another one.
+  const Encapsulator* _pseudoHeaderOuter = nullptr;
+  bool _pseudoHeaderReady = false;
+  bool _hasPseudoHeader = false;
+  // The pseudo-header words every datagram carries unchanged (checksum.h).
+  uint64_t _pseudoHeader = 0;
 };
 
 }  // namespace corvel

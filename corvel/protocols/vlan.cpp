@@ -2,57 +2,48 @@
 
 namespace corvel {
 
-namespace {
-constexpr BitField kProtocolId = byteField(12, 2);
-constexpr BitField kPriority{14, 7, 3};
-constexpr BitField kCfi{14, 4, 1};
-constexpr BitField kVlanId{14, 3, 12};
-constexpr BitField kEtherType = byteField(16, 2);
-constexpr BitField kDsap = byteField(18, 1);
-constexpr BitField kSsap = byteField(19, 1);
-constexpr BitField kControl = byteField(20, 1);
-constexpr BitField kVendor = byteField(21, 3);
-constexpr BitField kType = byteField(24, 2);
-}  // namespace
-
 // ---- VLAN tag fields ----
 
 void VLanTagConfig::setDestination(std::string_view hex) {
-  setHeaderHex(0, 6, hex, "Error, destination length must be 12 characters",
+  setHeaderHex(VLanWire::kDestination, hex, "Error, destination length must be 12 characters",
                "Error, destination value contains a non-hex character");
 }
 void VLanTagConfig::setSource(std::string_view hex) {
-  setHeaderHex(6, 6, hex, "Error, source length must be 12 characters",
+  setHeaderHex(VLanWire::kSource, hex, "Error, source length must be 12 characters",
                "Error, source value contains a non-hex character");
 }
 void VLanTagConfig::setProtocolId(int64_t value) {
-  setHeaderField(kProtocolId, value, "Error, LEN field value must be 0 thru 65535");
+  setHeaderField(VLanWire::kProtocolId, value, "Error, LEN field value must be 0 thru 65535");
 }
 void VLanTagConfig::setPriority(int64_t value) {
-  setHeaderField(kPriority, value, "Error, PRI field value must be 0 thru 7");
+  setHeaderField(VLanWire::kPriority, value, "Error, PRI field value must be 0 thru 7");
 }
-void VLanTagConfig::setCfi(int64_t value) { setHeaderField(kCfi, value, "Error, CFI value must be 1 or 0."); }
+void VLanTagConfig::setCfi(int64_t value) {
+  setHeaderField(VLanWire::kCfi, value, "Error, CFI value must be 1 or 0.");
+}
 void VLanTagConfig::setVlanId(int64_t value) {
-  setHeaderField(kVlanId, value, "Error, ID value must be 0 thru 4095");
+  setHeaderField(VLanWire::kVlanId, value, "Error, ID value must be 0 thru 4095");
 }
 void VLanTagConfig::setEtherType(int64_t value) {
-  setHeaderField(kEtherType, value, "value must be 0 thru 65535");
+  setHeaderField(VLanWire::kEtherType, value, "value must be 0 thru 65535");
 }
 
-uint32_t VLanTagConfig::protocolId() const { return static_cast<uint32_t>(headerField(kProtocolId)); }
-uint32_t VLanTagConfig::priority() const { return static_cast<uint32_t>(headerField(kPriority)); }
-uint32_t VLanTagConfig::cfi() const { return static_cast<uint32_t>(headerField(kCfi)); }
-uint32_t VLanTagConfig::vlanId() const { return static_cast<uint32_t>(headerField(kVlanId)); }
-uint32_t VLanTagConfig::etherType() const { return static_cast<uint32_t>(headerField(kEtherType)); }
+uint32_t VLanTagConfig::protocolId() const {
+  return static_cast<uint32_t>(headerField(VLanWire::kProtocolId));
+}
+uint32_t VLanTagConfig::priority() const { return static_cast<uint32_t>(headerField(VLanWire::kPriority)); }
+uint32_t VLanTagConfig::cfi() const { return static_cast<uint32_t>(headerField(VLanWire::kCfi)); }
+uint32_t VLanTagConfig::vlanId() const { return static_cast<uint32_t>(headerField(VLanWire::kVlanId)); }
+uint32_t VLanTagConfig::etherType() const { return static_cast<uint32_t>(headerField(VLanWire::kEtherType)); }
 
 // ---- VLAN ----
 
 VLanProtocolConfig::VLanProtocolConfig(std::string_view headerHex, std::string_view trailerHex)
     : VLanTagConfig(ProtocolKind::VLan, true) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, VLanWire::kSize,
              "VLan header hex value must be represented in a string with 36 characters.",
              "VLan header contain nonHex character(s)");
-  loadTrailer(trailerHex, kTrailerSize,
+  loadTrailer(trailerHex, VLanWire::kFcsSize,
               "VLan trailer hex value must be represented in a string with 8 characters.",
               "VLan trailer contain nonHex character(s)");
 }
@@ -68,10 +59,10 @@ bool VLanProtocolConfig::acceptsInner(const ProtocolConfig&) const { return true
 
 XVLanProtocolConfig::XVLanProtocolConfig(std::string_view headerHex, std::string_view trailerHex)
     : VLanTagConfig(ProtocolKind::XVLan, true) {
-  loadHeader(headerHex, kHeaderSize,
+  loadHeader(headerHex, XVLanWire::kSize,
              "XVLan header hex value must be represented in a string with 52 characters.",
              "XVLan header contain nonHex character(s)");
-  loadTrailer(trailerHex, kTrailerSize,
+  loadTrailer(trailerHex, XVLanWire::kFcsSize,
               "XVLan trailer hex value must be represented in a string with 8 characters.",
               "XVLan trailer contain nonHex character(s)");
 }
@@ -87,31 +78,35 @@ bool XVLanProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void XVLanProtocolConfig::setDsap(int64_t value) {
-  setHeaderField(kDsap, value, "DSAP value must be 0 thru 255.");
+  setHeaderField(XVLanWire::kDsap, value, "DSAP value must be 0 thru 255.");
 }
 void XVLanProtocolConfig::setSsap(int64_t value) {
-  setHeaderField(kSsap, value, "SSAP value must be 0 to 255.");
+  setHeaderField(XVLanWire::kSsap, value, "SSAP value must be 0 to 255.");
 }
 void XVLanProtocolConfig::setControl(int64_t value) {
-  setHeaderField(kControl, value, "CTRL value must be 0 to 255.");
+  setHeaderField(XVLanWire::kControl, value, "CTRL value must be 0 to 255.");
 }
 void XVLanProtocolConfig::setLlc(std::string_view hex) {
-  setHeaderHex(18, 3, hex, "LLC must be 6 characters", "LLC contains a non-hex character");
+  setHeaderHex(XVLanWire::kLlc, hex, "LLC must be 6 characters", "LLC contains a non-hex character");
 }
 void XVLanProtocolConfig::setVendor(int64_t value) {
-  setHeaderField(kVendor, value, "VENDOR field value must be 0 thru 16777215");
+  setHeaderField(XVLanWire::kVendor, value, "VENDOR field value must be 0 thru 16777215");
 }
 void XVLanProtocolConfig::setType(int64_t value) {
-  setHeaderField(kType, value, "TYPE field value must be 0 thru 65535");
+  setHeaderField(XVLanWire::kType, value, "TYPE field value must be 0 thru 65535");
 }
 void XVLanProtocolConfig::setSnap(std::string_view hex) {
-  setHeaderHex(21, 5, hex, "SNAP must be 10 characters", "SNAP contains a non-hex character");
+  setHeaderHex(XVLanWire::kSnap, hex, "SNAP must be 10 characters", "SNAP contains a non-hex character");
 }
 
-uint32_t XVLanProtocolConfig::dsap() const { return static_cast<uint32_t>(headerField(kDsap)); }
-uint32_t XVLanProtocolConfig::ssap() const { return static_cast<uint32_t>(headerField(kSsap)); }
-uint32_t XVLanProtocolConfig::control() const { return static_cast<uint32_t>(headerField(kControl)); }
-uint32_t XVLanProtocolConfig::vendor() const { return static_cast<uint32_t>(headerField(kVendor)); }
-uint32_t XVLanProtocolConfig::type() const { return static_cast<uint32_t>(headerField(kType)); }
+uint32_t XVLanProtocolConfig::dsap() const { return static_cast<uint32_t>(headerField(XVLanWire::kDsap)); }
+uint32_t XVLanProtocolConfig::ssap() const { return static_cast<uint32_t>(headerField(XVLanWire::kSsap)); }
+uint32_t XVLanProtocolConfig::control() const {
+  return static_cast<uint32_t>(headerField(XVLanWire::kControl));
+}
+uint32_t XVLanProtocolConfig::vendor() const {
+  return static_cast<uint32_t>(headerField(XVLanWire::kVendor));
+}
+uint32_t XVLanProtocolConfig::type() const { return static_cast<uint32_t>(headerField(XVLanWire::kType)); }
 
 }  // namespace corvel

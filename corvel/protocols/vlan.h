@@ -1,25 +1,50 @@
-// 802.1Q VLAN and extended VLAN (VLAN + 802.2 LLC + SNAP) configurations.
-// VLAN header, 18 bytes:
-//   0-5 destination, 6-11 source, 12-13 LEN (the tag protocol identifier),
-//   byte 14 bits 7-5 priority, bit 4 CFI, VLAN identifier 12 bits from
-//   byte 14 bit 3, 16-17 EtherType; trailer: 4-byte frame check sequence.
-// XVLAN header, 26 bytes: bytes 0-17 as VLAN, then LLC (DSAP 18, SSAP 19,
-// control 20) and SNAP (vendor code 21-23, type 24-25).
+// IEEE 802.1Q VLAN and extended VLAN (VLAN + IEEE 802.2 LLC + SNAP): the
+// header layouts and the configurations. Both end in the Ethernet frame
+// check sequence (ethernet.h).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
 
+#include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/protocol_config.h"
 
 namespace corvel {
 
+// The 18-byte tagged header: the Ethernet addresses, the tag protocol
+// identifier (LEN, normally kEtherTypeVlan), the tag control information
+// (priority, CFI, VLAN identifier) and the EtherType of the payload.
+struct VLanWire {
+  static constexpr int32_t kSize = 18;
+  static constexpr int32_t kFcsSize = EthernetWire::kFcsSize;
+  static constexpr BitField kDestination = EthernetWire::kDestination;
+  static constexpr BitField kSource = EthernetWire::kSource;
+  static constexpr BitField kProtocolId = byteField(12, 2);
+  static constexpr BitField kPriority{14, 7, 3};
+  static constexpr BitField kCfi{14, 4, 1};
+  static constexpr BitField kVlanId{14, 3, 12};
+  static constexpr BitField kEtherType = byteField(16, 2);
+};
+
+// The 26-byte extended header: the VLAN header, then LLC (DSAP, SSAP,
+// control) and SNAP (vendor code, type).
+struct XVLanWire : VLanWire {
+  static constexpr int32_t kSize = 26;
+  static constexpr BitField kLlc = byteField(18, 3);
+  static constexpr BitField kDsap = byteField(18, 1);
+  static constexpr BitField kSsap = byteField(19, 1);
+  static constexpr BitField kControl = byteField(20, 1);
+  static constexpr BitField kSnap = byteField(21, 5);
+  static constexpr BitField kVendor = byteField(21, 3);
+  static constexpr BitField kType = byteField(24, 2);
+};
+static_assert(fieldEnd(VLanWire::kEtherType) == VLanWire::kSize);
+static_assert(fieldEnd(XVLanWire::kType) == XVLanWire::kSize);
+
 // The setters of the 18 VLAN bytes, shared by both forms.
 class VLanTagConfig : public ProtocolConfig {
  public:
-  static constexpr int32_t kTrailerSize = 4;
-
   void setDestination(std::string_view hex);  // 12 hex digits
   void setSource(std::string_view hex);       // 12 hex digits
   void setProtocolId(int64_t value);          // LEN, 0..65535
@@ -40,8 +65,6 @@ class VLanTagConfig : public ProtocolConfig {
 
 class VLanProtocolConfig : public VLanTagConfig {
  public:
-  static constexpr int32_t kHeaderSize = 18;
-
   VLanProtocolConfig(std::string_view headerHex, std::string_view trailerHex);  // 36 and 8 digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;
@@ -49,8 +72,6 @@ class VLanProtocolConfig : public VLanTagConfig {
 
 class XVLanProtocolConfig : public VLanTagConfig {
  public:
-  static constexpr int32_t kHeaderSize = 26;
-
   XVLanProtocolConfig(std::string_view headerHex, std::string_view trailerHex);  // 52 and 8 digits
   std::unique_ptr<ProtocolConfig> clone() const override;
   bool acceptsInner(const ProtocolConfig& inner) const override;

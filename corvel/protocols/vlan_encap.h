@@ -4,24 +4,22 @@
 #pragma once
 
 #include "corvel/protocols/ethernet_encap.h"
+#include "corvel/protocols/vlan.h"
 
 namespace corvel {
-
-class VLanProtocolConfig;
-class XVLanProtocolConfig;
 
 class VLanEncapsulator : public FrameCheckEncapsulator {
  public:
   explicit VLanEncapsulator(const VLanProtocolConfig& config);
-  double maxPayload() const override { return 1496; }
-  double minPayload() const override { return 42; }
+  double maxPayload() const override { return EthernetWire::maxPayload(VLanWire::kSize); }
+  double minPayload() const override { return EthernetWire::minPayload(VLanWire::kSize); }
 };
 
 class XVLanEncapsulator : public FrameCheckEncapsulator {
  public:
   explicit XVLanEncapsulator(const XVLanProtocolConfig& config);
-  double maxPayload() const override { return 1488; }
-  double minPayload() const override { return 34; }
+  double maxPayload() const override { return EthernetWire::maxPayload(XVLanWire::kSize); }
+  double minPayload() const override { return EthernetWire::minPayload(XVLanWire::kSize); }
 };
 
 }  // namespace corvel

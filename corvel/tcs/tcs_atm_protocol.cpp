@@ -12,12 +12,12 @@ namespace corvel {
 
 namespace {
 
-constexpr size_t kAtmHeaderDigits = 8;
-constexpr size_t kAal5HeaderDigits = 16;
-constexpr size_t kAal58023HeaderDigits = 20;
-constexpr size_t kAal5TrailerDigits = 16;
-constexpr size_t kDSlamHeaderDigits = 16;
-constexpr size_t kInterPyxHeaderDigits = 16;
+constexpr size_t kAtmHeaderDigits = HexDigits(AtmWire::kSize);
+constexpr size_t kAal5HeaderDigits = HexDigits(Aal5Wire::kSize);
+constexpr size_t kAal58023HeaderDigits = HexDigits(Aal58023Wire::kSize);
+constexpr size_t kAal5TrailerDigits = HexDigits(Aal5Wire::kTrailerSize);
+constexpr size_t kDSlamHeaderDigits = HexDigits(DSlamWire::kSize);
+constexpr size_t kInterPyxHeaderDigits = HexDigits(InterPyxWire::kSize);
 
 using Atm = AtmProtocolConfig;
 const std::array kAtmFields = {
@@ -27,17 +27,17 @@ const std::array kAtmFields = {
 
 using Aal5 = AAL5ProtocolConfig;
 const std::array kAal5Fields = {
-    HexField<Aal5>("llc", &Aal5::setLlc, 6),
-    HexField<Aal5>("oui", &Aal5::setOui, 6),
-    HexField<Aal5>("et", &Aal5::setPid, 4),
+    HexField<Aal5>("llc", &Aal5::setLlc, HexDigits(Aal5Wire::kLlc)),
+    HexField<Aal5>("oui", &Aal5::setOui, HexDigits(Aal5Wire::kOui)),
+    HexField<Aal5>("et", &Aal5::setPid, HexDigits(Aal5Wire::kPid)),
 };
 
 using Aal58023 = AAL58023ProtocolConfig;
 const std::array kAal58023Fields = {
-    HexField<Aal58023>("llc", &Aal58023::setLlc, 6),
-    HexField<Aal58023>("oui", &Aal58023::setOui, 6),
-    HexField<Aal58023>("pid", &Aal58023::setPid, 4),
-    HexField<Aal58023>("pad", &Aal58023::setPad, 4),
+    HexField<Aal58023>("llc", &Aal58023::setLlc, HexDigits(Aal58023Wire::kLlc)),
+    HexField<Aal58023>("oui", &Aal58023::setOui, HexDigits(Aal58023Wire::kOui)),
+    HexField<Aal58023>("pid", &Aal58023::setPid, HexDigits(Aal58023Wire::kPid)),
+    HexField<Aal58023>("pad", &Aal58023::setPad, HexDigits(Aal58023Wire::kPad)),
 };
 
 using DSlam = DSlamProtocolConfig;

@@ -10,17 +10,17 @@ namespace corvel {
 
 namespace {
 
-constexpr size_t kEthernetHeaderDigits = 28;
-constexpr size_t kVLanHeaderDigits = 36;
-constexpr size_t kXVLanHeaderDigits = 52;
-constexpr size_t kTrailerDigits = 8;  // the frame check sequence
-constexpr size_t kAddressDigits = 12;
+constexpr size_t kEthernetHeaderDigits = HexDigits(EthernetWire::kSize);
+constexpr size_t kVLanHeaderDigits = HexDigits(VLanWire::kSize);
+constexpr size_t kXVLanHeaderDigits = HexDigits(XVLanWire::kSize);
+constexpr size_t kTrailerDigits = HexDigits(EthernetWire::kFcsSize);  // the frame check sequence
+constexpr size_t kAddressDigits = HexDigits(EthernetWire::kSource);
 
 using Eth = EthernetProtocolConfig;
 const std::array kEthernetFields = {
     HexField<Eth>("src_addr", &Eth::setSource, kAddressDigits),
     HexField<Eth>("dest_addr", &Eth::setDestination, kAddressDigits),
-    HexField<Eth>("protocol_type", &Eth::setProtocol, 4),
+    HexField<Eth>("protocol_type", &Eth::setProtocol, HexDigits(EthernetWire::kEtherType)),
 };
 
 using VLan = VLanProtocolConfig;
@@ -42,11 +42,11 @@ const std::array kXVLanFields = {
     IntField<XVLan>("pri", &XVLan::setPriority),
     IntField<XVLan>("cfi", &XVLan::setCfi),
     IntField<XVLan>("vlan_id", &XVLan::setVlanId),
-    HexField<XVLan>("llc", &XVLan::setLlc, 6),
+    HexField<XVLan>("llc", &XVLan::setLlc, HexDigits(XVLanWire::kLlc)),
     IntField<XVLan>("dsap", &XVLan::setDsap),
     IntField<XVLan>("ssap", &XVLan::setSsap),
     IntField<XVLan>("ctrl", &XVLan::setControl),
-    HexField<XVLan>("snap", &XVLan::setSnap, 10),
+    HexField<XVLan>("snap", &XVLan::setSnap, HexDigits(XVLanWire::kSnap)),
     IntField<XVLan>("vendor", &XVLan::setVendor),
     IntField<XVLan>("type", &XVLan::setType),
 };

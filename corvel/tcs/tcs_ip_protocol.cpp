@@ -10,15 +10,12 @@ namespace corvel {
 
 namespace {
 
-constexpr size_t kIpv4HeaderDigits = 40;
-constexpr size_t kIpv6HeaderDigits = 80;
+constexpr size_t kIpv4HeaderDigits = HexDigits(IpV4Wire::kSize);
+constexpr size_t kIpv6HeaderDigits = HexDigits(IpV6Wire::kSize);
 
 // What an unset IPv4 header gets in value mode: every generated packet needs
 // a version, a header length matching its 20 bytes, and a time to live.
-constexpr int32_t kIpv4Version = 4;
-constexpr int32_t kIpv4HeaderWords = 5;
 constexpr int32_t kIpv4TimeToLive = 1;
-constexpr int32_t kIpv6Version = 6;
 
 // The mask value of an address field: all zero, in the setter's hex form.
 constexpr std::string_view kZeroIpv4Address = "0x00000000";
@@ -72,9 +69,9 @@ ProtocolPtr ReadIpv4Protocol(TcsManager& manager, const ProtocolElement& element
     }
     if (element.mode == enReadModeValue) {
       if (!HasAttribute(element.node, "ver") && config->version() == 0)
-        config->setVersion(kIpv4Version);
+        config->setVersion(IpV4Wire::kVersionNumber);
       if (!HasAttribute(element.node, "hlen") && config->headerLengthField() == 0)
-        config->setHeaderLength(kIpv4HeaderWords);
+        config->setHeaderLength(IpV4Wire::kHeaderWords);
       if (!HasAttribute(element.node, "ttl") && config->timeToLive() == 0)
         config->setTimeToLive(kIpv4TimeToLive);
     }
@@ -108,7 +105,7 @@ ProtocolPtr ReadIpv6Protocol(TcsManager& manager, const ProtocolElement& element
     }
     if (element.mode == enReadModeValue && !HasAttribute(element.node, "version") &&
         config->version() == 0) {
-      config->setVersion(kIpv6Version);
+      config->setVersion(IpV6Wire::kVersionNumber);
     }
     ApplyShapeGroup(*config, element.node);
     ApplyPoliceGroup(*config, element.node);

@@ -35,6 +35,11 @@ struct ProtocolElement {
 
 using ProtocolPtr = std::unique_ptr<ProtocolConfig>;
 
+// Hex digits of `bytes` bytes, and of a whole-byte field of a protocol's
+// layout block: header texts and hex attributes are sized from these.
+constexpr size_t HexDigits(int32_t bytes) { return 2 * static_cast<size_t>(bytes); }
+constexpr size_t HexDigits(const BitField& field) { return HexDigits(byteCount(field)); }
+
 // An all-zero hex text of `digits` digits: the default header or trailer, and
 // the mask-mode value of a hex field.
 std::string ZeroHex(size_t digits);

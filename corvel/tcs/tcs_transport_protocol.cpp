@@ -10,9 +10,9 @@ namespace corvel {
 
 namespace {
 
-constexpr size_t kUdpHeaderDigits = 16;
-constexpr size_t kTcpHeaderDigits = 40;
-constexpr size_t kRtpHeaderDigits = 24;
+constexpr size_t kUdpHeaderDigits = HexDigits(UdpWire::kSize);
+constexpr size_t kTcpHeaderDigits = HexDigits(TcpWire::kSize);
+constexpr size_t kRtpHeaderDigits = HexDigits(RtpWire::kSize);
 
 using Udp = UdpProtocolConfig;
 const std::array kUdpFields = {

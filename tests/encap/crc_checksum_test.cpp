@@ -11,6 +11,7 @@
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/tcp.h"
 #include "corvel/protocols/udp.h"
 #include "encap_support.h"
 
@@ -116,7 +117,7 @@ TEST(InternetChecksum, Ipv4HeaderChecksum) {
   // 4500 0073 0000 4000 4011 .... c0a8 0001 c0a8 00c7 sums to 2479c, folded
   // 479e, complement b861. The old checksum bytes are ignored.
   Bytes header = hex("4500 0073 0000 4000 4011 ffff c0a8 0001 c0a8 00c7");
-  ipv4HeaderChecksum(header);
+  writeBitField(header, IpV4Wire::kChecksum, ipv4HeaderChecksum(header));
   EXPECT_EQ(header, hex("4500 0073 0000 4000 4011 b861 c0a8 0001 c0a8 00c7"));
   // A correct header sums to ffff.
   EXPECT_EQ(foldChecksum(onesComplementAdd(0, header)), 0xffff);
@@ -128,23 +129,28 @@ TEST(InternetChecksum, UdpWithIpv4PseudoHeader) {
   // data 5 * dddd = 45551; all 5f1d9 -> f1de -> complement 0e21.
   const Bytes source = hex("c0a80001"), destination = hex("c0a80002");
   const Bytes segment = cat({hex("04d2 162e 0012 ffff"), Bytes(10, 0xdd)});
-  EXPECT_EQ(udpChecksum(source, destination, segment), 0x0e21);
-  EXPECT_EQ(test::throwText([&] { udpChecksum(hex("c0a800"), destination, segment); }),
+  EXPECT_EQ(udpChecksum(pseudoHeaderSum(source, destination, kIpProtocolUdp), segment), 0x0e21);
+  EXPECT_EQ(test::throwText([&] { pseudoHeaderSum(hex("c0a800"), destination, kIpProtocolUdp); }),
             "address lengths are invalid");
-  EXPECT_EQ(test::throwText([&] { udpChecksum(source, hex("c0a8000203"), segment); }),
+  EXPECT_EQ(test::throwText([&] { pseudoHeaderSum(source, hex("c0a8000203"), kIpProtocolUdp); }),
             "address lengths are invalid");
+  // A sum that complements to 0 goes on the wire as ffff: with the data
+  // words raised by 0e21 the folded sum becomes ffff.
+  const Bytes zeroing = cat({hex("04d2 162e 0012 0000"), hex("ebfe"), Bytes(8, 0xdd)});
+  EXPECT_EQ(udpChecksum(pseudoHeaderSum(source, destination, kIpProtocolUdp), zeroing), 0xffff);
 }
 
 TEST(InternetChecksum, TcpHeaderOnlyAndWholeSegment) {
   Bytes header = hex("04d2 0050 00000001 00000000 5018 ffff 1111 0000");
-  tcpHeaderChecksum(header);
+  writeBitField(header, TcpWire::kChecksum, tcpHeaderOnlyChecksum(header));
   EXPECT_EQ(header, hex("04d2 0050 00000001 00000000 5018 ffff aac4 0000"));
   // Whole segment with pseudo-header: a receiver's sum over pseudo-header and
   // segment comes to ffff.
   Bytes segment = cat({hex("04d2 0050 00000001 00000000 5018 ffff 0000 0000"), Bytes(21, 0x5a)});
   const Bytes source = hex("20010db8000000000000000000000001");
   const Bytes destination = hex("20010db8000000000000000000000002");
-  tcpSegmentChecksum(source, destination, segment);
+  writeBitField(segment, TcpWire::kChecksum,
+                tcpChecksum(pseudoHeaderSum(source, destination, kIpProtocolTcp), segment));
   uint64_t sum = onesComplementAdd(0, source);
   sum = onesComplementAdd(sum, destination);
   sum += 6 + segment.size();

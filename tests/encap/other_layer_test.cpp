@@ -113,7 +113,8 @@ TEST(OtherLayers, FullHeaderContextInTheInnerLengthFields) {
   udp[4] = 0x00;
   udp[5] = 18;
   const Bytes data = bytesOf(frame.subspan(54, 10));
-  EXPECT_EQ(udpChecksum(hex("c0a80001"), hex("c0a80002"), cat({udp, data})), (udp[6] << 8) | udp[7]);
+  const uint64_t pseudoHeader = pseudoHeaderSum(hex("c0a80001"), hex("c0a80002"), kIpProtocolUdp);
+  EXPECT_EQ(udpChecksum(pseudoHeader, cat({udp, data})), (udp[6] << 8) | udp[7]);
 }
 
 // The context-state message goes out exactly as configured, followed
