@@ -4,17 +4,16 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/crc32.h"
+#include "corvel/protocols/ethernet.h"
 
 namespace corvel {
 
 namespace {
 
-constexpr int32_t kFcsSize = 4;
+constexpr int32_t kFcsSize = EthernetWire::kFcsSize;
 // Without the FCS a frame holds 60 to 1514 bytes (IEEE 802.3).
-constexpr int32_t kMinFrame = 60;
-constexpr int32_t kMaxFrame = 1514;
-constexpr uint64_t kEtherTypeIpv4 = 0x0800;
-constexpr uint64_t kEtherTypeIpv6 = 0x86DD;
+constexpr int32_t kMinFrame = EthernetWire::kMinFrame - kFcsSize;
+constexpr int32_t kMaxFrame = EthernetWire::kMaxFrame - kFcsSize;
 
 const char* nameOf(ProtocolKind kind) {
   switch (kind) {
@@ -58,7 +57,7 @@ int32_t EthernetDecapsulator::verify(ByteView frame, VerifyContext& context) {
       if (frame.allZero(6, 6)) warn(context, "SOURCE field is zero");
       if (frame.allZero(0, 6)) warn(context, "DESTINATION field is zero");
     }
-    if (_typeWarning && frame.value(byteField(12, 2)) == 0) warn(context, "PROTOCOL field not specified");
+    if (_typeWarning && frame.value(EthernetWire::kEtherType) == 0) warn(context, "PROTOCOL field not specified");
     const size_t covered = frame.size() - kFcsSize;
     const uint64_t stored = frame.value(byteField(static_cast<int32_t>(covered), 4));
     if (stored == 0) {

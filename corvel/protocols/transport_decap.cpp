@@ -3,32 +3,18 @@
 #include <algorithm>
 
 #include "corvel/protocols/checksum.h"
+#include "corvel/protocols/rtp.h"
+#include "corvel/protocols/tcp.h"
+#include "corvel/protocols/udp.h"
 
 namespace corvel {
 
 namespace {
 
-constexpr int32_t kUdpHeader = 8;
-constexpr BitField kUdpSourcePort = byteField(0, 2);
-constexpr BitField kUdpDestinationPort = byteField(2, 2);
-constexpr BitField kUdpLength = byteField(4, 2);
-constexpr BitField kUdpChecksum = byteField(6, 2);
-constexpr uint64_t kUdpProtocol = 17;
-
-constexpr int32_t kTcpMinHeader = 20;
-constexpr BitField kTcpDataOffset{12, 7, 4};
-constexpr BitField kTcpChecksum = byteField(16, 2);
-constexpr uint64_t kTcpProtocol = 6;
-
-constexpr BitField kRtpVersion{0, 7, 2};
-constexpr int32_t kRtpMinHeader = 12;
-
-// The one's-complement sum of the pseudo-header (RFC 768, RFC 793; RFC 8200
-// section 8.1 for IPv6): addresses, the protocol and the segment length.
-uint64_t pseudoHeaderSum(const VerifyContext& context, uint64_t protocol, uint64_t length) {
-  uint64_t sum = onesComplementAdd(0, context.sourceAddress);
-  sum = onesComplementAdd(sum, context.destinationAddress);
-  return sum + protocol + (length & 0xffff) + (length >> 16);
+// The pseudo-header of the IP layer just verified outside (RFC 768, RFC 793;
+// RFC 8200 section 8.1 for IPv6), through the builder's own checksum route.
+uint64_t pseudoHeader(const VerifyContext& context, uint8_t protocol) {
+  return pseudoHeaderSum(context.sourceAddress, context.destinationAddress, protocol);
 }
 
 }  // namespace
@@ -36,20 +22,18 @@ uint64_t pseudoHeaderSum(const VerifyContext& context, uint64_t protocol, uint64
 UdpDecapsulator::UdpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "UDP", "Udp warning, ") {}
 
 int32_t UdpDecapsulator::verify(ByteView layer, VerifyContext& context) {
-  int32_t payload = checkSizes(layer, kUdpHeader, 0, 65527, 1);
-  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(kUdpLength)) - kUdpHeader, context);
+  int32_t payload = checkSizes(layer, UdpWire::kSize, 0, 65527, 1);
+  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(UdpWire::kLength)) - UdpWire::kSize, context);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
-    if (layer.value(kUdpSourcePort) == 0) warn(context, "SOURCE field is zero");
-    if (layer.value(kUdpDestinationPort) == 0) warn(context, "DESTINATION field is zero");
-    if (layer.value(kUdpChecksum) == 0) {
+    if (layer.value(UdpWire::kSourcePort) == 0) warn(context, "SOURCE field is zero");
+    if (layer.value(UdpWire::kDestinationPort) == 0) warn(context, "DESTINATION field is zero");
+    if (layer.value(UdpWire::kChecksum) == 0) {
       warn(context, "CHECKSUM field is zero");  // no checksum sent (RFC 768)
     } else if (!context.sourceAddress.empty()) {
-      const auto segment = layer.bytes().first(static_cast<size_t>(kUdpHeader + payload));
-      const uint64_t sum = onesComplementAdd(pseudoHeaderSum(context, kUdpProtocol, segment.size()), segment);
-      // With its checksum in, a correct segment sums to all ones; a computed
-      // 0 is sent as 0xFFFF, which sums the same.
-      if (foldChecksum(sum) != 0xffff) warn(context, "CHECKSUM recomputation does not match stored value");
+      const auto datagram = layer.bytes().first(static_cast<size_t>(UdpWire::kSize + payload));
+      if (udpChecksum(pseudoHeader(context, kIpProtocolUdp), datagram) != layer.value(UdpWire::kChecksum))
+        warn(context, "CHECKSUM recomputation does not match stored value");
     }
   }
   context.sourceAddress = {};
@@ -60,20 +44,17 @@ int32_t UdpDecapsulator::verify(ByteView layer, VerifyContext& context) {
 TcpDecapsulator::TcpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "TCP", "Tcp warning, ") {}
 
 int32_t TcpDecapsulator::verify(ByteView layer, VerifyContext& context) {
-  const int32_t configured = std::max(kTcpMinHeader, config().headerLength());
+  const int32_t configured = std::max(TcpWire::kSize, config().headerLength());
   const int32_t payload = checkSizes(layer, configured, 0, 65515, 0);
-  if (static_cast<int32_t>(layer.value(kTcpDataOffset)) * 4 != configured)
+  if (static_cast<int32_t>(layer.value(TcpWire::kDataOffset)) * 4 != configured)
     fail("the internal header size and actual header size does not match.");
   if (payload <= 0) fail("protocol contains no payload.");
-  if (warningsOn(context) && layer.value(kTcpChecksum) != 0) {
-    uint64_t sum = 0;
-    if (!context.sourceAddress.empty()) {
-      sum = onesComplementAdd(pseudoHeaderSum(context, kTcpProtocol, layer.size()), layer.bytes());
-    } else {
-      // Without an IP layer outside, the checksum covers the header alone.
-      sum = onesComplementAdd(0, layer.bytes().first(kTcpMinHeader));
-    }
-    if (foldChecksum(sum) != 0xffff) warn(context, "CHECKSUM recomputation does not match stored value");
+  if (warningsOn(context) && layer.value(TcpWire::kChecksum) != 0) {
+    // Without an IP layer outside, the checksum covers the header alone.
+    const uint16_t expected = context.sourceAddress.empty()
+                                  ? tcpHeaderOnlyChecksum(layer.bytes())
+                                  : tcpChecksum(pseudoHeader(context, kIpProtocolTcp), layer.bytes());
+    if (expected != layer.value(TcpWire::kChecksum)) warn(context, "CHECKSUM recomputation does not match stored value");
   }
   context.sourceAddress = {};
   context.destinationAddress = {};
@@ -83,10 +64,10 @@ int32_t TcpDecapsulator::verify(ByteView layer, VerifyContext& context) {
 RtpDecapsulator::RtpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "Rtp", "Rtp warning, ") {}
 
 int32_t RtpDecapsulator::verify(ByteView layer, VerifyContext& context) {
-  const int32_t header = std::max(kRtpMinHeader, config().headerLength());
+  const int32_t header = std::max(RtpWire::kSize, config().headerLength());
   const int32_t payload = checkSizes(layer, header, 0, 65535, 0);
   if (payload <= 0) fail("protocol contains no payload.");
-  if (layer.value(kRtpVersion) != 2) warn(context, "VERSION field is not 2");
+  if (layer.value(RtpWire::kVersion) != RtpWire::kVersionNumber) warn(context, "VERSION field is not 2");
   return payload;
 }
 
