@@ -174,4 +174,15 @@ void Policing::updateBandwidth(uint64_t now, int32_t frameSize) {
   }
 }
 
+void printFlowCounts(const PrintUtility& printer, const Policing& police) {
+  printer.print("Corvel>  ---------------------------------------------------\n");
+  printer.print("Corvel> Flow Frame/Pdu Counts:\n");
+  printer.print("Corvel>   Total frames in flow      = %d\n", police.conformingCount() + police.nonConformingCount());
+  printer.print("Corvel>   Frames Conforming         = %d\n", police.conformingCount());
+  printer.print("Corvel>   Frames NonConforming      = %d\n", police.nonConformingCount());
+  printer.print("Corvel>   Frames Early              = %d\n", police.flagBCount());
+  printer.print("Corvel>   Frames Late               = %d\n", police.flagACount());
+  printer.print("Corvel> Frame Flow Time:\n");
+}
+
 }  // namespace corvel

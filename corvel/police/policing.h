@@ -147,6 +147,9 @@ class Policing {
   bool _lastFlagB = false;
 };
 
+// The count lines that open a flow policer's summary.
+void printFlowCounts(const PrintUtility& printer, const Policing& police);
+
 // Nanoseconds for `cycles` at the bus frequency, rounded up and clamped.
 int64_t waitNanoseconds(double cycles, int32_t busFrequencyMHz) noexcept;
 
