@@ -70,7 +70,7 @@ void Policing::setTrafficClass(int32_t trafficType, int32_t subtype) {
 
 void Policing::set_PCR(double kbps) {
   refuseWhenInitialized();
-  if (!(kbps >= 0.0)) return;
+  if (!(kbps >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
   _PCR = kbps;
   // A frame of n bytes takes n * 8 / PCR ms at the peak rate; PCR 0 is no peak limit.
   _nsPerByteAtPcr = kbps > 0.0 ? 8.0e6 / kbps : 0.0;
@@ -79,7 +79,7 @@ void Policing::set_PCR(double kbps) {
 
 void Policing::set_CDVT(double microseconds) {
   refuseWhenInitialized();
-  if (!(microseconds >= 0.0)) return;
+  if (!(microseconds >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
   _CDVT = microseconds;
   programGcra();
 }

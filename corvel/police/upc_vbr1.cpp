@@ -19,7 +19,7 @@ UPC_VBR1::UPC_VBR1(int32_t dataRateMbps, int32_t busFrequencyMHz, const PrintUti
 
 void UPC_VBR1::set_SCR(double kbps) {
   refuseWhenInitialized();
-  if (!(kbps >= 0.0)) return;
+  if (!(kbps >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
   if (PCR() > 0.0 && kbps > PCR()) throw TextError(kScrAbovePcr);
   _SCRIncrement = kbps;
   _programmedSize = -1;

@@ -202,6 +202,34 @@ TEST_F(GcraTest, InstantiateGivesAFreshSchedule) {
   EXPECT_THROW(p.clone(), TextError);
 }
 
+// Negative rates and tolerances keep the old value; the TCS reader checks signs.
+TEST_F(GcraTest, NegativeRatesIgnored) {
+  UPC_VBR1 p(100, kBusMHz, printer);
+  p.set_PCR(2000.0);
+  p.set_CDVT(10.0);
+  p.set_SCR(1000.0);
+  p.set_PCR(-1.0);
+  p.set_CDVT(-1.0);
+  p.set_SCR(-1.0);
+  EXPECT_DOUBLE_EQ(p.PCR(), 2000.0);
+  EXPECT_DOUBLE_EQ(p.CDVT(), 10.0);
+  EXPECT_DOUBLE_EQ(p.SCR(), 1000.0);
+}
+
+// PCR 0 sets no peak limit: every cell conforms on rate.
+TEST_F(GcraTest, ZeroPcrIsNoPeakLimit) {
+  UPC_CBR1 p(100, kBusMHz, printer);
+  p.setTrafficClass(4, 3);
+  p.initialize();
+  EXPECT_EQ(p.trafficType(), 4);
+  EXPECT_EQ(p.priority(), 3);
+  int64_t waitNs = -1;
+  for (uint32_t c : {10u, 10u, 11u}) {
+    EXPECT_TRUE(p.conforms(c, 1500, waitNs));
+    EXPECT_EQ(waitNs, 0);
+  }
+}
+
 TEST_F(GcraTest, DataRateBounds) {
   EXPECT_NO_THROW(UPC_CBR1(65534, kBusMHz, printer));
   try {
