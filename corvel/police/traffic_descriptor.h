@@ -1,0 +1,73 @@
+// The ATM traffic parameters of a contract (TM 4.1): PCR, SCR, CDVT, MBS and
+// the burst tolerance, each within fixed bounds, with their cycle figures at
+// the bus frequency. Traffic types: 0 CBR, 1 rt-VBR, 2 nrt-VBR, 3 none, 4 UBR
+// with a priority subtype 0..15.
+#pragma once
+
+#include <cstdint>
+
+namespace corvel {
+
+class PrintUtility;
+
+class TrafficDescriptor {
+ public:
+  // Refuses a maximum line speed <= 0, a type outside 0..4 and a UBR subtype
+  // outside 0..15 with "Illegal Traffic Type \n" (the line speed with
+  // "unable to set LineSpeed: Out of bounds\n").
+  TrafficDescriptor(int32_t maxLineSpeedMbps, int32_t trafficType, int32_t subtype, const PrintUtility& printer);
+
+  void set_LineSpeed(int32_t mbps);
+  void set_PCR(double kbps);
+  // Types 1 and 2; never above PCR.
+  void set_SCR(double kbps);
+  void set_CDVT(double microseconds);
+  // Types 1 and 2; sets the burst flag, so initialisation works out BT.
+  void set_MBS(int32_t cells);
+  void setFrameSize(int32_t bytes) { _frameSize = bytes; }
+  // The bus clock the cycle figures use (stands in for the simulation clock;
+  // initialisation waits for it).
+  void setBusFrequency(int32_t mhz) { _busFrequencyMHz = mhz; }
+  // BT = (MBS - 1)(1/SCR - 1/PCR) x cell bits x 1000 us, with at most 64
+  // bytes counted per cell; an MBS never set counts as 1.
+  void calculate_BT();
+  // Cycle figures, then frozen; false when already done or without a clock.
+  bool initialize();
+
+  int32_t getTrafficType() const;
+  int32_t subtype() const noexcept { return _subtype; }
+  bool initialized() const noexcept { return _initialized; }
+  double PCR() const noexcept { return _PCR; }
+  double SCR() const noexcept { return _SCR; }
+  double CDVT() const noexcept { return _CDVT; }
+  int32_t MBS() const noexcept { return _MBS; }
+  double BT() const noexcept { return _BT; }
+  double LineSpeed() const noexcept { return _LineSpeed; }
+  double pcrBitTimeCycles() const noexcept { return _pcrBitTimeCycles; }
+  double scrBitTimeCycles() const noexcept { return _scrBitTimeCycles; }
+  double cdvtCycles() const noexcept { return _cdvtCycles; }
+  double btCycles() const noexcept { return _btCycles; }
+
+ private:
+  void checkSetter(bool burstParameter, const char* notDefined) const;
+  void fail(const char* what, const char* text) const;
+
+  const PrintUtility* _printer;
+  double _PCR = 0.0, _MIN_PCR = 1.0, _MAX_PCR;
+  double _SCR = 0.0, _MIN_SCR = 1.0, _MAX_SCR;
+  double _BT = 0.0;
+  double _CDVT = 0.0, _MIN_CDVT = 0.0, _MAX_CDVT = 30.0;
+  int32_t _MBS = 0, _MIN_MBS = 1, _MAX_MBS = 32;
+  double _pcrBitTimeCycles = 0.0, _scrBitTimeCycles = 0.0, _cdvtCycles = 0.0, _btCycles = 0.0;
+  int32_t _trafficType;
+  int32_t _subtype = 0;
+  bool _initialized = false;
+  bool _burst = false;
+  double _LineSpeed = 0.0;
+  int32_t _minLineSpeed = 100;
+  int32_t _maxLineSpeed;
+  int32_t _frameSize = 0;
+  int32_t _busFrequencyMHz = 0;
+};
+
+}  // namespace corvel
