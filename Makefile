@@ -4,7 +4,7 @@ BUILD      ?= build
 BUILD_ASAN ?= build-asan
 JOBS       ?= 2
 PACKAGES    = cmake g++ make pkg-config libxml2-dev libexpat1-dev libpcap-dev \
-              libgtest-dev libgmock-dev libbenchmark-dev tshark
+              libgtest-dev libgmock-dev libbenchmark-dev tshark libisal-dev
 
 .PHONY: all deps build build-asan demo test test-fast test-asan bench clean
 

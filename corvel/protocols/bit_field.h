@@ -74,8 +74,10 @@ constexpr bool locate(const BitField& f, size_t size, Span& out) {
 }  // namespace bit_field_detail
 
 // Reads the field. A field that does not lie inside `bytes` is a programming
-// error and throws.
-inline uint64_t readBitField(std::span<const uint8_t> bytes, const BitField& field) {
+// error and throws. Read and write are always inlined: with the constant
+// fields of a layout block they fold into a few byte operations on the frame
+// builder's path.
+[[gnu::always_inline]] inline uint64_t readBitField(std::span<const uint8_t> bytes, const BitField& field) {
   bit_field_detail::Span s{};
   if (!bit_field_detail::locate(field, bytes.size(), s)) bit_field_detail::outside();
   uint64_t word = 0;
@@ -84,7 +86,7 @@ inline uint64_t readBitField(std::span<const uint8_t> bytes, const BitField& fie
 }
 
 // Writes the low `width` bits of `value` into the field, keeping every other bit.
-inline void writeBitField(std::span<uint8_t> bytes, const BitField& field, uint64_t value) {
+[[gnu::always_inline]] inline void writeBitField(std::span<uint8_t> bytes, const BitField& field, uint64_t value) {
   bit_field_detail::Span s{};
   if (!bit_field_detail::locate(field, bytes.size(), s)) bit_field_detail::outside();
   const uint64_t mask = bitFieldMax(field.width) << s.shift;

@@ -14,29 +14,11 @@ namespace corvel {
 
 namespace {
 
-// Sum of `bytes` with the field `skip` (16 bits at an even offset) left out.
-uint64_t sumSkipping(uint64_t sum, std::span<const uint8_t> bytes, const BitField& skip) {
-  const auto at = static_cast<size_t>(skip.byte);
-  if (at >= bytes.size()) return onesComplementAdd(sum, bytes);
-  sum = onesComplementAdd(sum, bytes.first(at));
-  const size_t resume = at + static_cast<size_t>(byteCount(skip));
-  if (resume < bytes.size()) sum = onesComplementAdd(sum, bytes.subspan(resume));
-  return sum;
-}
-
-// The pseudo-header's length: a 16-bit word for IPv4; for IPv6 a 32-bit
-// word, whose two halves give the same sum.
-uint64_t lengthSum(size_t length) {
-  const auto value = static_cast<uint64_t>(length);
-  return (value >> 16) + (value & 0xffffu);
-}
-
-}  // namespace
-
 // The one's-complement sum does not depend on byte order except for a final
 // swap (RFC 1071, section 2), and 2^16 = 1 modulo 2^16 - 1, so whole 32-bit
-// words in machine order can be added and folded afterwards.
-uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
+// words in machine order can be added as plain integers and folded
+// afterwards. This is that integer: exactly 0 when every byte is.
+uint64_t machineSum(std::span<const uint8_t> bytes) {
   const uint8_t* p = bytes.data();
   size_t left = bytes.size();
   uint64_t machine = 0;
@@ -65,6 +47,28 @@ uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
     std::memcpy(&v, pair, sizeof v);
     machine += v;
   }
+  return machine;
+}
+
+// What byte `i` of `bytes` added to machineSum: its value at its place in a
+// 32-bit machine word, or as the first byte of the zero-padded final pair.
+uint64_t machineShare(std::span<const uint8_t> bytes, size_t i) {
+  const bool lastOdd = bytes.size() % 2 != 0 && i + 1 == bytes.size();
+  size_t place = lastOdd ? 0 : i % 4;  // byte place within the machine word, from the low end
+  if constexpr (std::endian::native == std::endian::big) place = lastOdd ? 1 : 3 - i % 4;
+  return uint64_t{bytes[i]} << (8 * place);
+}
+
+// The same for the 16-bit word at the even offset `at`, wholly inside
+// `bytes`: it sits in one half of a machine word.
+uint64_t machineWordShare(std::span<const uint8_t> bytes, size_t at) {
+  uint16_t v;
+  std::memcpy(&v, bytes.data() + at, sizeof v);
+  const size_t half = std::endian::native == std::endian::little ? at % 4 : 2 - at % 4;
+  return uint64_t{v} << (8 * half);
+}
+
+uint64_t foldMachineSum(uint64_t sum, uint64_t machine) {
   uint16_t folded = foldChecksum(machine);
   if constexpr (std::endian::native == std::endian::little) {
     folded = static_cast<uint16_t>((folded << 8) | (folded >> 8));
@@ -72,8 +76,48 @@ uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
   return sum + folded;
 }
 
+// Takes the exact share of the bytes of `field` back out of `machine`, the
+// machineSum of `bytes`.
+uint64_t withoutField(uint64_t machine, std::span<const uint8_t> bytes, const BitField& field) {
+  const auto at = static_cast<size_t>(field.byte);
+  const auto end = static_cast<size_t>(fieldEnd(field));
+  if (at % 2 == 0 && end == at + 2 && end <= bytes.size()) return machine - machineWordShare(bytes, at);
+  for (size_t i = at; i < std::min(end, bytes.size()); ++i) machine -= machineShare(bytes, i);
+  return machine;
+}
+
+// Sum of `bytes` with the field `skip` (a checksum field) left out, in one
+// pass: its bytes' exact share of the machine sum is taken back out, so a sum
+// over nothing but zeros stays 0.
+uint64_t sumSkipping(uint64_t sum, std::span<const uint8_t> bytes, const BitField& skip) {
+  return foldMachineSum(sum, withoutField(machineSum(bytes), bytes, skip));
+}
+
+// The pseudo-header's length: a 16-bit word for IPv4; for IPv6 a 32-bit
+// word, whose two halves give the same sum.
+uint64_t lengthSum(size_t length) {
+  const auto value = static_cast<uint64_t>(length);
+  return (value >> 16) + (value & 0xffffu);
+}
+
+}  // namespace
+
+uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
+  return foldMachineSum(sum, machineSum(bytes));
+}
+
+uint64_t ipv4FixedSum(std::span<const uint8_t> header) {
+  const uint64_t machine = withoutField(machineSum(header), header, IpV4Wire::kChecksum);
+  return foldMachineSum(0, withoutField(machine, header, IpV4Wire::kTotalLength));
+}
+
+uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength) { return checksumOf(fixedSum + totalLength); }
+
 uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header) {
-  return checksumOf(sumSkipping(0, header, IpV4Wire::kChecksum));
+  const auto totalLength = header.size() >= static_cast<size_t>(fieldEnd(IpV4Wire::kTotalLength))
+                               ? static_cast<uint16_t>(readBitField(header, IpV4Wire::kTotalLength))
+                               : uint16_t{0};
+  return ipv4HeaderChecksum(ipv4FixedSum(header), totalLength);
 }
 
 uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,

@@ -33,6 +33,12 @@ inline uint16_t checksumOf(uint64_t sum) { return static_cast<uint16_t>(~foldChe
 // The IPv4 header checksum of `header` (20 bytes, or IHL * 4 with options),
 // its checksum field left out.
 uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header);
+// The same in two steps, for a stream whose headers differ only in the total
+// length: the sum of the other words, taken once, and the checksum for a
+// given total length. ipv4HeaderChecksum(header) is
+// ipv4HeaderChecksum(ipv4FixedSum(header), total length of header).
+uint64_t ipv4FixedSum(std::span<const uint8_t> header);
+uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength);
 
 // The part of a UDP or TCP pseudo-header that is the same for every datagram
 // of a flow: the source and destination addresses of the IP layer directly

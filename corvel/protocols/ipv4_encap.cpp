@@ -7,7 +7,8 @@
 namespace corvel {
 
 IpV4Encapsulator::IpV4Encapsulator(const IpV4ProtocolConfig& config)
-    : Encapsulator(ProtocolKind::IpV4, enRoleInner, config.headerBytes(), {}) {}
+    : Encapsulator(ProtocolKind::IpV4, enRoleInner, config.headerBytes(), {}),
+      _fixedSum(ipv4FixedSum(headerCopy())) {}
 
 double IpV4Encapsulator::maxPayload() const {
   return static_cast<double>(bitFieldMax(IpV4Wire::kTotalLength.width) - IpV4Wire::kSize);
@@ -16,10 +17,10 @@ double IpV4Encapsulator::maxPayload() const {
 void IpV4Encapsulator::encapsulate(std::span<uint8_t> layer) {
   const Layout layout = split(layer);
   copyHeader(layout);
-  const auto totalLength = static_cast<uint64_t>(headerSize() + payloadSize() + padding());
+  const auto totalLength = static_cast<uint16_t>(headerSize() + payloadSize() + padding());
   writeBitField(layout.header, IpV4Wire::kTotalLength, totalLength);
   writeBitField(layout.header, IpV4Wire::kChecksum,
-                computeChecksum() ? ipv4HeaderChecksum(layout.header) : 0);
+                computeChecksum() ? ipv4HeaderChecksum(_fixedSum, totalLength) : 0);
 }
 
 }  // namespace corvel

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "corvel/base/random.h"
 #include "corvel/protocols/checksum.h"
@@ -106,6 +107,48 @@ TEST(EthernetFcs, RegisterCarriedAcrossASplit) {
   }
 }
 
+// ISA-L's folding routes give the register of the table routes, for any start
+// value, length and alignment; so do update, which picks a route by length,
+// and compute. Lengths run over 0..2000, with those around the crossover
+// always included.
+TEST(Crc32, FoldingAndTableRoutesAgree) {
+  using Update = uint32_t (*)(uint32_t, std::span<const uint8_t>);
+  struct Route {
+    const char* name;
+    Update byTables;
+    Update byFolding;
+    Update update;
+    uint32_t (*compute)(std::span<const uint8_t>);
+    size_t foldFrom;
+  };
+  const Route routes[] = {
+      {"IEEE 802.3 FCS", EthernetFcs::updateByTables, EthernetFcs::updateByFolding,
+       [](uint32_t s, std::span<const uint8_t> d) { return EthernetFcs::shared().update(s, d); },
+       [](std::span<const uint8_t> d) { return EthernetFcs::shared().compute(d); }, EthernetFcs::kFoldFrom},
+      {"AAL5 CRC-32", Aal5Crc32::updateByTables, Aal5Crc32::updateByFolding,
+       [](uint32_t s, std::span<const uint8_t> d) { return Aal5Crc32::shared().update(s, d); },
+       [](std::span<const uint8_t> d) { return Aal5Crc32::shared().compute(d); }, Aal5Crc32::kFoldFrom},
+  };
+  Random::seed(2024);
+  const Bytes data = randomBytes(2000 + 16);
+  for (const Route& route : routes) {
+    std::vector<size_t> lengths = {0, 1, route.foldFrom - 1, route.foldFrom, route.foldFrom + 1, 2000};
+    for (int i = 0; i < 400; ++i) lengths.push_back(static_cast<size_t>(Random::uniform(0, 2000)));
+    for (const size_t length : lengths) {
+      const auto offset = static_cast<size_t>(Random::uniform(0, 15));
+      const std::span<const uint8_t> part(data.data() + offset, length);
+      // Draws hold 15 bits: three make a start value of all 32.
+      const uint32_t start = (static_cast<uint32_t>(Random::next()) << 17) ^
+                             (static_cast<uint32_t>(Random::next()) << 2) ^
+                             static_cast<uint32_t>(Random::next());
+      const uint32_t expected = route.byTables(start, part);
+      ASSERT_EQ(route.byFolding(start, part), expected) << route.name << " " << length << " " << offset;
+      ASSERT_EQ(route.update(start, part), expected) << route.name << " " << length << " " << offset;
+      ASSERT_EQ(route.compute(part), ~route.byTables(0xffffffffu, part)) << route.name << " " << length;
+    }
+  }
+}
+
 TEST(InternetChecksum, Rfc1071Example) {
   // RFC 1071 section 3: the words 0001 f203 f4f5 f6f7 sum to ddf2.
   EXPECT_EQ(foldChecksum(onesComplementAdd(0, hex("0001f203f4f5f6f7"))), 0xddf2);
@@ -121,6 +164,11 @@ TEST(InternetChecksum, Ipv4HeaderChecksum) {
   EXPECT_EQ(header, hex("4500 0073 0000 4000 4011 b861 c0a8 0001 c0a8 00c7"));
   // A correct header sums to ffff.
   EXPECT_EQ(foldChecksum(onesComplementAdd(0, header)), 0xffff);
+  // The checksum field never counts, not even when all else is zero.
+  Bytes zero(20, 0);
+  EXPECT_EQ(ipv4HeaderChecksum(zero), 0xffff);
+  zero[10] = zero[11] = 0xff;
+  EXPECT_EQ(ipv4HeaderChecksum(zero), 0xffff);
 }
 
 TEST(InternetChecksum, UdpWithIpv4PseudoHeader) {
