@@ -50,29 +50,40 @@ uint64_t machineSum(std::span<const uint8_t> bytes) {
   return machine;
 }
 
-// What byte `i` of `bytes` added to machineSum: its value at its place in a
-// 32-bit machine word, or as the first byte of the zero-padded final pair.
+constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// Bytes that machineSum adds as 32-bit words; the 16-bit words and the odd
+// last byte after them are added as 16-bit values.
+size_t wordBytes(size_t size) { return size / 4 * 4; }
+
+// What byte `i` of `bytes` added to machineSum: its value shifted to its
+// place, counted from the low end, in the machine value it was loaded with.
 uint64_t machineShare(std::span<const uint8_t> bytes, size_t i) {
-  const bool lastOdd = bytes.size() % 2 != 0 && i + 1 == bytes.size();
-  size_t place = lastOdd ? 0 : i % 4;  // byte place within the machine word, from the low end
-  if constexpr (std::endian::native == std::endian::big) place = lastOdd ? 1 : 3 - i % 4;
+  const size_t words = wordBytes(bytes.size());
+  size_t place = 0;
+  if (i < words) {
+    place = kLittleEndian ? i % 4 : 3 - i % 4;
+  } else {
+    // First or second byte of a final 16-bit value; an odd last byte is the
+    // first, paired with a zero.
+    const size_t at = (i - words) % 2;
+    place = kLittleEndian ? at : 1 - at;
+  }
   return uint64_t{bytes[i]} << (8 * place);
 }
 
 // The same for the 16-bit word at the even offset `at`, wholly inside
-// `bytes`: it sits in one half of a machine word.
+// `bytes`: in one half of a 32-bit word, or the final 16-bit value.
 uint64_t machineWordShare(std::span<const uint8_t> bytes, size_t at) {
   uint16_t v;
   std::memcpy(&v, bytes.data() + at, sizeof v);
-  const size_t half = std::endian::native == std::endian::little ? at % 4 : 2 - at % 4;
-  return uint64_t{v} << (8 * half);
+  if (at >= wordBytes(bytes.size())) return v;
+  return uint64_t{v} << (kLittleEndian ? 8 * (at % 4) : 16 - 8 * (at % 4));
 }
 
 uint64_t foldMachineSum(uint64_t sum, uint64_t machine) {
   uint16_t folded = foldChecksum(machine);
-  if constexpr (std::endian::native == std::endian::little) {
-    folded = static_cast<uint16_t>((folded << 8) | (folded >> 8));
-  }
+  if constexpr (kLittleEndian) folded = static_cast<uint16_t>((folded << 8) | (folded >> 8));
   return sum + folded;
 }
 
@@ -111,13 +122,12 @@ uint64_t ipv4FixedSum(std::span<const uint8_t> header) {
   return foldMachineSum(0, withoutField(machine, header, IpV4Wire::kTotalLength));
 }
 
-uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength) { return checksumOf(fixedSum + totalLength); }
+uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength) {
+  return checksumOf(fixedSum + totalLength);
+}
 
 uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header) {
-  const auto totalLength = header.size() >= static_cast<size_t>(fieldEnd(IpV4Wire::kTotalLength))
-                               ? static_cast<uint16_t>(readBitField(header, IpV4Wire::kTotalLength))
-                               : uint16_t{0};
-  return ipv4HeaderChecksum(ipv4FixedSum(header), totalLength);
+  return checksumOf(sumSkipping(0, header, IpV4Wire::kChecksum));
 }
 
 uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,

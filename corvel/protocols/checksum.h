@@ -35,7 +35,8 @@ inline uint16_t checksumOf(uint64_t sum) { return static_cast<uint16_t>(~foldChe
 uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header);
 // The same in two steps, for a stream whose headers differ only in the total
 // length: the sum of the other words, taken once, and the checksum for a
-// given total length. ipv4HeaderChecksum(header) is
+// given total length. For any header that holds its total length,
+// ipv4HeaderChecksum(header) is
 // ipv4HeaderChecksum(ipv4FixedSum(header), total length of header).
 uint64_t ipv4FixedSum(std::span<const uint8_t> header);
 uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength);
