@@ -107,5 +107,25 @@ TEST(ContractShaping, TokenBucketShapesSrTcmFlowToItsCir) {
   std::printf("token-bucket srTCM flow: %.1f kbit/s (CIR 8000)\n", m.contractedKbps);
 }
 
+// One policy set named by two ports: each port (and each stream) keeps its
+// own schedule, so both contracted streams leave at the full PCR.
+TEST(ContractShaping, PortsNamingOneSetDoNotShareTheirSchedule) {
+  const fs::path dir = ScenarioDir("SharedSet");
+  std::string tcs = Scenario("<tm41_streamdistribution/>", "<cbr pcr=\"50000\" cdvt=\"5\"/>", 100, 2000);
+  const std::string port = "<port device=\"0\" port=\"0\">";
+  const size_t at = tcs.find(port);
+  ASSERT_NE(at, std::string::npos);
+  const size_t end = tcs.find("</port>", at) + 7;
+  std::string second = tcs.substr(at, end - at);
+  second.replace(0, port.size(), "<port device=\"0\" port=\"2\">");
+  tcs.insert(end, second);
+  const std::string console = RunPyxsim(dir, tcs, 8, "rx_port 0 2 100 8 100\n");
+  for (const char* pcap : {"rx0p0.pcap", "rx0p2.pcap"}) {
+    const Measured m = Measure(ReadFrames(dir / pcap), 0);
+    ASSERT_EQ(m.contracted, 100u) << pcap << console.substr(0, 4000);
+    EXPECT_NEAR(m.contractedKbps, 50000.0, 500.0) << pcap;
+  }
+}
+
 }  // namespace
 }  // namespace corvel::test
