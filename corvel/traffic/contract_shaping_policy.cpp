@@ -12,7 +12,11 @@ std::shared_ptr<ContractShapingPolicy> ContractShapingPolicy::forPort(const Flow
   std::optional<int32_t> type;
   int32_t priority = 0;
   // The class comes from the descriptor: a token bucket names none itself.
-  if (policy.descriptor) {
+  // A contract that cannot shape (a frame-flow policer) has no class.
+  const bool shapes = policy.police->isTokenBucket() || policy.police->trafficType().has_value();
+  if (!shapes) {
+    type = std::nullopt;
+  } else if (policy.descriptor) {
     type = policy.descriptor->getTrafficType();
     priority = policy.descriptor->subtype();
   } else {

@@ -107,6 +107,25 @@ TEST(ContractShaping, TokenBucketShapesSrTcmFlowToItsCir) {
   std::printf("token-bucket srTCM flow: %.1f kbit/s (CIR 8000)\n", m.contractedKbps);
 }
 
+// A contract the distribution cannot ask (a frame-flow policer under TM 4.1,
+// a GCRA under the token buckets) leaves its stream unassigned: every frame
+// of both streams is sent and the port completes.
+TEST(ContractShaping, ContractsNoClassCanTestAreUnassigned) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"<tm41_streamdistribution/>", "<flow cpr=\"1000\"/>"},
+      {"<tokenBucket_streamdistribution/>", "<cbr pcr=\"1000\"/>"},
+      {"<tokenBucket_streamdistribution/>", "<flow cpr=\"1000\"/>"}};
+  int n = 0;
+  for (const auto& [distribution, contract] : cases) {
+    const fs::path dir = ScenarioDir("Unassigned" + std::to_string(n++));
+    const std::string console = RunPyxsim(dir, Scenario(distribution, contract, 5, 5));
+    const Measured m = Measure(ReadFrames(dir / "rx0p0.pcap"), 0);
+    EXPECT_EQ(m.contracted, 5u) << distribution << contract << console.substr(0, 4000);
+    EXPECT_EQ(m.fill, 5u) << distribution << contract;
+    EXPECT_NE(console.find("Corvel> Rx RxDevice 0 RxPort 0: enPortStateComplete"), std::string::npos);
+  }
+}
+
 // One policy set named by two ports: each port (and each stream) keeps its
 // own schedule, so both contracted streams leave at the full PCR.
 TEST(ContractShaping, PortsNamingOneSetDoNotShareTheirSchedule) {
