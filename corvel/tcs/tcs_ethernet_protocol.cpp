@@ -79,7 +79,9 @@ ProtocolPtr ReadVLanProtocol(TcsManager& manager, const ProtocolElement& element
     const std::optional<std::string> header = ReadOwnHeader(element.node, kVLanHeaderDigits);
     if (!header) return nullptr;
     auto config = MakeConfig<VLan>(element.node, *header, ZeroHex(kTrailerDigits));
-    ApplyFields<VLan>(*config, element.node, kVLanFields);
+    // A flow-key mask: all bits set, the named fields cleared.
+    if (element.isMask()) config->makeMask();
+    ApplyFields<VLan>(*config, element.node, kVLanFields, element.isMask());
     ApplyValidateLevel(*config, element.node);
     return config;
   });
@@ -90,7 +92,8 @@ ProtocolPtr ReadXVLanProtocol(TcsManager& manager, const ProtocolElement& elemen
     const std::optional<std::string> header = ReadOwnHeader(element.node, kXVLanHeaderDigits);
     if (!header) return nullptr;
     auto config = MakeConfig<XVLan>(element.node, *header, ZeroHex(kTrailerDigits));
-    ApplyFields<XVLan>(*config, element.node, kXVLanFields);
+    if (element.isMask()) config->makeMask();
+    ApplyFields<XVLan>(*config, element.node, kXVLanFields, element.isMask());
     // Only a capture set verifies frames, so only it takes a validation level.
     if (element.setType == enSetTypeCapture) ApplyValidateLevel(*config, element.node);
     return config;

@@ -94,14 +94,16 @@ ProtocolPtr ReadIpv6Protocol(TcsManager& manager, const ProtocolElement& element
       config->setFlowLabel(mask ? 0 : *flow, config->isMask());
     }
     ApplyFields<V6>(*config, element.node, kIpv6TrailingFields, mask);
-    // The addresses have no mask value: a mask keeps what they write.
+    // A mask clears a named address, as it clears every named field, so
+    // that the inverted mask selects exactly the fields the element names.
+    const std::string zeroAddress = ZeroHex(32);
     if (const std::optional<std::string> source = GetAttributeText(element.node, "source_addr")) {
       const PlaceScope place(element.node, "source_addr");
-      config->setSourceAddress(WithoutPrefix(*source));
+      config->setSourceAddress(mask ? std::string_view(zeroAddress) : WithoutPrefix(*source));
     }
     if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr")) {
       const PlaceScope place(element.node, "dest_addr");
-      config->setDestinationAddress(WithoutPrefix(*dest));
+      config->setDestinationAddress(mask ? std::string_view(zeroAddress) : WithoutPrefix(*dest));
     }
     if (element.mode == enReadModeValue && !HasAttribute(element.node, "version") &&
         config->version() == 0) {

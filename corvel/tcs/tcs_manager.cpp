@@ -1,5 +1,7 @@
 #include "corvel/tcs/tcs_manager.h"
 
+#include "corvel/tcs/policy_set_definition.h"
+
 #include <algorithm>
 #include <array>
 
@@ -170,7 +172,7 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
 // ReadStreams: tcs_manager_streams.cpp.
 // ReadRxPorts and ReadTxPorts: tcs_manager_ports.cpp.
 
-bool TcsManager::ReadPolicies() { return false; }
+// ReadPolicies: tcs_manager_policies.cpp.
 
 
 }  // namespace corvel

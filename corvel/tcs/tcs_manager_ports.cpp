@@ -13,6 +13,7 @@
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_place.h"
+#include "corvel/tcs/tcs_policy_mgt.h"
 #include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/tcs/xml_access.h"
@@ -160,7 +161,8 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
     generator->setPortConfig(config);
     if (const char* directory = config.dataLogDirectory()) generator->setDataLogDirectory(directory);
     if (const char* directory = config.pduDataLogDirectory()) generator->setPduLogDirectory(directory);
-    // assign_policy_set: shaping policies are not read yet; the port runs without them.
+    AssignPolicySets(manager, portNode, config, generator);
+    if (manager.status() != TcsManager::kStatusOk) return;
     AssignRxStreamSets(manager, portNode, merge, *generator);
   } catch (const TextError& error) {
     manager.ReportParseError(kRxPortUnit, std::nullopt, error.text());
@@ -222,7 +224,8 @@ void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig&
   if (capture == nullptr || manager.status() != TcsManager::kStatusOk) return;
   RunTxStep(manager, "_configureTxPortConfig", [&] { _configureTxPortConfig(manager, *capture, config); });
   if (manager.status() != TcsManager::kStatusOk) return;
-  // assign_policy_set: policing policies are not read yet; the port runs without them.
+  RunTxStep(manager, "_configureTxPolicies", [&] { AssignPolicySets(manager, portNode, config, nullptr); });
+  if (manager.status() != TcsManager::kStatusOk) return;
   RunTxStep(manager, "_configureTxSet", [&] { _configureTxSet(manager, portNode, *capture); });
 }
 

@@ -89,9 +89,11 @@ TM41StreamDistribution::TM41StreamDistribution(PortTraffic& port, const Generate
       const std::optional<int32_t> type = stream.policy->trafficType();
       if (!type) {
         if (verboseLevel() == 2) console().print("Corvel> Traffic Descriptor not yet set..\n");
-        continue;
+        // A contract no class can test does not hold the stream back: it is
+        // unassigned (ContractShaping.ContractsNoClassCanTestAreUnassigned).
+        queue = &_unassigned;
       }
-      switch (*type) {
+      if (type) switch (*type) {
         case 0: queue = &_cbr; break;
         case 1: queue = &_rtVbr; break;
         case 2: queue = &_nrtVbr; break;
@@ -174,11 +176,14 @@ TokenBucketStreamDistribution::TokenBucketStreamDistribution(PortTraffic& port, 
     if (stream.policy) {
       const std::optional<int32_t> type = stream.policy->trafficType();
       if (!type || *type != kUbrTrafficType || !stream.policy->isTokenBucket()) {
+        // Only a token bucket can answer the buckets' test; any other
+        // contract leaves the stream unassigned rather than never sent
+        // (ContractShaping.ContractsNoClassCanTestAreUnassigned).
         if (chatty) console().print("Corvel> Traffic Descriptor not yet set..\n");
-        continue;
+      } else {
+        if (chatty) console().print("Corvel> TokenBucketStreamDistribution found a tokenBucket flow(UBR_PRI)...\n");
+        queue = &_priority[static_cast<size_t>(std::clamp(stream.policy->priority(), 0, 15))];
       }
-      if (chatty) console().print("Corvel> TokenBucketStreamDistribution found a tokenBucket flow(UBR_PRI)...\n");
-      queue = &_priority[static_cast<size_t>(std::clamp(stream.policy->priority(), 0, 15))];
     } else if (chatty) {
       console().print("Corvel> TokenBucketStreamDistribution loaded a unassigned flow(UBR)...\n");
     }

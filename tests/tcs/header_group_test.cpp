@@ -128,11 +128,11 @@ INSTANTIATE_TEST_SUITE_P(
         // version and source address cleared; no value-mode defaults
         MaskCase{"ipv4_mask_src", "0fffffffffffffffffffffff00000000ffffffff", ""},
         MaskCase{"ipv4_default", "ffffffffffffffffffffffffffffffffffffffff", ""},
-        // class, flow label, next header and hop limit cleared; addresses as given
+        // class, flow label, next header, hop limit and both addresses cleared
         MaskCase{"ipv6_fields",
                  "f0000000ffff0000"
-                 "20010db8000000000000000000000001"
-                 "ff020000000000000000000000000001",
+                 "00000000000000000000000000000000"
+                 "00000000000000000000000000000000",
                  ""}));
 
 // ---- Refusals -----------------------------------------------------------
