@@ -17,6 +17,7 @@
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
+#include "corvel/tcs/tcs_table_loop.h"
 #include "corvel/tcs/xml_access.h"
 #include "corvel/traffic/contract_shaping_policy.h"
 #include "corvel/traffic/port_config.h"
@@ -27,14 +28,6 @@ namespace corvel {
 namespace {
 
 constexpr int32_t kCbr = 0, kRtVbr = 1, kNrtVbr = 2, kUbr = 4;
-
-std::vector<xmlNode*> ChildElements(const xmlNode* parent) {
-  std::vector<xmlNode*> elements;
-  for (xmlNode* child : GetChildNodes(parent)) {
-    if (child->type == XML_ELEMENT_NODE) elements.push_back(child);
-  }
-  return elements;
-}
 
 // An int attribute when present.
 std::optional<int32_t> IntAttribute(const xmlNode* element, std::string_view name) {
@@ -245,45 +238,16 @@ void BuildPolicy(TcsManager& manager, const xmlNode* policyNode, PolicySetDefini
   set.addPolicy(std::move(policy));
 }
 
-xmlNode* MatchProtocol(const xmlNode* policy, const std::string& name, const std::optional<std::string>& instanceId) {
-  for (xmlNode* candidate : ChildElements(policy)) {
-    if (IsNodeNamed(candidate, name) && GetAttribute(candidate, "instance_id") == instanceId) return candidate;
-  }
-  return nullptr;
-}
-
 // One policy per table entry, each from a copy of the policy element with
 // the entry's values written in, exactly as stream sets expand their loops.
 void ExpandLoop(TcsManager& manager, PolicySetDefinition& set, TableDefinition& table, const PortConfig& config) {
-  TableEntriesGenerator* entries = table.CreateEntryIterator();
-  if (entries == nullptr) return;
-  const xmlNode* defaults = table.GetDefaultsNode();
-  const std::vector<xmlNode*> loopElements = ChildElements(set.loopNode());
-  while (manager.status() == TcsManager::kStatusOk) {
-    const xmlNode* entry = entries->next();
-    if (entry == nullptr) break;
-    NodeCopy policy;
-    {
-      const PlaceScope place(set.policyNode());
-      policy = CloneNode(set.policyNode());
-      if (!policy) throw TextError("unable to copy the policy");
-    }
-    LoopEntryScope loopEntry(policy.get(), set.loopNode(), entries->sourceOf(entry));
-    for (const xmlNode* loopElement : loopElements) {
-      const std::string name = GetNodeName(loopElement).value_or(std::string());
-      xmlNode* target = MatchProtocol(policy.get(), name, GetAttribute(loopElement, "instance_id"));
-      if (target == nullptr) {
-        const PlaceScope place(loopElement);
-        manager.ReportParseError(
-            kPolicyMgtUnit, name,
-            "unable to match protocol in for_table_entries loop with protocol in the protocol stack");
-        return;
-      }
-      loopEntry.noteWrite(target, loopElement);
-      (void)MakeProtocolAssignments(manager, loopElement, entry, defaults, target);
-    }
-    BuildPolicy(manager, policy.get(), set, config);
-  }
+  TableLoop loop;
+  loop.definition = set.policyNode();
+  loop.loop = set.loopNode();
+  loop.unit = kPolicyMgtUnit;
+  loop.copyFailure = "unable to copy the policy";
+  loop.unmatchedEndsExpansion = true;
+  ExpandTableLoop(manager, loop, table, [&](xmlNode* policy) { BuildPolicy(manager, policy, set, config); });
 }
 
 }  // namespace

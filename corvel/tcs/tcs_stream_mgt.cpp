@@ -12,72 +12,23 @@
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_place.h"
+#include "corvel/tcs/tcs_table_loop.h"
 #include "corvel/tcs/xml_access.h"
 
 namespace corvel {
 
 namespace {
 
-// Only elements can be protocol or loop elements; GetChildNodes has already
-// passed over comments and the white space between elements.
-std::vector<xmlNode*> ChildElements(const xmlNode* parent) {
-  std::vector<xmlNode*> elements;
-  for (xmlNode* child : GetChildNodes(parent)) {
-    if (child->type == XML_ELEMENT_NODE) elements.push_back(child);
-  }
-  return elements;
-}
-
-// The first element among the protocols copy's children with the loop
-// element's name and the same instance_id (both without one also match).
-xmlNode* MatchProtocol(const xmlNode* protocols, const std::string& name,
-                       const std::optional<std::string>& instanceId) {
-  for (xmlNode* candidate : ChildElements(protocols)) {
-    if (IsNodeNamed(candidate, name) && GetAttribute(candidate, "instance_id") == instanceId) {
-      return candidate;
-    }
-  }
-  return nullptr;
-}
-
 // One stack per table entry: each entry's values go into a fresh copy of the
 // protocols element, which is then read like a set without a loop.
 void ExpandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& table) {
-  TableEntriesGenerator* entries = table.CreateEntryIterator();
-  if (entries == nullptr) return;
-  const xmlNode* defaults = table.GetDefaultsNode();
-  const std::vector<xmlNode*> loopElements = ChildElements(set.loopNode());
-
-  // The first reported error ends the reading: no further entry is expanded.
-  while (manager.status() == TcsManager::kStatusOk) {
-    const xmlNode* entry = entries->next();
-    if (entry == nullptr) break;
-    NodeCopy protocols;
-    {
-      const PlaceScope place(set.definitionNode());
-      protocols = CloneNode(set.definitionNode());
-      if (!protocols) throw TextError("unable to copy the protocol stack");
-    }
-    // While the copy is read, a report about it names the table entry too.
-    LoopEntryScope loopEntry(protocols.get(), set.loopNode(), entries->sourceOf(entry));
-
-    for (const xmlNode* loopElement : loopElements) {
-      if (IsNodeNamed(loopElement, "for_table_entries")) break;
-      const std::string name = GetNodeName(loopElement).value_or(std::string());
-      xmlNode* target = MatchProtocol(protocols.get(), name, GetAttribute(loopElement, "instance_id"));
-      if (target == nullptr) {
-        const PlaceScope place(loopElement);
-        manager.ReportParseError(
-            kStreamMgtUnit, name,
-            "unable to match protocol in for_table_entries loop with protocol in the protocol stack");
-        break;
-      }
-      loopEntry.noteWrite(target, loopElement);
-      // A failed assignment has been printed; the stack is built regardless.
-      (void)MakeProtocolAssignments(manager, loopElement, entry, defaults, target);
-    }
-    BuildProtocolStack(manager, protocols.get(), set);
-  }
+  TableLoop loop;
+  loop.definition = set.definitionNode();
+  loop.loop = set.loopNode();
+  loop.unit = kStreamMgtUnit;
+  loop.copyFailure = "unable to copy the protocol stack";
+  loop.stopAtNestedLoop = true;
+  ExpandTableLoop(manager, loop, table, [&](xmlNode* protocols) { BuildProtocolStack(manager, protocols, set); });
 }
 
 void AppendDumpLine(std::string& line, const xmlNode* node) {
