@@ -10,6 +10,11 @@ namespace corvel {
 
 void PrintUtilityTolk::write(const char* text) { TOLK_printf("%s", text); }
 
+const PrintUtility& sharedPrinter() {
+  static const PrintUtility printer;
+  return printer;
+}
+
 PrintUtility::PrintUtility() : _os(std::make_unique<PrintUtilityTolk>()) {}
 PrintUtility::~PrintUtility() = default;
 

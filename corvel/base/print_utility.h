@@ -32,4 +32,7 @@ class PrintUtility {
   std::unique_ptr<PrintUtilityOS> _os;
 };
 
+// The process-wide printer for code that has no PrintUtility of its own.
+const PrintUtility& sharedPrinter();
+
 }  // namespace corvel

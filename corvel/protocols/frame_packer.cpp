@@ -15,10 +15,6 @@ namespace {
 // request (a corrupt declaration) is refused like a failed allocation.
 constexpr int32_t kMaxPackerBits = 65535 * 8;
 
-const PrintUtility& console() {
-  static const PrintUtility instance;
-  return instance;
-}
 
 int highestBit(int value) {
   int bits = 0;
@@ -45,7 +41,7 @@ FramePacker::FramePacker(int32_t totalBits) : _totalBits(std::max(totalBits, 0))
     if (_totalBits > kMaxPackerBits) throw std::length_error("packer too wide");
     _output.reserve(static_cast<size_t>(_totalBits / 4) + 1);
   } catch (const std::exception&) {
-    console().print("Corvel> ERROR: Memory allocation failed in FramePacker!\n");
+    sharedPrinter().print("Corvel> ERROR: Memory allocation failed in FramePacker!\n");
     _totalBits = 0;
   }
 }
@@ -54,7 +50,7 @@ int FramePacker::digitValue(char c) const {
   if (c == '\0') return 0;
   const int value = hexDigitValue(c);
   if (value >= 0) return value;
-  console().print("Corvel> ERROR: invalid character in string\n");
+  sharedPrinter().print("Corvel> ERROR: invalid character in string\n");
   return 0;
 }
 
@@ -73,7 +69,7 @@ void FramePacker::appendBits(int32_t count, uint32_t value) {
 bool FramePacker::packField(int32_t width, std::string_view value) {
   const int32_t significant = significantBits(value);
   if (significant > width) {
-    console().print("Corvel> ERROR: Field has too many bits: %.*s!\n", static_cast<int>(value.size()),
+    sharedPrinter().print("Corvel> ERROR: Field has too many bits: %.*s!\n", static_cast<int>(value.size()),
                     value.data());
     return false;
   }

@@ -14,10 +14,6 @@
 namespace corvel {
 namespace {
 
-const PrintUtility& Printer() {
-  static const PrintUtility printer;
-  return printer;
-}
 
 // No network, DOCTYPE entities substituted, the external DTD read (local
 // files only) for its entities and attribute defaults, whitespace between
@@ -70,10 +66,10 @@ void ReportParseFailure(const std::string& fileName, const ParseErrorRecord& rec
   const char* reason = record.reason[0] != '\0' ? record.reason
                        : record.exhausted()   ? "Too many errors in the document"
                                               : "Document is not well-formed";
-  Printer().print("Corvel> === E R R O R ===\n");
-  Printer().print("Corvel> XML-PARSE-ERROR: on line %d, position %d of %s.\n", line, column,
+  sharedPrinter().print("Corvel> === E R R O R ===\n");
+  sharedPrinter().print("Corvel> XML-PARSE-ERROR: on line %d, position %d of %s.\n", line, column,
                   fileName.c_str());
-  Printer().print("Corvel> XML-REASON     : %s\n", reason);
+  sharedPrinter().print("Corvel> XML-REASON     : %s\n", reason);
 }
 
 }  // namespace
@@ -132,8 +128,8 @@ void LoadDocument(TcsDocument& holder, const std::string& fileName) {
     throw TextError("Error, the TCS file contains a bad parameter.");
   }
   holder.adopt(parsed, fileName);
-  Printer().print("Corvel> ------ Traffic Config Spec parsed successfully\n");
-  Printer().print("Corvel> Simple load of document successful.\n");
+  sharedPrinter().print("Corvel> ------ Traffic Config Spec parsed successfully\n");
+  sharedPrinter().print("Corvel> Simple load of document successful.\n");
 }
 
 }  // namespace corvel

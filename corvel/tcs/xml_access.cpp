@@ -13,10 +13,6 @@
 namespace corvel {
 namespace {
 
-const PrintUtility& Printer() {
-  static const PrintUtility printer;
-  return printer;
-}
 
 std::string_view View(const xmlChar* text) noexcept {
   return text != nullptr ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
@@ -157,7 +153,7 @@ std::optional<std::string> GetAttribute(const xmlNode* node, std::string_view na
     return AttributeValue(attribute);
   } catch (...) {
     try {
-      Printer().print("Corvel> Exception in GetAttribute()\n");
+      sharedPrinter().print("Corvel> Exception in GetAttribute()\n");
     } catch (...) {
     }
     return std::nullopt;

@@ -16,10 +16,6 @@ namespace corvel {
 namespace {
 constexpr const char* kNotUninitialized = "Port is not in the uninitialized state";
 
-const PrintUtility& console() {
-  static const PrintUtility printer;
-  return printer;
-}
 }  // namespace
 
 PortTrafficCapture::PortTrafficCapture(int32_t device, int32_t port)
@@ -115,18 +111,18 @@ void PortTrafficCapture::initialize() {
   }
   _captureProtocol->initialize();
   _pduStages.push_back(_captureProtocol.get());
-  console().print("Corvel>    ...registering pdu verification\n");
+  sharedPrinter().print("Corvel>    ...registering pdu verification\n");
   _frameStages.push_back(_datalinkParser.get());
-  console().print("Corvel>    ...registering frame capture\n");
+  sharedPrinter().print("Corvel>    ...registering frame capture\n");
   _frameStages.push_back(_captureProtocol.get());
-  console().print("Corvel>    ...registering datalink verification\n");
+  sharedPrinter().print("Corvel>    ...registering datalink verification\n");
   _memoryManager = std::make_unique<CaptureMemoryManager>();
   if (_byteLogger) {
     _byteStages.push_back(_byteLogger.get());
-    console().print("Corvel>    ...registering byte logging\n");
+    sharedPrinter().print("Corvel>    ...registering byte logging\n");
   }
   _byteStages.push_back(_memoryManager.get());
-  console().print("Corvel>    ...registering byte capture\n");
+  sharedPrinter().print("Corvel>    ...registering byte capture\n");
   _captureProtocol->Start();
   if (_byteLogger) _byteLogger->Start();
   setState(enPortStateRunning);

@@ -20,10 +20,6 @@ namespace {
 
 constexpr int32_t kUbrTrafficType = 4;
 
-const PrintUtility& console() {
-  static const PrintUtility printer;
-  return printer;
-}
 
 }  // namespace
 
@@ -88,7 +84,7 @@ TM41StreamDistribution::TM41StreamDistribution(PortTraffic& port, const Generate
     if (stream.policy) {
       const std::optional<int32_t> type = stream.policy->trafficType();
       if (!type) {
-        if (verboseLevel() == 2) console().print("Corvel> Traffic Descriptor not yet set..\n");
+        if (verboseLevel() == 2) sharedPrinter().print("Corvel> Traffic Descriptor not yet set..\n");
         // A contract no class can test does not hold the stream back: it is
         // unassigned (ContractShaping.ContractsNoClassCanTestAreUnassigned).
         queue = &_unassigned;
@@ -107,7 +103,7 @@ TM41StreamDistribution::TM41StreamDistribution(PortTraffic& port, const Generate
 }
 
 bool TM41StreamDistribution::selectNext(uint32_t cycle) {
-  if (verboseLevel() == 5) console().print("Corvel> TM41StreamDistribution _getNextStream enter...\n");
+  if (verboseLevel() == 5) sharedPrinter().print("Corvel> TM41StreamDistribution _getNextStream enter...\n");
   if (_streamCount == 0) return false;
   auto conformant = [cycle](DistributionStream& stream) {
     int64_t wait = 0;
@@ -142,14 +138,14 @@ bool TM41StreamDistribution::selectNext(uint32_t cycle) {
   }
   announceChoice(code);
   if (verboseLevel() == 5)
-    console().print("Corvel> TM41StreamDistribution _getNextStream result = %d exit...\n", 1);
+    sharedPrinter().print("Corvel> TM41StreamDistribution _getNextStream result = %d exit...\n", 1);
   return true;
 }
 
 void TM41StreamDistribution::removeCurrent() {
   if (_streamCount == 0) throw TextError("Corvel> _streamSize was already zero \n");
   if (!_current || !_currentQueue) {
-    if (verboseLevel() == 2) console().print("Corvel> Illegal Traffic Type set...\n");
+    if (verboseLevel() == 2) sharedPrinter().print("Corvel> Illegal Traffic Type set...\n");
     throw TextError("Corvel> Illegal Traffic Type set...\n");
   }
   _currentQueue->remove(_current);
@@ -157,7 +153,7 @@ void TM41StreamDistribution::removeCurrent() {
   _currentQueue = nullptr;
   --_streamCount;
   if (verboseLevel() == 2)
-    console().print("Corvel> TM41StreamDistribution _deleteStream _streamSize = %d exit...\n", _streamCount);
+    sharedPrinter().print("Corvel> TM41StreamDistribution _deleteStream _streamSize = %d exit...\n", _streamCount);
 }
 
 // ---- Token bucket -------------------------------------------------------
@@ -179,13 +175,13 @@ TokenBucketStreamDistribution::TokenBucketStreamDistribution(PortTraffic& port, 
         // Only a token bucket can answer the buckets' test; any other
         // contract leaves the stream unassigned rather than never sent
         // (ContractShaping.ContractsNoClassCanTestAreUnassigned).
-        if (chatty) console().print("Corvel> Traffic Descriptor not yet set..\n");
+        if (chatty) sharedPrinter().print("Corvel> Traffic Descriptor not yet set..\n");
       } else {
-        if (chatty) console().print("Corvel> TokenBucketStreamDistribution found a tokenBucket flow(UBR_PRI)...\n");
+        if (chatty) sharedPrinter().print("Corvel> TokenBucketStreamDistribution found a tokenBucket flow(UBR_PRI)...\n");
         queue = &_priority[static_cast<size_t>(std::clamp(stream.policy->priority(), 0, 15))];
       }
     } else if (chatty) {
-      console().print("Corvel> TokenBucketStreamDistribution loaded a unassigned flow(UBR)...\n");
+      sharedPrinter().print("Corvel> TokenBucketStreamDistribution loaded a unassigned flow(UBR)...\n");
     }
     queue->streams.push_back(&stream);
     ++_streamCount;
@@ -218,8 +214,8 @@ bool TokenBucketStreamDistribution::selectNext(uint32_t cycle) {
     auto conformant = [&](DistributionStream& stream) {
       const int32_t size = stream.frames->nextFrameSize();
       if (chatty) {
-        console().print("Corvel> UBR-PRI=%d SubPriority=%d\n", static_cast<int32_t>(priority), 0);
-        console().print("Corvel> PacketSize=%d Cycle=%d\n", size, static_cast<int32_t>(cycle));
+        sharedPrinter().print("Corvel> UBR-PRI=%d SubPriority=%d\n", static_cast<int32_t>(priority), 0);
+        sharedPrinter().print("Corvel> PacketSize=%d Cycle=%d\n", size, static_cast<int32_t>(cycle));
       }
       int64_t waitNs = 0;
       const bool conforms = stream.policy->conforms(cycle, size, waitNs);
@@ -231,7 +227,7 @@ bool TokenBucketStreamDistribution::selectNext(uint32_t cycle) {
   }
   int32_t code = enEventKindScheduleIdle;
   if (_current) {
-    console().print("Corvel> TmpInterpacketGap = %d\n", gap ? static_cast<int32_t>(*gap) : -1);
+    sharedPrinter().print("Corvel> TmpInterpacketGap = %d\n", gap ? static_cast<int32_t>(*gap) : -1);
     code = enEventKindScheduleUbrPriority;
   } else if ((_current = walk(_unassigned, [](DistributionStream&) { return true; }))) {
     _currentQueue = &_unassigned;
