@@ -57,6 +57,9 @@ struct CapturedStreamPdu {
   // an inner layer may be smaller than the bytes captured.
   bool padded = false;
   std::optional<IdentityRecord> identity;
+  // The protocol kind of each layer inside the datalink, outermost first, as
+  // the stream that verified the PDU names them; empty when none did.
+  std::vector<int32_t> layerTypes;
 };
 
 }  // namespace corvel

@@ -50,4 +50,7 @@ StreamEvent::StreamEvent(const PortTraffic& port, int32_t severity, int32_t stre
 QosScheduleEvent::QosScheduleEvent(const PortTraffic& port, int32_t code)
     : Event(enEventCategoryScheduling, port.device(), port.port(), code) {}
 
+QosPoliceEvent::QosPoliceEvent(const PortTraffic& port, int32_t kind)
+    : Event(enEventCategoryPolice, port.device(), port.port(), kind) {}
+
 }  // namespace corvel

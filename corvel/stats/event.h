@@ -3,6 +3,7 @@
 // statistics turn events into log lines.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -57,6 +58,7 @@ enum EventKind : int32_t {
 };
 
 class GeneratedStreamFrame;
+class Policing;
 class PortTraffic;
 
 class Event {
@@ -133,6 +135,35 @@ class StreamEvent : public Event {
 class QosScheduleEvent : public Event {
  public:
   QosScheduleEvent(const PortTraffic& port, int32_t code);
+};
+
+// A policing result on a transmit port (category 0): kind 13 or 15 for a
+// frame or PDU no flow covers, 14 or 16 for one a flow's police object
+// judged. The frame, PDU and police object are not owned and valid during
+// the notification.
+class QosPoliceEvent : public Event {
+ public:
+  static constexpr int32_t kWordCount = 7;
+
+  QosPoliceEvent(const PortTraffic& port, int32_t kind);
+
+  const CapturedStreamFrame* frame() const noexcept { return _frame; }
+  void setFrame(const CapturedStreamFrame* frame) noexcept { _frame = frame; }
+  const CapturedStreamPdu* pdu() const noexcept { return _pdu; }
+  void setPdu(const CapturedStreamPdu* pdu) noexcept { _pdu = pdu; }
+  const Policing* police() const noexcept { return _police; }
+  void setPolice(const Policing* police) noexcept { _police = police; }
+  int32_t word(size_t index) const { return _words.at(index); }
+  void setWord(size_t index, int32_t value) { _words.at(index) = value; }
+  int32_t status() const noexcept { return _status; }
+  void setStatus(int32_t status) noexcept { _status = status; }
+
+ private:
+  const CapturedStreamFrame* _frame = nullptr;
+  const CapturedStreamPdu* _pdu = nullptr;
+  const Policing* _police = nullptr;
+  std::array<int32_t, kWordCount> _words{-1, -1, -1, -1, -1, -1, -1};
+  int32_t _status = 2;
 };
 
 }  // namespace corvel
