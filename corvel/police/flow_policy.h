@@ -20,6 +20,13 @@ struct FlowPolicy {
   std::vector<ProtocolFlowKey> keys;
   // The key kinds in the order read, as a stack signature ("4,2").
   std::string signature;
+  // Where the contract works: ProtocolFlowKey::kLevelDatalink for the cell
+  // contracts, kLevelPdu for the frame-flow and token-bucket ones.
+  int32_t level = ProtocolFlowKey::kLevelDatalink;
+  // The report level (0..2) and interval of the police statistics, from the
+  // policy's protocol elements (their police_level).
+  int32_t policeLevel = 0;
+  int32_t policeInterval = 0;
 };
 
 }  // namespace corvel

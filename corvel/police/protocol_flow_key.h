@@ -24,6 +24,10 @@ class ProtocolFlowKey {
   // of the value unmasked (0), a longer one is cut.
   void setMask(std::span<const uint8_t> mask);
   void setLevel(int32_t level) noexcept { _level = level; }
+  // Whether the key's protocol is a datalink (its header is gone from a
+  // reassembled PDU).
+  void setDatalink(bool datalink) noexcept { _datalink = datalink; }
+  bool isDatalink() const noexcept { return _datalink; }
 
   // The masked match of one header of protocol `type` (bounds-checked).
   bool matches(int32_t type, std::span<const uint8_t> header) const noexcept;
@@ -43,6 +47,7 @@ class ProtocolFlowKey {
   std::vector<uint8_t> _mask;
   std::vector<uint8_t> _value;
   int32_t _level = kLevelUnset;
+  bool _datalink = false;
 };
 
 }  // namespace corvel

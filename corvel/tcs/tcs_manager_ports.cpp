@@ -161,7 +161,7 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
     generator->setPortConfig(config);
     if (const char* directory = config.dataLogDirectory()) generator->setDataLogDirectory(directory);
     if (const char* directory = config.pduDataLogDirectory()) generator->setPduLogDirectory(directory);
-    AssignPolicySets(manager, portNode, config, generator);
+    AssignPolicySets(manager, portNode, config, generator, nullptr);
     if (manager.status() != TcsManager::kStatusOk) return;
     AssignRxStreamSets(manager, portNode, merge, *generator);
   } catch (const TextError& error) {
@@ -224,7 +224,7 @@ void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig&
   if (capture == nullptr || manager.status() != TcsManager::kStatusOk) return;
   RunTxStep(manager, "_configureTxPortConfig", [&] { _configureTxPortConfig(manager, *capture, config); });
   if (manager.status() != TcsManager::kStatusOk) return;
-  RunTxStep(manager, "_configureTxPolicies", [&] { AssignPolicySets(manager, portNode, config, nullptr); });
+  RunTxStep(manager, "_configureTxPolicies", [&] { AssignPolicySets(manager, portNode, config, nullptr, capture); });
   if (manager.status() != TcsManager::kStatusOk) return;
   RunTxStep(manager, "_configureTxSet", [&] { _configureTxSet(manager, portNode, *capture); });
 }

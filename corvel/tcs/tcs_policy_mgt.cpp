@@ -21,6 +21,7 @@
 #include "corvel/tcs/xml_access.h"
 #include "corvel/traffic/contract_shaping_policy.h"
 #include "corvel/traffic/port_config.h"
+#include "corvel/traffic/port_traffic_capture.h"
 #include "corvel/traffic/port_traffic_generator.h"
 
 namespace corvel {
@@ -209,6 +210,12 @@ void _configureShaperFlow(TcsManager& manager, xmlNode* element, int32_t positio
     key.setMask(masks.front()->headerBytes());
   }
   key.setLevel(level);
+  key.setDatalink(values.front()->isDatalink());
+  // The first element that sets a police level sets the policy's.
+  if (policy.policeLevel == 0 && values.front()->policeLevel() > 0) {
+    policy.policeLevel = values.front()->policeLevel();
+    policy.policeInterval = values.front()->policeCount();
+  }
   if (!policy.signature.empty()) policy.signature += ',';
   policy.signature += std::to_string(key.type());
   policy.keys.push_back(std::move(key));
@@ -225,6 +232,7 @@ void BuildPolicy(TcsManager& manager, const xmlNode* policyNode, PolicySetDefini
   auto policy = std::make_unique<FlowPolicy>();
   policy->descriptor = std::move(contract->descriptor);
   policy->police = std::move(contract->police);
+  policy->level = contract->level;
   const int32_t setType = config.direction() == 1 ? enSetTypeGenerate : enSetTypeCapture;
   // Innermost key first: from the element before the traffic type towards the first.
   for (size_t i = elements.size() - 1; i-- > 0;) {
@@ -272,7 +280,7 @@ void BuildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortCon
 }
 
 void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
-                      PortTrafficGenerator* generator) {
+                      PortTrafficGenerator* generator, PortTrafficCapture* capture) {
   if (manager.status() != TcsManager::kStatusOk) return;
   for (xmlNode* assignment : SelectNodes(portNode, "./assign_policy_set")) {
     if (manager.status() != TcsManager::kStatusOk) return;
@@ -284,11 +292,10 @@ void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortCo
     PolicySetDefinition& set = *found->second;
     if (set.policies().empty()) BuildPolicySet(manager, set, config);
     if (manager.status() != TcsManager::kStatusOk) return;
-    // Transmit ports: policing of captured traffic takes its flows from the
-    // set here once the capture side polices; until then the set is only
-    // built and checked.
-    if (generator == nullptr) continue;
-    for (const auto& policy : set.policies()) generator->assignPolicy(ContractShapingPolicy::forPort(*policy));
+    for (const auto& policy : set.policies()) {
+      if (generator != nullptr) generator->assignPolicy(ContractShapingPolicy::forPort(*policy));
+      if (capture != nullptr) capture->addPoliceFlow(*policy);
+    }
   }
 }
 

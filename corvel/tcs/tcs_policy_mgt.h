@@ -12,6 +12,7 @@
 namespace corvel {
 
 class PolicySetDefinition;
+class PortTrafficCapture;
 class PortConfig;
 class PortTrafficCapture;
 class PortTrafficGenerator;
@@ -25,9 +26,10 @@ void BuildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortCon
 
 // Reads the port element's assign_policy_set children. A receive port's
 // generator takes every policy of every named set, in order, as a shaping
-// contract; `generator` is null for a transmit port. Throws "unable to find
-// policy for port" for an unknown set id.
+// contract; a transmit port's capture takes them as police flows. Exactly
+// one of `generator` and `capture` is given. Throws "unable to find policy
+// for port" for an unknown set id.
 void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
-                      PortTrafficGenerator* generator);
+                      PortTrafficGenerator* generator, PortTrafficCapture* capture);
 
 }  // namespace corvel

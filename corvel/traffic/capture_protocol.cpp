@@ -137,6 +137,9 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
   for (auto& [prefix, text] : report.warnings) event.addWarning(prefix, text);
   event.setIdentity(report.identity);
   pdu.identity = report.identity;
+  for (size_t depth = 0; const Decapsulator* layer = parser->inner(depth); ++depth) {
+    pdu.layerTypes.push_back(static_cast<int32_t>(layer->kind()));
+  }
   if (_pduLog.isOpen() && !pdu.data.empty()) {
     _pduLine.clear();
     appendHex(_pduLine, pdu.data.data(), pdu.data.size());

@@ -5,10 +5,12 @@
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/capture_statistic.h"
 #include "corvel/stats/event.h"
+#include "corvel/stats/policing_statistic.h"
 #include "corvel/traffic/capture_memory_manager.h"
 #include "corvel/traffic/capture_protocol.h"
 #include "corvel/traffic/datalink_parser.h"
 #include "corvel/traffic/log_captured_bytes.h"
+#include "corvel/traffic/police_captured_frames.h"
 #include "corvel/traffic/port_config.h"
 
 namespace corvel {
@@ -29,6 +31,12 @@ PortTrafficCapture::~PortTrafficCapture() {
     detach(_captureStatistic.get());
     _captureStatistic.reset();
   }
+  if (_policingStatistic) {
+    detach(_policingStatistic.get());
+    _policingStatistic.reset();
+  }
+  if (_police) _police->Stop();
+  _police.reset();
   if (_byteLogger) _byteLogger->Stop();
   _byteLogger.reset();
   _memoryManager.reset();
@@ -92,6 +100,16 @@ void PortTrafficCapture::setDataLogDirectory(const char* directory) {
   _byteLogger = std::move(log);
 }
 
+void PortTrafficCapture::addPoliceFlow(const FlowPolicy& flow) {
+  if (state() != enPortStateUninitialized) announceError("Port is not in the enPortStateUninitialized state");
+  if (!_police) {
+    const PortConfig* config = _captureProtocol ? _captureProtocol->configuration() : nullptr;
+    if (config == nullptr || config->shapePoliceDataLogDirectory() == nullptr) return;
+    _police = std::make_unique<PoliceCapturedFrames>(*this, config->busFrequency());
+  }
+  _police->addFlow(flow);
+}
+
 void PortTrafficCapture::initialize() {
   if (state() != enPortStateUninitialized) announceError(kNotUninitialized);
   _sources.clear();  // only needed while the TCS file is read
@@ -107,13 +125,28 @@ void PortTrafficCapture::initialize() {
         _captureStatistic = std::make_unique<CaptureStatistic>(*this, directory);
         attach(_captureStatistic.get());
       }
+      if (const char* directory = config->shapePoliceDataLogDirectory()) {
+        _policingStatistic = std::make_unique<PolicingStatistic>(*this, directory);
+        attach(_policingStatistic.get());
+      }
     }
   }
   _captureProtocol->initialize();
+  if (_police) {
+    _police->initialize();
+    if (_police->pduFlowCount() > 0) {
+      _pduStages.push_back(_police.get());
+      sharedPrinter().print("Corvel>    ...registering pdu policing\n");
+    }
+  }
   _pduStages.push_back(_captureProtocol.get());
   sharedPrinter().print("Corvel>    ...registering pdu verification\n");
   _frameStages.push_back(_datalinkParser.get());
   sharedPrinter().print("Corvel>    ...registering frame capture\n");
+  if (_police && _police->datalinkFlowCount() > 0) {
+    _frameStages.push_back(_police.get());
+    sharedPrinter().print("Corvel>    ...registering datalink policing\n");
+  }
   _frameStages.push_back(_captureProtocol.get());
   sharedPrinter().print("Corvel>    ...registering datalink verification\n");
   _memoryManager = std::make_unique<CaptureMemoryManager>();

@@ -17,8 +17,10 @@ class CaptureIntf;
 class CaptureMemoryManager;
 class CaptureProtocol;
 class DatalinkParser;
+struct FlowPolicy;
 class LogCapturedBytes;
 class Observer;
+class PoliceCapturedFrames;
 class PortConfig;
 class ProtocolStack;
 
@@ -37,6 +39,9 @@ class PortTrafficCapture : public PortTraffic {
   void setPortConfig(const PortConfig& config);
   void addStream(const ProtocolStack& stack);
   void setDataLogDirectory(const char* directory);
+  // One flow of the policy set assigned to the port. Without a police-log
+  // directory in the port's configuration the port does not police.
+  void addPoliceFlow(const FlowPolicy& flow);
 
   int32_t streamCount() const noexcept;
 
@@ -54,6 +59,8 @@ class PortTrafficCapture : public PortTraffic {
   std::unique_ptr<DatalinkParser> _datalinkParser;
   std::unique_ptr<CaptureProtocol> _captureProtocol;
   std::unique_ptr<Observer> _captureStatistic;
+  std::unique_ptr<Observer> _policingStatistic;
+  std::unique_ptr<PoliceCapturedFrames> _police;
   std::unique_ptr<LogCapturedBytes> _byteLogger;
   std::vector<CaptureIntf*> _byteStages;
   std::vector<CaptureIntf*> _frameStages;

@@ -1,0 +1,103 @@
+#include "corvel/stats/policing_statistic.h"
+
+#include <cstdio>
+
+#include "corvel/base/print_utility.h"
+#include "corvel/police/policing.h"
+#include "corvel/stats/event.h"
+
+namespace corvel {
+
+PolicingStatistic::PolicingStatistic(const PortTraffic& port, const char* directory)
+    : PolicingStatistic(port, directory, "TxPolice") {}
+
+PolicingStatistic::PolicingStatistic(const PortTraffic& port, const char* directory, std::string_view tag)
+    : PortTrafficEventHandler(port, directory, tag) {}
+
+PolicingStatistic::~PolicingStatistic() = default;
+
+std::string PolicingStatistic::rateText(const Policing& police) {
+  char buffer[160];
+  const int n = std::snprintf(buffer, sizeof buffer, " FRAMEavg(%.2fMbps) FRAMEback2back(%.2fMbps)",
+                              police.averageBandwidth(), police.back2backBandwidth());
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n)
+                                                                            : sizeof buffer - 1)
+               : std::string();
+}
+
+void PolicingStatistic::printSummaryWhenDue(const Policing& police) {
+  const int32_t level = police.policeLevel();
+  if (level != 1 && level != 2) return;
+  const int32_t interval = police.policeInterval() > 0 ? police.policeInterval() : 1;
+  const int64_t decisions = int64_t{police.conformingCount()} + police.nonConformingCount();
+  if (decisions % interval == 0) police.printStatistics();
+}
+
+void printPduInformation(const CapturedStreamPdu& pdu) {
+  const PrintUtility& out = sharedPrinter();
+  const int64_t total = int64_t{pdu.lastCycle} - pdu.firstCycle + 1;
+  out.print("Corvel>  ===================================================\n");
+  out.print("Corvel>  Pdu Information:\n");
+  out.print("Corvel>    Total frame/cells to construct pdu = %d\n", pdu.frameCount);
+  out.print("Corvel>    Total frame/cells time %lld Cycles\n", static_cast<long long>(total));
+  out.print("Corvel>      frames/cells size    %d Bytes\n", pdu.carriedBytes);
+  out.print("Corvel>      Discarded headers   (%d Bytes)\n", pdu.discardedHeader);
+  out.print("Corvel>      Discarded trailers  (%d Bytes)\n", pdu.discardedTrailer);
+  out.print("Corvel>      Discarded padding   (%d Bytes)\n", pdu.discardedPadding);
+  out.print("Corvel>      Pdu size           = %d Bytes\n", static_cast<int>(pdu.data.size()));
+  out.print("Corvel>    Pdu Time:\n");
+  out.print("Corvel>      Start time         = %u Cycles\n", pdu.firstCycle);
+  out.print("Corvel>      End   time         = %u Cycles\n", pdu.lastCycle);
+  out.print("Corvel>      Total time         = %lld Cycles\n", static_cast<long long>(total));
+  if (pdu.identity) {
+    out.print("Corvel>  Embedded payload information:\n");
+    out.print("Corvel>    Stream id: %d\n", pdu.identity->stream);
+    out.print("Corvel>    Pdu id   : %d\n", pdu.identity->pdu);
+  }
+}
+
+void PolicingStatistic::update(Event& event) {
+  if (!hasFile() || event.category() != enEventCategoryPolice) return;
+  const auto* police = dynamic_cast<const QosPoliceEvent*>(&event);
+  if (police == nullptr) return;
+  switch (event.kind()) {
+    case enEventKindPduNotPoliced:
+      if (police->pdu() == nullptr) return;
+      _line.assign("PDU [Not assigned to police] ");
+      appendHex(_line, police->pdu()->data.data(), police->pdu()->data.size());
+      _line.push_back('\n');
+      log().write(_line);
+      break;
+    case enEventKindFrameNotPoliced:
+      if (police->frame() == nullptr) return;
+      _line.assign("PACKET [Not assigned to police] ");
+      appendHex(_line, police->frame()->data.data(), police->frame()->data.size());
+      _line.push_back('\n');
+      log().write(_line);
+      break;
+    case enEventKindPduPoliced: pduPoliced(*police); break;
+    default: break;
+  }
+}
+
+void PolicingStatistic::pduPoliced(const QosPoliceEvent& event) {
+  const CapturedStreamPdu* pdu = event.pdu();
+  const Policing* police = event.police();
+  if (pdu == nullptr || police == nullptr) return;
+  if (police->policeLevel() == 2) printPduInformation(*pdu);
+  const std::string rate = rateText(*police);
+  _line.assign("PDU ");
+  appendHex(_line, pdu->data.data(), pdu->data.size());
+  if (police->lastDecision()) {
+    _line.append("\n Conformant");
+  } else {
+    sharedPrinter().print("Device=%d Port=%dPDU  NonConformant %s\n", device(), port(), rate.c_str());
+    _line.append(" NonConformant");
+  }
+  _line.append(rate);
+  _line.push_back('\n');
+  log().write(_line);
+  printSummaryWhenDue(*police);
+}
+
+}  // namespace corvel
