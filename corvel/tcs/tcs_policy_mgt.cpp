@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
 #include "corvel/police/pkt_flow.h"
 #include "corvel/police/token_bucket_scheduling.h"
@@ -47,9 +48,9 @@ struct Contract {
   int32_t level = ProtocolFlowKey::kLevelDatalink;
 };
 
-std::unique_ptr<TrafficDescriptor> MakeDescriptor(const TcsManager& manager, const PortConfig& config,
+std::unique_ptr<TrafficDescriptor> MakeDescriptor(const PortConfig& config,
                                                   int32_t type, int32_t subtype) {
-  auto descriptor = std::make_unique<TrafficDescriptor>(config.rate(), type, subtype, manager.printer());
+  auto descriptor = std::make_unique<TrafficDescriptor>(config.rate(), type, subtype, sharedPrinter());
   descriptor->set_LineSpeed(config.rate());
   descriptor->setBusFrequency(config.busFrequency());
   return descriptor;
@@ -57,25 +58,25 @@ std::unique_ptr<TrafficDescriptor> MakeDescriptor(const TcsManager& manager, con
 
 int32_t Priority(const xmlNode* element) { return IntAttribute(element, "priority").value_or(0); }
 
-Contract ReadCbr(const TcsManager& manager, const xmlNode* element, const PortConfig& config) {
-  Contract contract{MakeDescriptor(manager, config, kCbr, 0), nullptr};
+Contract ReadCbr(const xmlNode* element, const PortConfig& config) {
+  Contract contract{MakeDescriptor(config, kCbr, 0), nullptr};
   const std::optional<int32_t> pcr = IntAttribute(element, "pcr");
   if (!pcr) throw TextError("PCR not defined in tcs file");
   contract.descriptor->set_PCR(*pcr);
   if (auto cdvt = IntAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
-  auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), manager.printer());
+  auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), sharedPrinter());
   police->set_PCR(contract.descriptor->PCR());
   police->set_CDVT(contract.descriptor->CDVT());
   contract.police = std::move(police);
   return contract;
 }
 
-Contract ReadUbr(const TcsManager& manager, const xmlNode* element, const PortConfig& config) {
+Contract ReadUbr(const xmlNode* element, const PortConfig& config) {
   const int32_t priority = Priority(element);
-  Contract contract{MakeDescriptor(manager, config, kUbr, priority), nullptr};
+  Contract contract{MakeDescriptor(config, kUbr, priority), nullptr};
   if (auto pcr = IntAttribute(element, "pcr")) contract.descriptor->set_PCR(*pcr);
   if (auto cdvt = IntAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
-  auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), manager.printer());
+  auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), sharedPrinter());
   police->setTrafficClass(kUbr, priority);
   police->set_PCR(contract.descriptor->PCR());
   police->set_CDVT(contract.descriptor->CDVT());
@@ -83,8 +84,8 @@ Contract ReadUbr(const TcsManager& manager, const xmlNode* element, const PortCo
   return contract;
 }
 
-Contract ReadVbr(const TcsManager& manager, const xmlNode* element, const PortConfig& config, int32_t type) {
-  Contract contract{MakeDescriptor(manager, config, type, 0), nullptr};
+Contract ReadVbr(const xmlNode* element, const PortConfig& config, int32_t type) {
+  Contract contract{MakeDescriptor(config, type, 0), nullptr};
   TrafficDescriptor& descriptor = *contract.descriptor;
   const std::optional<int32_t> pcr = IntAttribute(element, "pcr");
   const std::optional<int32_t> cdvt = IntAttribute(element, "cdvt");
@@ -94,7 +95,7 @@ Contract ReadVbr(const TcsManager& manager, const xmlNode* element, const PortCo
   if (cdvt) descriptor.set_CDVT(*cdvt);
   if (scr) descriptor.set_SCR(*scr);
   if (mbs) descriptor.set_MBS(*mbs);
-  auto police = std::make_unique<UPC_VBR1>(config.rate(), config.busFrequency(), manager.printer());
+  auto police = std::make_unique<UPC_VBR1>(config.rate(), config.busFrequency(), sharedPrinter());
   police->setTrafficClass(type, 0);
   police->set_PCR(descriptor.PCR());
   police->set_CDVT(descriptor.CDVT());
@@ -104,9 +105,9 @@ Contract ReadVbr(const TcsManager& manager, const xmlNode* element, const PortCo
   return contract;
 }
 
-Contract ReadFlow(const TcsManager& manager, const xmlNode* element, const PortConfig& config) {
-  Contract contract{MakeDescriptor(manager, config, kCbr, 0), nullptr, ProtocolFlowKey::kLevelPdu};
-  auto police = std::make_unique<PKT_FLOW>(config.rate(), config.busFrequency(), manager.printer());
+Contract ReadFlow(const xmlNode* element, const PortConfig& config) {
+  Contract contract{MakeDescriptor(config, kCbr, 0), nullptr, ProtocolFlowKey::kLevelPdu};
+  auto police = std::make_unique<PKT_FLOW>(config.rate(), config.busFrequency(), sharedPrinter());
   if (auto cpr = IntAttribute(element, "cpr")) {
     contract.descriptor->set_PCR(*cpr);
     police->set_PCR(contract.descriptor->PCR());
@@ -123,9 +124,9 @@ Contract ReadFlow(const TcsManager& manager, const xmlNode* element, const PortC
 
 // The token buckets are set in the order that lets each check see the values
 // it depends on: the peak rate, the committed rate, CBS, then EBS (PBS).
-Contract ReadTokenBucketFlow(const TcsManager& manager, const xmlNode* element, const PortConfig& config) {
+Contract ReadTokenBucketFlow(const xmlNode* element, const PortConfig& config) {
   const int32_t priority = Priority(element);
-  Contract contract{MakeDescriptor(manager, config, kUbr, priority), nullptr, ProtocolFlowKey::kLevelPdu};
+  Contract contract{MakeDescriptor(config, kUbr, priority), nullptr, ProtocolFlowKey::kLevelPdu};
   TrafficDescriptor& descriptor = *contract.descriptor;
   // Without confType the bucket keeps its default, the single-rate marker.
   const std::string type = GetAttribute(element, "confType").value_or("srTCM");
@@ -134,7 +135,7 @@ Contract ReadTokenBucketFlow(const TcsManager& manager, const xmlNode* element, 
     const PlaceScope place(element, "confType");
     throw TextError("Unexpected conformance type can be either srTCM or trTCM\n");
   }
-  auto bucket = std::make_unique<TokenBucket_Scheduling>(config.rate(), config.busFrequency(), manager.printer(),
+  auto bucket = std::make_unique<TokenBucket_Scheduling>(config.rate(), config.busFrequency(), sharedPrinter(),
                                                          twoRate ? 4 : 3);
   bucket->setTrafficClass(kUbr, priority);
   const std::optional<int32_t> cir = IntAttribute(element, "cir");
@@ -159,15 +160,15 @@ Contract ReadTokenBucketFlow(const TcsManager& manager, const xmlNode* element, 
 struct TrafficReader {
   std::string_view element;
   const char* method;
-  Contract (*read)(const TcsManager&, const xmlNode*, const PortConfig&);
+  Contract (*read)(const xmlNode*, const PortConfig&);
 };
 
 constexpr TrafficReader kTrafficReaders[] = {
     {"cbr", "_configureCbrShapePolicePolicy", &ReadCbr},
     {"nrt_vbr", "_configureVbrShapePolicePolicy",
-     [](const TcsManager& m, const xmlNode* e, const PortConfig& c) { return ReadVbr(m, e, c, kNrtVbr); }},
+     [](const xmlNode* e, const PortConfig& c) { return ReadVbr(e, c, kNrtVbr); }},
     {"rt_vbr", "_configureVbrShapePolicePolicy",
-     [](const TcsManager& m, const xmlNode* e, const PortConfig& c) { return ReadVbr(m, e, c, kRtVbr); }},
+     [](const xmlNode* e, const PortConfig& c) { return ReadVbr(e, c, kRtVbr); }},
     {"ubr", "_configureUbrShapePolicePolicy", &ReadUbr},
     {"flow", "_configureFlowShapePolicePolicy", &ReadFlow},
     {"tokenBucket_flow", "_configureTokenBucketFlowShapePolicePolicy", &ReadTokenBucketFlow},
@@ -180,7 +181,7 @@ std::optional<Contract> ReadContract(TcsManager& manager, const xmlNode* element
   for (const TrafficReader& reader : kTrafficReaders) {
     if (reader.element != name) continue;
     try {
-      return reader.read(manager, element, config);
+      return reader.read(element, config);
     } catch (const TextError& error) {
       manager.ReportParseError(kShaperPoliceUnit, name, error.text());
     } catch (const std::exception&) {
