@@ -12,6 +12,7 @@
 #include "corvel/traffic/generate_protocol.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
+#include "corvel/stats/port_traffic_event_handler.h"
 #include "corvel/traffic/port_traffic_generator.h"
 
 namespace corvel {
@@ -19,12 +20,19 @@ namespace corvel {
 Corvel::Corvel() : _devices(std::make_unique<PyxDevices>()) {}
 
 Corvel::~Corvel() {
+  // The ports go first, so the statistics attached here still hear their
+  // last events (frames held at teardown, the stop of each port); then each
+  // of those statistics writes its summary once.
+  _devices.reset();
   for (AttachedStatistic& attached : _statistics) {
-    if (attached.port) attached.port->detach(attached.statistic.get());
+    try {
+      if (auto* handler = dynamic_cast<PortTrafficEventHandler*>(attached.statistic.get())) handler->writeSummary();
+    } catch (...) {
+      // A summary that cannot be written must not stop the others.
+    }
     attached.statistic.reset();
   }
   _statistics.clear();
-  _devices.reset();
   _specificationName.reset();
 }
 
@@ -201,11 +209,16 @@ void Corvel::_initializeTxPorts(int32_t& position) {
 }
 
 void Corvel::_attachStatistic(int32_t kind, PortTraffic& port, const char* directory) {
+  // A corvel_start repeated after a failed one finds the statistics of the
+  // ports it reached already attached.
+  for (const AttachedStatistic& attached : _statistics) {
+    if (attached.port == &port && attached.kind == kind) return;
+  }
   std::unique_ptr<Observer> statistic =
       createStatistic(static_cast<StatisticKind>(kind), port, directory);
   if (!statistic) return;
   Observer* observer = statistic.get();
-  _statistics.push_back({std::move(statistic), &port});
+  _statistics.push_back({std::move(statistic), &port, kind});
   port.attach(observer);
 }
 

@@ -66,6 +66,7 @@ class Corvel : public PrintUtility {
   struct AttachedStatistic {
     std::unique_ptr<Observer> statistic;
     PortTraffic* port;
+    int32_t kind;
   };
 
   bool _readSections(TcsManager& manager);

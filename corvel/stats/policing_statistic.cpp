@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "corvel/base/print_utility.h"
+#include "corvel/base/verbose.h"
+#include "corvel/protocols/protocol_config.h"
 #include "corvel/police/policing.h"
 #include "corvel/stats/event.h"
 
@@ -31,6 +33,20 @@ void PolicingStatistic::printSummaryWhenDue(const Policing& police) {
   const int32_t interval = police.policeInterval() > 0 ? police.policeInterval() : 1;
   const int64_t decisions = int64_t{police.conformingCount()} + police.nonConformingCount();
   if (decisions % interval == 0) police.printStatistics();
+}
+
+std::optional<std::string> ipv6FlowId(const CapturedStreamPdu& pdu) {
+  if (pdu.layerTypes.empty() || pdu.layerTypes.front() != static_cast<int32_t>(ProtocolKind::IpV6)) {
+    return std::nullopt;
+  }
+  if (pdu.data.size() < 4) return std::nullopt;
+  // The 20-bit flow label: the low nibble of byte 1, then bytes 2 and 3.
+  const uint32_t label = (uint32_t{pdu.data[1] & 0x0fu} << 16) | (uint32_t{pdu.data[2]} << 8) | pdu.data[3];
+  return "IPV6:" + std::to_string(label);
+}
+
+void tracePoliceEvent(const Event& event) {
+  if (verboseAt(6)) sharedPrinter().print("Corvel> Policing event %d\n", event.kind());
 }
 
 void printPduInformation(const CapturedStreamPdu& pdu) {

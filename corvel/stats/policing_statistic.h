@@ -5,6 +5,7 @@
 // asks for it.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "corvel/stats/port_traffic_event_handler.h"
@@ -36,6 +37,13 @@ class PolicingStatistic : public PortTrafficEventHandler {
 
   std::string _line;
 };
+
+// "IPV6:" and the flow label of an IPv6 PDU; nothing for another PDU or
+// one too short to hold the label.
+std::optional<std::string> ipv6FlowId(const CapturedStreamPdu& pdu);
+
+// "Corvel> Policing event N" at verbose level 6.
+void tracePoliceEvent(const Event& event);
 
 // The information block of a policed PDU printed at police level 2.
 void printPduInformation(const CapturedStreamPdu& pdu);

@@ -1,5 +1,6 @@
 #include "corvel/stats/port_traffic_event_handler.h"
 
+#include "corvel/base/print_utility.h"
 #include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
@@ -7,7 +8,11 @@ namespace corvel {
 PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
                                                  std::string_view tag)
     : _direction(port.direction()), _device(port.device()), _port(port.port()) {
-  if (directory && *directory) _log.open(portLogFileName(directory, tag, _device, _port));
+  if (!directory || !*directory) return;
+  // Said once here: the statistic then ignores its events, as one without a
+  // directory does.
+  const std::string fileName = portLogFileName(directory, tag, _device, _port);
+  if (!_log.open(fileName)) sharedPrinter().print("Corvel> Warning, unable to create log file %s\n", fileName.c_str());
 }
 
 PortTrafficEventHandler::~PortTrafficEventHandler() = default;
