@@ -58,8 +58,10 @@ struct CapturedStreamPdu {
   bool padded = false;
   std::optional<IdentityRecord> identity;
   // The protocol kind of each layer inside the datalink, outermost first, as
-  // the stream that verified the PDU names them; empty when none did.
+  // the stream that verified the PDU names them, and where in `data` each
+  // layer's header starts; empty when no stream took the PDU.
   std::vector<int32_t> layerTypes;
+  std::vector<size_t> layerOffsets;
 };
 
 }  // namespace corvel

@@ -137,8 +137,13 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
   for (auto& [prefix, text] : report.warnings) event.addWarning(prefix, text);
   event.setIdentity(report.identity);
   pdu.identity = report.identity;
+  // Each layer starts where the header of the one around it ends, as the
+  // verification just walked them.
+  size_t offset = 0;
   for (size_t depth = 0; const Decapsulator* layer = parser->inner(depth); ++depth) {
     pdu.layerTypes.push_back(static_cast<int32_t>(layer->kind()));
+    pdu.layerOffsets.push_back(offset);
+    offset += static_cast<size_t>(std::max(layer->headerSize(), 0));
   }
   if (_pduLog.isOpen() && !pdu.data.empty()) {
     _pduLine.clear();

@@ -1,5 +1,7 @@
 #include "corvel/traffic/police_captured_frames.h"
 
+#include <algorithm>
+
 #include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
 #include "corvel/base/verbose.h"
@@ -69,19 +71,22 @@ bool PoliceCapturedFrames::matchesFrame(const Flow& flow, const CapturedStreamFr
 }
 
 // A PDU no longer holds its datalink header, so a PDU flow's datalink keys
-// are not compared; its other keys are laid over the PDU's layers from the
-// outermost inwards, each of the layer's kind and at the offset the
-// patterns before it reach.
+// are not compared. Its other keys, outermost first, must each match a layer
+// of the key's kind deeper than the layer the key before it matched (a
+// policy need not name every layer: a UDP key alone finds the UDP header
+// inside IPv4).
 bool PoliceCapturedFrames::matchesPdu(const Flow& flow, const CapturedStreamPdu& pdu) {
   std::span<const uint8_t> bytes(pdu.data);
-  size_t offset = 0;
+  const size_t layers = std::min(pdu.layerTypes.size(), pdu.layerOffsets.size());
   size_t layer = 0;
   for (const ProtocolFlowKey& key : flow.keys) {
     if (key.isDatalink()) continue;
-    if (layer >= pdu.layerTypes.size() || offset > bytes.size()) return false;
-    if (!key.matches(pdu.layerTypes[layer], bytes.subspan(offset))) return false;
-    offset += static_cast<size_t>(key.length());
-    ++layer;
+    bool found = false;
+    for (; layer < layers && !found; ++layer) {
+      const size_t offset = pdu.layerOffsets[layer];
+      found = offset <= bytes.size() && key.matches(pdu.layerTypes[layer], bytes.subspan(offset));
+    }
+    if (!found) return false;
   }
   return true;
 }

@@ -140,6 +140,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "Frames NonConforming      = 0\n", "Frames Late               = 2\n",
                     "Device=0 Port=1PDU  NonConformant  FRAMEavg(",
                     "Total frames in flow      = 6\n", "Frames NonConforming      = 3\n"}},
+        // A key need not name every layer: UDP alone finds its header inside
+        // IPv4, and the verdicts are the same.
+        PoliceCase{"udp_only",
+                   "<udp dest_port=\"2000\"/><tokenBucket_flow cir=\"1000\" cbs=\"1000\" ebs=\"1000\"/>",
+                   {kG, kG, kG, kR, kR, kR},
+                   {"...registering pdu policing"}},
         // A flow for another UDP port covers none of the PDUs.
         PoliceCase{"unassigned",
                    "<udp dest_port=\"2001\"/><tokenBucket_flow cir=\"1000\" cbs=\"1000\" ebs=\"1000\"/>",
