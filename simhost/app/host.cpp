@@ -277,8 +277,7 @@ void Host::closePlugin(Plugin& plugin, std::string& failure) {
 void Host::close() {
   needsClose_ = false;
   for (auto& p : ports_) {
-    discardedInFlight_ += p->pending.size();
-    p->pending.clear();
+    p->discardInFlight();
     p->inFrame = false;
     p->source = nullptr;
     if (p->capture) {
@@ -287,7 +286,8 @@ void Host::close() {
       p->capture->flush();
     }
   }
-  for (const auto& injection : injections_) injectedNotSent_ += injection->recordsLeft();
+  for (const auto& injection : injections_)
+    injection->target()->counters.unsentInjectedRecords += injection->recordsLeft();
   injections_.clear();
   std::string failure;
   for (auto& plugin : plugins_) closePlugin(*plugin, failure);
@@ -297,6 +297,12 @@ void Host::close() {
 
 void Host::finish() {
   if (needsClose_) close();
+}
+
+PortCounters Host::totals() const {
+  PortCounters sum;
+  for (const auto& p : ports_) sum += p->counters;
+  return sum;
 }
 
 std::string Host::summary() const {
@@ -313,10 +319,11 @@ std::string Host::summary() const {
       text += line;
     }
   }
-  if (discardedInFlight_ > 0)
-    text += "pyxsim> forwarded bytes discarded in flight: " + std::to_string(discardedInFlight_) + "\n";
-  if (injectedNotSent_ > 0)
-    text += "pyxsim> injected records not sent: " + std::to_string(injectedNotSent_) + "\n";
+  const PortCounters sum = totals();
+  if (sum.inFlightBytes > 0)
+    text += "pyxsim> forwarded bytes discarded in flight: " + std::to_string(sum.inFlightBytes) + "\n";
+  if (sum.unsentInjectedRecords > 0)
+    text += "pyxsim> injected records not sent: " + std::to_string(sum.unsentInjectedRecords) + "\n";
   text += "pyxsim> host commands executed: " + std::to_string(executedCommands()) + "\n";
   return text;
 }

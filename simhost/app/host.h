@@ -66,6 +66,8 @@ class Host {
   const RunLimits& limits() const { return settings_.limits; }
   const std::vector<std::unique_ptr<HostPort>>& ports() const { return ports_; }
   HostPort* findPort(Direction direction, uint32_t device, uint32_t port) const;
+  // The counters of every port added up.
+  PortCounters totals() const;
   std::string summary() const;
 
  private:
@@ -84,8 +86,6 @@ class Host {
   std::unique_ptr<CommandLog> commandLog_;
   uint64_t cycle_ = 0;
   uint64_t latency_ = 0;
-  uint64_t discardedInFlight_ = 0;
-  uint64_t injectedNotSent_ = 0;  // records of injections cut off by close
   bool capturing_ = false;
   std::string captureDirectory_;
   int defaultLinkType_ = PcapWriter::kEthernet;

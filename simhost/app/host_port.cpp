@@ -2,6 +2,17 @@
 
 namespace pyxsim {
 
+PortCounters& PortCounters::operator+=(const PortCounters& other) {
+  frames += other.frames;
+  bytes += other.bytes;
+  droppedFrames += other.droppedFrames;
+  droppedBytes += other.droppedBytes;
+  inFlightFrames += other.inFlightFrames;
+  inFlightBytes += other.inFlightBytes;
+  unsentInjectedRecords += other.unsentInjectedRecords;
+  return *this;
+}
+
 std::string HostPort::name() const { return std::to_string(device) + "/" + std::to_string(port); }
 
 std::string HostPort::fileStem() const {
@@ -27,6 +38,12 @@ void HostPort::stopCapture() {
   capture.reset();
   frame.clear();
   frameLength = 0;
+}
+
+void HostPort::discardInFlight() {
+  counters.inFlightBytes += pending.size();
+  for (; !pending.empty(); pending.pop())
+    if (pending.front().endOfPacket) ++counters.inFlightFrames;
 }
 
 bool HostPort::frameDue(const HostPort* tx, uint64_t cycle) const {

@@ -28,11 +28,22 @@ struct PendingByte {
   uint8_t endOfPacket = 0;
 };
 
+// What went through a port and what the host lost of it. A frame counts at
+// its end-of-packet byte, so the bytes of a frame cut short count without it.
 struct PortCounters {
   uint64_t frames = 0;
   uint64_t bytes = 0;
-  uint64_t droppedFrames = 0;  // receive side: frames with no transmit port
+  // Receive side: delivered while the port had no open transmit port to go to.
+  uint64_t droppedFrames = 0;
   uint64_t droppedBytes = 0;
+  // Receive side: forwarded but not yet handed over when the ports closed.
+  // The frames are those whose end-of-packet byte was still held.
+  uint64_t inFlightFrames = 0;
+  uint64_t inFlightBytes = 0;
+  // Transmit side: injected records not handed over completely at close.
+  uint64_t unsentInjectedRecords = 0;
+
+  PortCounters& operator+=(const PortCounters& other);
 };
 
 // Where a receive port's frames go.
@@ -93,6 +104,9 @@ struct HostPort final : FrameSource {
   void captureEnd(uint64_t cycle);
   void startCapture(const std::string& directory, int linkType);
   void stopCapture();
+
+  // Drops the forwarded bytes still held, counting them as lost in flight.
+  void discardInFlight();
 
   // The forwarded bytes as a frame source.
   bool frameDue(const HostPort* tx, uint64_t cycle) const override;

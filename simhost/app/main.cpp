@@ -6,12 +6,14 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 
 #include "command_error.h"
 #include "command_table.h"
 #include "host.h"
 #include "options.h"
 #include "script_runner.h"
+#include "summary_json.h"
 
 namespace {
 
@@ -27,6 +29,15 @@ int runProgram(int argc, char** argv) {
   if (options.help) {
     std::fputs(usageText().c_str(), stdout);
     return 0;
+  }
+  std::optional<SummaryFile> summaryFile;
+  if (!options.summaryJson.empty()) {
+    try {
+      summaryFile.emplace(options.summaryJson);
+    } catch (const CommandError& e) {
+      std::fprintf(stderr, "pyxsim: %s\n", e.what());
+      return 1;
+    }
   }
   HostSettings settings;
   settings.commandLogPath = options.commandLog;
@@ -53,13 +64,23 @@ int runProgram(int argc, char** argv) {
   }
   if (options.inputs.empty() && !runner.stopped())
     runner.runStream(std::cin, "<stdin>", ::isatty(STDIN_FILENO) == 1);
+  LineFailures failures = runner.failures();
   try {
     host.finish();
   } catch (const CommandError& e) {
     std::fprintf(stderr, "pyxsim: %s\n", e.what());
-    return 1;
+    // The JSON summary lists it with the lines that failed.
+    failures.add("pyxsim", 0, e.what());
   }
-  return runner.failed() ? 1 : 0;
+  if (summaryFile) {
+    try {
+      summaryFile->write(summaryJson(host, failures));
+    } catch (const CommandError& e) {
+      std::fprintf(stderr, "pyxsim: %s\n", e.what());
+      return 1;
+    }
+  }
+  return failures.count > 0 ? 1 : 0;
 }
 
 }  // namespace

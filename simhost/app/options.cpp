@@ -40,6 +40,9 @@ Options parseOptions(int argc, const char* const* argv) {
       options.idleCycles = positive(arg, value());
     } else if (arg == "--log") {
       options.commandLog = value();
+    } else if (arg == "--summary-json") {
+      options.summaryJson = value();
+      if (options.summaryJson.empty()) throw CommandError("option " + arg + " needs a file name");
     } else if (arg == "-h" || arg == "--help") {
       options.help = true;
     } else {
@@ -57,6 +60,7 @@ std::string usageText() {
          "  --max-cycles N       hard limit of a run without a cycle count (default 10000000)\n"
          "  --idle-cycles N      quiet cycles that end such a run (default 100000)\n"
          "  --log FILE           table-write log (default host_commands.log)\n"
+         "  --summary-json FILE  write the run summary as JSON to FILE when the run ends\n"
          "  -h, --help           this text\n"
          "With no script and no -c, commands are read from the standard input\n"
          "(interactively when it is a terminal). Type help for the console commands.\n";

@@ -1,6 +1,6 @@
 // The command line of pyxsim:
 //   pyxsim [-p PLUGIN]... [-c COMMAND]... [SCRIPT]... [--strict]
-//          [--max-cycles N] [--idle-cycles N] [--log FILE]
+//          [--max-cycles N] [--idle-cycles N] [--log FILE] [--summary-json FILE]
 // Plug-ins are loaded first; -c commands and scripts then run in the order
 // given. A script named "-" is the standard input.
 #pragma once
@@ -26,6 +26,7 @@ struct Options {
   std::optional<uint64_t> maxCycles;
   std::optional<uint64_t> idleCycles;
   std::string commandLog = "host_commands.log";
+  std::string summaryJson;  // empty: no JSON summary
 };
 
 // Throws CommandError for an unknown option or a missing or bad value.

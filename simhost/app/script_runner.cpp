@@ -15,7 +15,7 @@ namespace pyxsim {
 void ScriptRunner::fail(const std::string& source, int lineNumber, const std::string& message) {
   if (lineNumber > 0) TOLK_printf_error("%s:%d: %s\n", source.c_str(), lineNumber, message.c_str());
   else TOLK_printf_error("%s: %s\n", source.c_str(), message.c_str());
-  failed_ = true;
+  failures_.add(source, lineNumber, message);
   if (strict_ && !interactive_) stopped_ = true;
 }
 

@@ -3,13 +3,37 @@
 // (the program then exits non-zero) and, in strict mode, stops at the first.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string>
+#include <vector>
 
 #include "command_table.h"
 #include "host.h"
 
 namespace pyxsim {
+
+// A console line that failed, as it was reported. `line` is 0 for a failure
+// of the source as a whole (a script that cannot be opened).
+struct LineFailure {
+  std::string source;
+  int line = 0;
+  std::string message;
+};
+
+// Every failure is counted; the first kKept are kept for the run summary, so
+// that endless bad input cannot fill the memory.
+struct LineFailures {
+  static constexpr size_t kKept = 100;
+  uint64_t count = 0;
+  std::vector<LineFailure> kept;
+
+  void add(const std::string& source, int line, const std::string& message) {
+    if (kept.size() < kKept) kept.push_back({source, line, message});
+    ++count;
+  }
+};
 
 class ScriptRunner {
  public:
@@ -24,7 +48,8 @@ class ScriptRunner {
   // A script file; one that cannot be opened is a failure of its own.
   void runFile(const std::string& path);
 
-  bool failed() const { return failed_; }
+  bool failed() const { return failures_.count > 0; }
+  const LineFailures& failures() const { return failures_; }
   // No more lines are to be run: quit was given, or a line failed in strict mode.
   bool stopped() const { return stopped_ || host_.quitRequested(); }
 
@@ -35,7 +60,7 @@ class ScriptRunner {
   Host& host_;
   bool strict_;
   bool interactive_ = false;
-  bool failed_ = false;
+  LineFailures failures_;
   bool stopped_ = false;
 };
 
