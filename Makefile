@@ -51,6 +51,8 @@ demo: build
 	  head -3 examples/out/TxEventsDev0Port$$p.txt; echo "  ..."; \
 	  sed -n '/Capture stopped/,$$p' examples/out/TxEventsDev0Port$$p.txt; \
 	done
+	@echo; echo "== policed on transmit port 0/1 (examples/out/TxPoliceDev0Port1.txt)"
+	@sed -E 's/^(PDU [0-9a-f]{40})[0-9a-f]*/\1.../' examples/out/TxPoliceDev0Port1.txt
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

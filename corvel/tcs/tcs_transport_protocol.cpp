@@ -58,7 +58,11 @@ ProtocolPtr ReadUdpProtocol(TcsManager& manager, const ProtocolElement& element)
     const std::optional<std::string> header = ReadOwnHeader(element.node, kUdpHeaderDigits);
     if (!header) return nullptr;
     auto config = MakeConfig<Udp>(element.node, *header);
-    ApplyFields<Udp>(*config, element.node, kUdpFields);
+    // As a policy's flow key the element also yields its mask: every bit set
+    // but the fields it names, so the inverted mask selects exactly those.
+    const bool mask = element.isMask();
+    if (mask) config->makeMask();
+    ApplyFields<Udp>(*config, element.node, kUdpFields, mask);
     ApplyCaptureValidation(*config, element);
     return config;
   });
@@ -69,7 +73,11 @@ ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element)
     const std::optional<std::string> header = ReadOwnHeader(element.node, kTcpHeaderDigits);
     if (!header) return nullptr;
     auto config = MakeConfig<Tcp>(element.node, *header);
-    ApplyFields<Tcp>(*config, element.node, kTcpFields);
+    // As a policy's flow key the element also yields its mask: every bit set
+    // but the fields it names, so the inverted mask selects exactly those.
+    const bool mask = element.isMask();
+    if (mask) config->makeMask();
+    ApplyFields<Tcp>(*config, element.node, kTcpFields, mask);
     return config;
   });
 }
@@ -79,7 +87,11 @@ ProtocolPtr ReadRtpProtocol(TcsManager& manager, const ProtocolElement& element)
     const std::optional<std::string> header = ReadOwnHeader(element.node, kRtpHeaderDigits);
     if (!header) return nullptr;
     auto config = MakeConfig<Rtp>(element.node, *header);
-    ApplyFields<Rtp>(*config, element.node, kRtpFields);
+    // As a policy's flow key the element also yields its mask: every bit set
+    // but the fields it names, so the inverted mask selects exactly those.
+    const bool mask = element.isMask();
+    if (mask) config->makeMask();
+    ApplyFields<Rtp>(*config, element.node, kRtpFields, mask);
     ApplyCaptureValidation(*config, element);
     return config;
   });

@@ -27,7 +27,8 @@ constexpr const char* kPolicies =
     "<policy_set id=\"V6\"><policy><ipv6 dest_addr=\"0x20010db8000000000000000000000001\"/>"
     "<tokenBucket_flow priority=\"3\" confType=\"srTCM\" cir=\"1000\" cbs=\"10\" ebs=\"20\"/></policy></policy_set>"
     "<policy_set id=\"VL\"><policy><vlan vlan_id=\"5\"/><xvlan vlan_id=\"6\"/><ubr priority=\"2\"/></policy>"
-    "</policy_set></policies></corvel>";
+    "</policy_set><policy_set id=\"TR\"><policy><udp dest_port=\"5001\"/><tcp src_port=\"80\"/>"
+    "<rtp source_id=\"7\"/><flow cpr=\"1000\"/></policy></policy_set></policies></corvel>";
 
 class PolicyBuild : public ::testing::Test {
  protected:
@@ -106,6 +107,18 @@ TEST_F(PolicyBuild, VlanKeysMaskTheirIdentifiersOnly) {
   EXPECT_EQ(policy.keys[0].name(), "xvlan");
   EXPECT_EQ(policy.keys[1].name(), "vlan");
   for (const ProtocolFlowKey& key : policy.keys) EXPECT_EQ(Ones(key.mask()), 12) << key.name() << test::Hex(key.mask());
+}
+
+// Transport keys too: a UDP key on port 5001 must not take port 5003, whose
+// bits include those of 5001.
+TEST_F(PolicyBuild, TransportKeysMaskTheirNamedFieldsOnly) {
+  const FlowPolicy& policy = build("TR");
+  ASSERT_EQ(policy.keys.size(), 3u);
+  EXPECT_EQ(test::Hex(policy.keys[0].mask()), std::string(16, '0') + "ffffffff");  // RTP SSRC
+  EXPECT_EQ(test::Hex(policy.keys[1].mask()), "ffff" + std::string(36, '0'));      // TCP source port
+  EXPECT_EQ(test::Hex(policy.keys[2].mask()), "0000ffff00000000");                // UDP destination port
+  const std::vector<uint8_t> port5003{0x04, 0x00, 0x13, 0x8b, 0, 0, 0, 0};
+  EXPECT_FALSE(policy.keys[2].matches(policy.keys[2].type(), port5003));
 }
 
 }  // namespace
