@@ -6,7 +6,10 @@ namespace corvel {
 
 PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
                                                  std::string_view tag)
-    : _direction(port.direction()), _device(port.device()), _port(port.port()) {
+    : _runRecords(port.runRecords()),
+      _direction(port.direction()),
+      _device(port.device()),
+      _port(port.port()) {
   if (directory && *directory) _log.open(portLogFileName(directory, tag, _device, _port));
 }
 

@@ -12,6 +12,7 @@
 namespace corvel {
 
 class PortTraffic;
+struct RunRecords;
 
 class PortTrafficEventHandler : public Observer {
  public:
@@ -23,6 +24,8 @@ class PortTrafficEventHandler : public Observer {
   int32_t port() const noexcept { return _port; }
   bool hasFile() const noexcept { return _log.isOpen(); }
   const std::string& fileName() const noexcept { return _log.fileName(); }
+  // What the ports of the run share, taken from the port; null without.
+  RunRecords* runRecords() const noexcept { return _runRecords; }
 
   // Writes the summary lines of the statistic, once; nothing without a file.
   virtual void writeSummary() {}
@@ -32,6 +35,7 @@ class PortTrafficEventHandler : public Observer {
 
  private:
   LogFile _log;
+  RunRecords* _runRecords;
   int32_t _direction;
   int32_t _device;
   int32_t _port;
