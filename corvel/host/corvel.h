@@ -79,7 +79,7 @@ class Corvel : public PrintUtility {
   // Hands the run records to every port object of the registry.
   void _shareRunRecords();
 
-  // What the ports share (the send cycles of tagged PDUs); the
+  // What the ports share (send cycles of tagged PDUs, summary files); the
   // port objects hold it without owning it, so it goes after them.
   std::unique_ptr<RunRecords> _runRecords;
   std::unique_ptr<PyxDevices> _devices;

@@ -162,6 +162,11 @@ void CaptureStatistic::writeSummary() {
       c.pduPassed, c.pduFailed, c.pduWarnings, c.routesPassed, c.routesFailed, c.routesNotTested,
       c.framesProcessed, c.dropped, c.discarded, c.cellWarnings);
   writeLatencies();
+  if (RunRecords* records = runRecords()) {
+    records->summaries.write(*this);
+  } else {
+    SummaryFiles().write(*this);
+  }
 }
 
 // One line per stream, in the order of receive device, receive port and

@@ -19,6 +19,7 @@ class CaptureStatistic : public PortTrafficEventHandler {
   ~CaptureStatistic() override;
 
   void update(Event& event) override;
+  // The text summary, then the JSON summary file.
   void writeSummary() override;
 
   struct Counters {

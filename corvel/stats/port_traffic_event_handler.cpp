@@ -6,11 +6,12 @@ namespace corvel {
 
 PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
                                                  std::string_view tag)
-    : _runRecords(port.runRecords()),
+    : _directory(directory ? directory : ""),
+      _runRecords(port.runRecords()),
       _direction(port.direction()),
       _device(port.device()),
       _port(port.port()) {
-  if (directory && *directory) _log.open(portLogFileName(directory, tag, _device, _port));
+  if (!_directory.empty()) _log.open(portLogFileName(_directory, tag, _device, _port));
 }
 
 PortTrafficEventHandler::~PortTrafficEventHandler() = default;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "corvel/base/log_file.h"
@@ -24,6 +25,8 @@ class PortTrafficEventHandler : public Observer {
   int32_t port() const noexcept { return _port; }
   bool hasFile() const noexcept { return _log.isOpen(); }
   const std::string& fileName() const noexcept { return _log.fileName(); }
+  // The log directory as the configuration gave it (empty without one).
+  const std::string& directory() const noexcept { return _directory; }
   // What the ports of the run share, taken from the port; null without.
   RunRecords* runRecords() const noexcept { return _runRecords; }
 
@@ -35,6 +38,7 @@ class PortTrafficEventHandler : public Observer {
 
  private:
   LogFile _log;
+  std::string _directory;
   RunRecords* _runRecords;
   int32_t _direction;
   int32_t _device;
