@@ -6,6 +6,7 @@
 #include "corvel/host/pyx_devices.h"
 #include "corvel/base/text_error.h"
 #include "corvel/stats/observable.h"
+#include "corvel/stats/run_records.h"
 #include "corvel/stats/statistic_factory.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
@@ -17,7 +18,7 @@
 
 namespace corvel {
 
-Corvel::Corvel() : _devices(std::make_unique<PyxDevices>()) {}
+Corvel::Corvel() : _runRecords(std::make_unique<RunRecords>()), _devices(std::make_unique<PyxDevices>()) {}
 
 Corvel::~Corvel() {
   // The ports go first, so the statistics attached here still hear their
@@ -33,6 +34,7 @@ Corvel::~Corvel() {
     attached.statistic.reset();
   }
   _statistics.clear();
+  _runRecords.reset();
   _specificationName.reset();
 }
 
@@ -77,6 +79,7 @@ bool Corvel::LoadTcs(const char* fileName) {
       print("Corvel> Warning, unable to connect corvel ports to the workbench ports.\n");
       print("Corvel> Transistion corvel to enCorvelStateStop.\n");
     } else {
+      _shareRunRecords();
       loaded = _readSections(*manager);
     }
   } catch (const TextError& e) {
@@ -205,6 +208,17 @@ void Corvel::_initializeTxPorts(int32_t& position) {
     }
     if (capture) capture->initialize();
     ++position;
+  }
+}
+
+void Corvel::_shareRunRecords() {
+  for (const WorkbenchPort* record : _devices->receivePorts()) {
+    if (PortTrafficGenerator* generator = _devices->findGenerator(record->device, record->port))
+      generator->setRunRecords(_runRecords.get());
+  }
+  for (const WorkbenchPort* record : _devices->transmitPorts()) {
+    if (PortTrafficCapture* capture = _devices->findCapture(record->device, record->port))
+      capture->setRunRecords(_runRecords.get());
   }
 }
 

@@ -19,6 +19,7 @@ class PortTrafficCapture;
 class PortTrafficGenerator;
 class PyxDevices;
 class TcsManager;
+struct RunRecords;
 
 enum CorvelState : int32_t {
   enCorvelStateUninitialized = 0,
@@ -76,7 +77,12 @@ class Corvel : public PrintUtility {
   // The port objects of a host record, cached in the record on first use.
   PortTrafficGenerator* _generatorFor(WorkbenchPort& record);
   PortTrafficCapture* _captureFor(WorkbenchPort& record);
+  // Hands the run records to every port object of the registry.
+  void _shareRunRecords();
 
+  // What the ports share (send cycles of tagged PDUs, summary files); the
+  // port objects hold it without owning it, so it goes after them.
+  std::unique_ptr<RunRecords> _runRecords;
   std::unique_ptr<PyxDevices> _devices;
   int32_t _state = enCorvelStateUninitialized;
   std::optional<std::string> _specificationName;

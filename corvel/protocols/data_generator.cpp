@@ -122,6 +122,7 @@ GeneratedFrameList SingleFragmentation::cutFrames(int32_t callerValue) {
   origin.streamIndex = payload().streamIndex();
   origin.callerValue = callerValue;
   origin.fragmentCount = static_cast<int32_t>(count);
+  origin.taggedPdu = payload().taggedPdu();
   const std::span<const uint8_t> wholePdu(pdu, pduSize);
   GeneratedFrameList frames;
   frames.reserve(count);

@@ -33,7 +33,10 @@ void PayloadEncapsulator::encapsulate(std::span<uint8_t> layer) {
   const Layout layout = split(layer);
   copyHeader(layout);
   if (generator() != nullptr) generator()->fillPayload(layout.payload);
+  _taggedPdu = -1;
   writeTag(layout.payload);
+  if (_signature.txDevice != -1 && _signature.txPort != -1 && layout.payload.size() >= kPayloadTagSize)
+    _taggedPdu = layout.payload[3];
 }
 
 void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {

@@ -63,6 +63,9 @@ class PayloadEncapsulator : public Encapsulator {
   // Writes the tag (or as many of its bytes as `payload` holds) when the
   // transmit port is set; a field out of range throws its message.
   void writeTag(std::span<uint8_t> payload) const;
+  // The PDU number the last encapsulated payload's tag carries (byte 3), or
+  // -1 when it carries no whole tag.
+  int32_t taggedPdu() const { return _taggedPdu; }
 
  protected:
   PayloadEncapsulator(int32_t sizesPerIteration, int32_t iterations, std::span<const uint8_t> header = {});
@@ -75,6 +78,7 @@ class PayloadEncapsulator : public Encapsulator {
 
  private:
   PayloadSignature _signature;
+  int32_t _taggedPdu = -1;
   bool _finished = false;
 };
 

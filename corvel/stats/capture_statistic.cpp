@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "corvel/stats/event.h"
+#include "corvel/stats/run_records.h"
+#include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
 
@@ -26,7 +29,7 @@ IdentityRecord identityOf(const Event& event) {
 }  // namespace
 
 CaptureStatistic::CaptureStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "TxEvents") {}
+    : PortTrafficEventHandler(port, directory, "TxEvents"), _busFrequencyMhz(port.mediaBusClockFrequency()) {}
 
 CaptureStatistic::~CaptureStatistic() = default;
 
@@ -94,6 +97,24 @@ void CaptureStatistic::pduPassed(const Event& event) {
   log().write(_line);
   _counters.cellsOfPdu = 0;
   ++_counters.pdus;
+  measureLatency(event, id);
+}
+
+// A PDU counts when its tag names its stream and PDU number and a receive
+// port of this run sent it; the others are not measured.
+void CaptureStatistic::measureLatency(const Event& event, const IdentityRecord& id) noexcept {
+  const auto* stream = dynamic_cast<const StreamEvent*>(&event);
+  if (!stream || !stream->pduEndCycle() || !runRecords()) return;
+  if (id.rxDevice < 0 || id.rxPort < 0 || id.stream < 0 || id.pdu < 0) return;
+  const StreamId origin{id.rxDevice, id.rxPort, id.stream};
+  PduSendLog* sends = runRecords()->latency.findSendLog(origin);
+  if (!sends) return;
+  const std::optional<uint32_t> latency = sends->take(static_cast<uint8_t>(id.pdu), *stream->pduEndCycle());
+  if (!latency) return;
+  try {
+    _latencies[origin].add(*latency);  // a new stream's entry: once per stream
+  } catch (const std::bad_alloc&) {
+  }
 }
 
 void CaptureStatistic::pduFailed(const Event& event) {
@@ -140,6 +161,39 @@ void CaptureStatistic::writeSummary() {
       "  total Frames/Cells warnings  %d\n",
       c.pduPassed, c.pduFailed, c.pduWarnings, c.routesPassed, c.routesFailed, c.routesNotTested,
       c.framesProcessed, c.dropped, c.discarded, c.cellWarnings);
+  writeLatencies();
+  if (RunRecords* records = runRecords()) {
+    records->summaries.write(*this);
+  } else {
+    SummaryFiles().write(*this);
+  }
+}
+
+// One line per stream, in the order of receive device, receive port and
+// stream; figures in host cycles, then in nanoseconds at the port's clock.
+void CaptureStatistic::writeLatencies() noexcept {
+  try {
+    writeLatencyLines();
+  } catch (const std::bad_alloc&) {
+  }
+}
+
+void CaptureStatistic::writeLatencyLines() {
+  for (const auto& [origin, latency] : _latencies) {
+    _line.clear();
+    appendf(_line, "  latency RxDevice %d RxPort %d Stream %d PDUs %llu", origin.rxDevice, origin.rxPort,
+            origin.stream, static_cast<unsigned long long>(latency.count()));
+    appendf(_line, " cycles min %u mean %.3f max %u jitter %.3f", latency.minimum(), latency.mean(),
+            latency.maximum(), latency.jitter());
+    if (_busFrequencyMhz > 0) {
+      const int32_t mhz = _busFrequencyMhz;
+      appendf(_line, " ns min %.3f mean %.3f max %.3f jitter %.3f", cyclesToNanoseconds(latency.minimum(), mhz),
+              cyclesToNanoseconds(latency.mean(), mhz), cyclesToNanoseconds(latency.maximum(), mhz),
+              cyclesToNanoseconds(latency.jitter(), mhz));
+    }
+    _line += "\n";
+    log().write(_line);
+  }
 }
 
 }  // namespace corvel

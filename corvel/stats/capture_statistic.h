@@ -1,13 +1,17 @@
 // The event log of a transmit port ("TxEvents"): one line per verified PDU
 // (passed with its origin and route, or failed with its error), warnings,
-// and the capture summary.
+// and the capture summary, which ends with the latency and jitter of every
+// stream whose tagged PDUs the port measured.
 #pragma once
 
 #include <cstdint>
 
+#include "corvel/stats/latency.h"
 #include "corvel/stats/port_traffic_event_handler.h"
 
 namespace corvel {
+
+struct IdentityRecord;
 
 class CaptureStatistic : public PortTrafficEventHandler {
  public:
@@ -15,6 +19,7 @@ class CaptureStatistic : public PortTrafficEventHandler {
   ~CaptureStatistic() override;
 
   void update(Event& event) override;
+  // The text summary, then the JSON summary file.
   void writeSummary() override;
 
   struct Counters {
@@ -32,13 +37,23 @@ class CaptureStatistic : public PortTrafficEventHandler {
     int32_t pduWarnings = 0;
   };
   const Counters& counters() const noexcept { return _counters; }
+  // Per stream of origin, the latencies of the PDUs that passed here.
+  const StreamLatencies& latencies() const noexcept { return _latencies; }
+  // The capturing port's media-bus clock (MHz) the nanosecond figures use;
+  // 0 or less when the host gave none, and then there are no such figures.
+  int32_t busFrequencyMhz() const noexcept { return _busFrequencyMhz; }
 
  private:
   void pduPassed(const Event& event);
+  void measureLatency(const Event& event, const IdentityRecord& id) noexcept;
+  void writeLatencies() noexcept;
+  void writeLatencyLines();
   void pduFailed(const Event& event);
   void frameWarnings(const Event& event);
 
   Counters _counters;
+  StreamLatencies _latencies;
+  int32_t _busFrequencyMhz;
   std::string _line;
 };
 

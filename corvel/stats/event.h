@@ -123,9 +123,13 @@ class StreamEvent : public Event {
   // The identity a captured PDU's payload tag carried.
   const std::optional<IdentityRecord>& identity() const noexcept { return _identity; }
   void setIdentity(const std::optional<IdentityRecord>& identity) { _identity = identity; }
+  // The host cycle of a captured PDU's last byte, once the PDU was extracted.
+  const std::optional<uint32_t>& pduEndCycle() const noexcept { return _pduEndCycle; }
+  void setPduEndCycle(uint32_t cycle) noexcept { _pduEndCycle = cycle; }
 
  private:
   std::optional<IdentityRecord> _identity;
+  std::optional<uint32_t> _pduEndCycle;
   int32_t _stream;
   int32_t _pdu;
   const GeneratedStreamFrame* _frame = nullptr;

@@ -2,6 +2,7 @@
 
 #include "corvel/protocols/generated_stream_frame.h"
 #include "corvel/stats/event.h"
+#include "corvel/stats/run_records.h"
 
 namespace corvel {
 
@@ -72,6 +73,11 @@ void GeneratorStatistic::writeSummary(std::optional<uint64_t> flippedBits) {
   log().printf("Generation stopped:\n  totalPDUs   processed %d\n  totalFrames/Cells processed %d\n", _pdus,
                _frames);
   if (flippedBits) log().printf("  totalBits   flipped   %llu\n", static_cast<unsigned long long>(*flippedBits));
+  if (RunRecords* records = runRecords()) {
+    records->summaries.write(*this, flippedBits);
+  } else {
+    SummaryFiles().write(*this, flippedBits);
+  }
 }
 
 }  // namespace corvel

@@ -17,7 +17,7 @@ class GeneratorStatistic : public PortTrafficEventHandler {
   void update(Event& event) override;
   void writeSummary() override { writeSummary(std::nullopt); }
   // "Generation stopped:" and the totals; with bit-error injection on, one
-  // more line counts the flipped bits.
+  // more line counts the flipped bits. Then the JSON summary file.
   void writeSummary(std::optional<uint64_t> flippedBits);
 
   int32_t pduCount() const noexcept { return _pdus; }

@@ -7,11 +7,15 @@ namespace corvel {
 
 PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
                                                  std::string_view tag)
-    : _direction(port.direction()), _device(port.device()), _port(port.port()) {
-  if (!directory || !*directory) return;
+    : _directory(directory ? directory : ""),
+      _runRecords(port.runRecords()),
+      _direction(port.direction()),
+      _device(port.device()),
+      _port(port.port()) {
+  if (_directory.empty()) return;
   // Said once here: the statistic then ignores its events, as one without a
   // directory does.
-  const std::string fileName = portLogFileName(directory, tag, _device, _port);
+  const std::string fileName = portLogFileName(_directory, tag, _device, _port);
   if (!_log.open(fileName)) sharedPrinter().print("Corvel> Warning, unable to create log file %s\n", fileName.c_str());
 }
 

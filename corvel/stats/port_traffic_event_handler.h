@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "corvel/base/log_file.h"
@@ -12,6 +13,7 @@
 namespace corvel {
 
 class PortTraffic;
+struct RunRecords;
 
 class PortTrafficEventHandler : public Observer {
  public:
@@ -23,6 +25,10 @@ class PortTrafficEventHandler : public Observer {
   int32_t port() const noexcept { return _port; }
   bool hasFile() const noexcept { return _log.isOpen(); }
   const std::string& fileName() const noexcept { return _log.fileName(); }
+  // The log directory as the configuration gave it (empty without one).
+  const std::string& directory() const noexcept { return _directory; }
+  // What the ports of the run share, taken from the port; null without.
+  RunRecords* runRecords() const noexcept { return _runRecords; }
 
   // Writes the summary lines of the statistic, once; nothing without a file.
   virtual void writeSummary() {}
@@ -32,6 +38,8 @@ class PortTrafficEventHandler : public Observer {
 
  private:
   LogFile _log;
+  std::string _directory;
+  RunRecords* _runRecords;
   int32_t _direction;
   int32_t _device;
   int32_t _port;

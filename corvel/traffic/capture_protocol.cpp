@@ -127,6 +127,7 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
   CapturedStreamPdu pdu;
   try {
     pdu = datalink->extractPdu(context);
+    event.setPduEndCycle(pdu.lastCycle);
     parser->verify(pdu, context);
     event.setKind(enEventKindPduPassed);
   } catch (const TextError& error) {

@@ -7,6 +7,7 @@
 #include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/event.h"
+#include "corvel/stats/run_records.h"
 #include "corvel/traffic/bit_error_injector.h"
 #include "corvel/traffic/generate_port_config.h"
 #include "corvel/traffic/nonschedule_stream_distribution.h"
@@ -85,6 +86,7 @@ void GenerateProtocol::setup(int32_t startArgument) {
     }
   }
   buildDistribution(startArgument);
+  openSendLogs();
   GeneratedStreamFrame first = _distribution->firstFrame(0);
   if (first.kind() == enFrameEndOfTraffic) _port.announceError("unable to setup first frame");
   first.setStarted(true);
@@ -140,6 +142,19 @@ void GenerateProtocol::buildDistribution(int32_t startArgument) {
   }
 }
 
+// The transmit ports measure the latency of every tagged PDU from the cycle
+// its last byte leaves here; the logs are made now, so that the byte path
+// only writes into them.
+void GenerateProtocol::openSendLogs() {
+  _sendLogs.assign(_streams.size(), nullptr);
+  RunRecords* records = _port.runRecords();
+  if (!records) return;
+  for (size_t i = 0; i < _streams.size(); ++i) {
+    if (!carriesTag(*_streams[i])) continue;
+    _sendLogs[i] = records->latency.sendLog({_port.device(), _port.port(), static_cast<int32_t>(i)});
+  }
+}
+
 const uint8_t* GenerateProtocol::deliver() {
   if (_bitErrors) _output = _bitErrors->apply(_output);
   return &_output;
@@ -148,6 +163,9 @@ const uint8_t* GenerateProtocol::deliver() {
 void GenerateProtocol::endFrame(uint32_t cycle, uint8_t& endOfPacket) {
   _current->setEndCycle(cycle);
   endOfPacket = 1;
+  const auto stream = static_cast<size_t>(_current->streamNumber());
+  if (_current->isLast() && _current->taggedPdu() >= 0 && stream < _sendLogs.size() && _sendLogs[stream])
+    _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle);
   StreamEvent event(_port, enEventKindFrameProcessed, _current->streamNumber(), _current->pduNumber());
   event.setFrame(&*_current);
   _port.announce(event);

@@ -15,6 +15,7 @@ namespace corvel {
 
 class BitErrorInjector;
 class GeneratePortConfig;
+class PduSendLog;
 class PortTrafficGenerator;
 class ProtocolStack;
 class ShapingPolicy;
@@ -55,6 +56,7 @@ class GenerateProtocol {
 
  private:
   void buildDistribution(int32_t startArgument);
+  void openSendLogs();
   void endFrame(uint32_t cycle, uint8_t& endOfPacket);
   const uint8_t* deliver();
   const uint8_t* takeNextFrame(bool& endOfTraffic, uint8_t& endOfPacket, uint32_t cycle);
@@ -72,6 +74,8 @@ class GenerateProtocol {
   int32_t _tokenBucketGap = 0;
   LogFile _pduLog;
   std::string _pduLine;
+  // Per stream: where the end cycles of its tagged PDUs go (null: nowhere).
+  std::vector<PduSendLog*> _sendLogs;
 };
 
 }  // namespace corvel

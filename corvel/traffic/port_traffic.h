@@ -13,6 +13,7 @@ namespace corvel {
 
 class Event;
 class PortConfig;
+struct RunRecords;
 
 enum PortState : int32_t {
   enPortStateUninitialized = 0,
@@ -56,6 +57,11 @@ class PortTraffic : public Observable {
   int32_t mediaBusClockFrequency() const noexcept { return _mediaBusClockFrequency; }
   void setMediaBusClockFrequency(int32_t mhz) noexcept { _mediaBusClockFrequency = mhz; }
 
+  // What the ports of the run share (not owned); null when the port runs on
+  // its own, without a controller.
+  RunRecords* runRecords() const noexcept { return _runRecords; }
+  void setRunRecords(RunRecords* records) noexcept { _runRecords = records; }
+
   // Hands the event to every observer; the second form destroys it afterwards.
   void announce(Event& event);
   void announce(std::unique_ptr<Event> event);
@@ -78,6 +84,7 @@ class PortTraffic : public Observable {
   int32_t _direction;
   bool _warned = false;
   const PortConfig* _portConfig = nullptr;
+  RunRecords* _runRecords = nullptr;
   int32_t _device;
   int32_t _port;
   int32_t _rate = 0;
