@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "corvel/base/cycle_time.h"
+
 namespace corvel {
 
 // The lowest and highest bus frequency a police object accepts (as the
@@ -36,13 +38,5 @@ class CycleTimeline {
   uint32_t _last = 0;
   uint64_t _now = 0;
 };
-
-// Nanoseconds and cycles at a fixed bus frequency (cycles per microsecond).
-inline double nanosecondsToCycles(double ns, int32_t busFrequencyMHz) noexcept {
-  return ns * busFrequencyMHz / 1000.0;
-}
-inline double cyclesToNanoseconds(double cycles, int32_t busFrequencyMHz) noexcept {
-  return cycles * 1000.0 / busFrequencyMHz;
-}
 
 }  // namespace corvel

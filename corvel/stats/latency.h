@@ -14,6 +14,8 @@
 #include <optional>
 #include <unordered_map>
 
+#include "corvel/base/cycle_time.h"
+
 namespace corvel {
 
 // The origin of a stream as the payload tag names it.
@@ -96,8 +98,5 @@ class StreamLatency {
 };
 
 using StreamLatencies = std::map<StreamId, StreamLatency>;
-
-// Host cycles in nanoseconds at a clock of `mhz`.
-inline double cyclesToNanoseconds(double cycles, int32_t mhz) noexcept { return cycles * 1000.0 / mhz; }
 
 }  // namespace corvel
