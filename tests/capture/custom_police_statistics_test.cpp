@@ -85,6 +85,31 @@ TEST_P(CustomPolice, LogsTheIpv6Flow) {
   EXPECT_NE(events.find("Capture stopped:\n  total PDU passed             5\n"), std::string::npos) << events;
 }
 
+// A log directory that cannot be written costs the log, said once per
+// statistic when it is created; the run goes on.
+TEST(StatisticFiles, AnUnwritableDirectoryIsReportedOnce) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("custom_" + std::to_string(getpid())) / "missing";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "s.tcs") << "<corvel><streams>" << Protocols("generate") << Protocols("capture")
+                               << "</streams><rx_ports><port device=\"0\" port=\"0\"><assign_stream_set "
+                                  "id=\"generate\"/></port></rx_ports><tx_ports eventlog_dir=\"nowhere/\" "
+                                  "police_datalog_dir=\"nowhere/\"><port device=\"0\" port=\"1\">"
+                                  "<assign_stream_set id=\"capture\"/></port></tx_ports></corvel>";
+  std::ofstream(dir / "run.pyx") << "rx_port 0 0\ntx_port 0 1\nforward 0 0 0 1\ncorvel_load_tcs s.tcs\n"
+                                    "corvel_start\nrun\nclose\n";
+  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
+                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  const std::string console = ReadText(dir / "console.txt");
+  for (const char* file : {"TxEventsDev0Port1.txt", "TxPoliceDev0Port1.txt"}) {
+    const std::string line = std::string("Corvel> Warning, unable to create log file nowhere/") + file + "\n";
+    const size_t at = console.find(line);
+    EXPECT_NE(at, std::string::npos) << console;
+    EXPECT_EQ(console.find(line, at + 1), std::string::npos) << console;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Specifications, CustomPolice,
     ::testing::Values(
