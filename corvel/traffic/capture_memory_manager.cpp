@@ -4,17 +4,9 @@
 
 namespace corvel {
 
-void CaptureMemoryManager::OnByte(const uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
-  if (_bytes.empty() && !_overflowed) {
-    _firstCycle = cycle;
-    _bytes.reserve(kChunkSize);
-  }
-  if (endOfFrame) _lastCycle = cycle;
-  if (_bytes.size() < kMaxFrameBytes) {
-    _bytes.push_back(byte);
-  } else {
-    _overflowed = true;
-  }
+void CaptureMemoryManager::startFrame(uint32_t cycle) {
+  _firstCycle = cycle;
+  _bytes.reserve(kChunkSize);
 }
 
 std::vector<uint8_t> CaptureMemoryManager::takeData() {

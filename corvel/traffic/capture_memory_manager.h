@@ -15,7 +15,17 @@ class CaptureMemoryManager : public CaptureIntf {
   static constexpr size_t kMaxFrameBytes = 64 * 1024;
   static constexpr size_t kChunkSize = 150;
 
-  void OnByte(const uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) override;
+  void OnByte(const uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) override { store(byte, cycle, endOfFrame); }
+  // The byte path itself (the port calls it directly, not through its stage list).
+  void store(uint8_t byte, uint32_t cycle, uint8_t endOfFrame) {
+    if (_bytes.empty() && !_overflowed) startFrame(cycle);
+    if (endOfFrame) _lastCycle = cycle;
+    if (_bytes.size() < kMaxFrameBytes) [[likely]] {
+      _bytes.push_back(byte);
+    } else {
+      _overflowed = true;
+    }
+  }
 
   size_t length() const noexcept { return _bytes.size(); }
   bool overflowed() const noexcept { return _overflowed; }
@@ -26,6 +36,8 @@ class CaptureMemoryManager : public CaptureIntf {
   void clear() noexcept;
 
  private:
+  void startFrame(uint32_t cycle);
+
   std::vector<uint8_t> _bytes;
   uint32_t _firstCycle = 0;
   uint32_t _lastCycle = 0;

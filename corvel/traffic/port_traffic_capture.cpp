@@ -154,7 +154,7 @@ void PortTrafficCapture::initialize() {
     _byteStages.push_back(_byteLogger.get());
     sharedPrinter().print("Corvel>    ...registering byte logging\n");
   }
-  _byteStages.push_back(_memoryManager.get());
+  // The frame store is the last byte stage; the byte path calls it directly.
   sharedPrinter().print("Corvel>    ...registering byte capture\n");
   _captureProtocol->Start();
   if (_byteLogger) _byteLogger->Start();
@@ -165,7 +165,9 @@ void PortTrafficCapture::initialize() {
 void PortTrafficCapture::processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
   if (state() != enPortStateRunning) return;
   for (CaptureIntf* stage : _byteStages) stage->OnByte(byte, cycle, endOfFrame);
-  if (!_memoryManager || !endOfFrame) return;
+  if (!_memoryManager) return;
+  _memoryManager->store(byte, cycle, endOfFrame);
+  if (!endOfFrame) return;
   if (_memoryManager->overflowed()) {
     // A frame longer than any datalink allows: cut at its end and dropped.
     _memoryManager->clear();
