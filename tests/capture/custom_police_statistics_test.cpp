@@ -14,16 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "pyxsim_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using corvel::test::ReadText;
+using corvel::test::RunPyxsim;
 
 std::string Protocols(const char* type) {
   return std::string("<stream_set id=\"") + type + "\" type=\"" + type +
@@ -63,9 +60,7 @@ TEST_P(CustomPolice, LogsTheIpv6Flow) {
   std::ofstream(dir / "run.pyx") << "rx_port 0 0 100 1000 66\ntx_port 0 1\nforward 0 0 0 1\ncorvel_load_tcs s.tcs\n"
                                  << "corvel_set_tx_configuration " << c.specification
                                  << "\ncorvel_start\nrun\nclose\n";
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
   const std::string console = ReadText(dir / "console.txt");
   EXPECT_NE(console.find(std::string(c.loading) + "\nCorvel>      Overriding Policing Statistic\n"
                          "Corvel>      Using standard Capture Statistic\n"),
@@ -98,9 +93,7 @@ TEST(StatisticFiles, AnUnwritableDirectoryIsReportedOnce) {
                                   "<assign_stream_set id=\"capture\"/></port></tx_ports></corvel>";
   std::ofstream(dir / "run.pyx") << "rx_port 0 0\ntx_port 0 1\nforward 0 0 0 1\ncorvel_load_tcs s.tcs\n"
                                     "corvel_start\nrun\nclose\n";
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
   const std::string console = ReadText(dir / "console.txt");
   for (const char* file : {"TxEventsDev0Port1.txt", "TxPoliceDev0Port1.txt"}) {
     const std::string line = std::string("Corvel> Warning, unable to create log file nowhere/") + file + "\n";

@@ -12,18 +12,12 @@
 #include <string>
 
 #include "hand_frames.h"
+#include "pyxsim_run.h"
 
 namespace corvel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 void WritePcap(const fs::path& path, const std::vector<Bytes>& frames) {
   pcap_t* dead = pcap_open_dead(DLT_EN10MB, 65536);
@@ -63,9 +57,7 @@ TEST(Inject, HostCaptureVerifiedAgainstTheTcs) {
          "</tx_ports></corvel>";
   std::ofstream(dir / "run.pyx") << "tx_port 0 1\ncorvel_load_tcs check.tcs\ncorvel_start\n"
                                     "inject 0 1 host.pcap fcs\nrun\nclose\n";
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
   const std::string pass = "Device 0 Port 1 [s] Pdu contained 1 cell(s) { RxPort 0 Stream 0 Pdu 1 }";
   const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");
   EXPECT_EQ(log.substr(0, log.find("Capture stopped:")),

@@ -11,16 +11,13 @@
 #include <sstream>
 #include <string>
 
+#include "pyxsim_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using corvel::test::ReadText;
+using corvel::test::RunPyxsim;
 
 int Total(const std::string& log, const std::string& counter) {
   std::smatch match;
@@ -34,9 +31,7 @@ TEST(Loopback, QuickstartPassesEveryPdu) {
   fs::create_directories(dir / "out");
   for (const char* file : {"quickstart.tcs", "quickstart.pyx"})
     fs::copy_file(fs::path(CORVEL_SOURCE_DIR) / "examples" / file, dir / file);
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' quickstart.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "quickstart.pyx")) << ReadText(dir / "console.txt");
   int sent = 0;
   for (int port = 0; port < 3; ++port) {
     const std::string rx = ReadText(dir / "out" / ("RxEventsDev0Port" + std::to_string(port) + ".txt"));
@@ -67,9 +62,7 @@ TEST(Loopback, Aal5OverAtmReassembledAndPassed) {
   fs::copy_file(fs::path(CORVEL_TEST_DATA) / "capture" / "aal5_over_atm.tcs", dir / "atm.tcs");
   std::ofstream(dir / "run.pyx") << "rx_port 0 0\ntx_port 0 1\nforward 0 0 0 1\ncorvel_load_tcs atm.tcs\n"
                                     "corvel_start\nrun\nclose\n";
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
   // 100, 200 and 300 payload bytes + UDP 8 + IPv4 20 + LLC/SNAP 8 + trailer 8,
   // padded to whole cells of 48: 3, 6 and 8 cells.
   const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");

@@ -14,18 +14,12 @@
 #include <vector>
 
 #include "hand_frames.h"
+#include "pyxsim_run.h"
 
 namespace corvel::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 std::string Hex(const Bytes& bytes, size_t from, size_t to) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -93,10 +87,8 @@ TEST_P(PoliceInject, TxPoliceLog) {
          "<assign_stream_set id=\"c\"/></port></tx_ports></corvel>";
   std::ofstream(dir / "run.pyx") << "tx_port 0 1 100 8 100\ncorvel_load_tcs check.tcs\ncorvel_start\n"
                                     "inject 0 1 host.pcap fcs\nrun\nclose\n";
-  const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
-                              "/libcorvel_lite.so' run.pyx >console.txt 2>&1";
-  ASSERT_EQ(std::system(command.c_str()), 0) << Slurp(dir / "console.txt");
-  const std::string console = Slurp(dir / "console.txt");
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
+  const std::string console = ReadText(dir / "console.txt");
 
   std::string expected;
   for (std::string record : c.records) {
@@ -107,7 +99,7 @@ TEST_P(PoliceInject, TxPoliceLog) {
     }
     expected += record + "\n";
   }
-  std::string log = Slurp(dir / "TxPoliceDev0Port1.txt");
+  std::string log = ReadText(dir / "TxPoliceDev0Port1.txt");
   // The bandwidth figures belong to the meter's own tests; the verdicts here.
   std::string verdicts;
   std::istringstream lines(log);
