@@ -19,7 +19,7 @@
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
@@ -35,23 +35,7 @@ bool WriteInput(const uint8_t* data, std::size_t size) {
   return std::fclose(file) == 0 && written;
 }
 
-constexpr int64_t kMaxLoopValues = 64;
 constexpr int32_t kPdusPerStack = 3;
-
-// True when some counting loop of the document runs more than
-// kMaxLoopValues times at its level (or has a step that never ends it).
-bool HasLongLoop(const corvel::TcsDocument& document) {
-  using namespace corvel;
-  for (xmlNode* loop : SelectNodes(document.documentNode(), "//for | //loop")) {
-    bool found = false;
-    const int64_t first = GetAttributeInt(loop, "first", found);
-    const int64_t last = GetAttributeInt(loop, "last", found);
-    const int64_t incr = GetAttributeInt(loop, "incr", found);
-    if (last < first) continue;
-    if (incr <= 0 || (last - first) / incr >= kMaxLoopValues) return true;
-  }
-  return false;
-}
 
 void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
   using namespace corvel;
@@ -91,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   } catch (const TextError&) {
     return 0;
   }
-  if (HasLongLoop(document)) return 0;
+  if (corvel::fuzz::HasLongLoop(document)) return 0;
   TcsManager manager(document);
   try {
     if (!manager.ReadRootAttributes()) return 0;
