@@ -114,8 +114,10 @@ constexpr const char* kFixed = R"(<corvel>
 
 // Every port names at most this many policy sets.
 constexpr size_t kMaxAssignedSets = 8;
-// Byte requests over both receive ports.
+// Byte requests over both receive ports, and the most there may be when the
+// frames under way at the end are finished.
 constexpr uint32_t kByteRequests = 4096;
+constexpr uint32_t kMaxRequests = kByteRequests + 1024;
 
 struct DocumentDeleter {
   void operator()(xmlDoc* document) const noexcept { xmlFreeDoc(document); }
@@ -194,9 +196,10 @@ struct ReceivePort {
 
 // Receive ports are asked for a byte every cycle outside their gaps; their
 // whole frames queue for the transmit port, which takes one byte a cycle.
-// When both receive ports wait out a gap and nothing is queued, the clock
-// jumps to the end of the first gap. The 32-bit cycle of the byte calls wraps
-// as a host's does.
+// Once kByteRequests are served, only a port inside a frame is asked on,
+// until the frame ends. When no receive port may be asked and nothing is
+// queued, the clock jumps to the end of the first gap. The 32-bit cycle of
+// the byte calls wraps as a host's does.
 void RunTraffic() {
   ReceivePort receive[] = {{HostPort(1, 0), {}, 0}, {HostPort(1, 1), {}, 0}};
   corvel::WorkbenchPort transmit = HostPort(0, 2);
@@ -212,10 +215,18 @@ void RunTraffic() {
   std::deque<std::vector<uint8_t>> queued;
   size_t sent = 0;  // bytes of the first queued frame handed over
   uint32_t requests = 0;
-  for (uint64_t cycle = 0; requests < kByteRequests || !queued.empty(); ++cycle) {
+  auto askable = [&](const ReceivePort& port) {
+    return requests < kByteRequests || (!port.frame.empty() && requests < kMaxRequests);
+  };
+  for (uint64_t cycle = 0;; ++cycle) {
     bool asked = false;
+    uint64_t gapEnd = UINT64_MAX;  // the first cycle a waiting port may be asked
     for (ReceivePort& port : receive) {
-      if (requests == kByteRequests || cycle < port.quietUntil) continue;
+      if (!askable(port)) continue;
+      if (cycle < port.quietUntil) {
+        gapEnd = std::min(gapEnd, port.quietUntil);
+        continue;
+      }
       uint8_t delivered = 0;
       uint8_t byte = 0;
       uint8_t endOfPacket = 0;
@@ -239,8 +250,9 @@ void RunTraffic() {
       } else {
         ++sent;
       }
-    } else if (!asked && requests < kByteRequests) {
-      cycle = std::min(receive[0].quietUntil, receive[1].quietUntil) - 1;
+    } else if (!asked) {
+      if (gapEnd == UINT64_MAX) break;
+      cycle = gapEnd - 1;
     }
   }
   controller.Stop();
