@@ -31,7 +31,6 @@ class PolicySetDefinition {
   const std::vector<std::unique_ptr<FlowPolicy>>& policies() const noexcept { return _policies; }
 
  private:
-  uint32_t _cursor = 0;
   std::string _id;
   xmlNode* _policyNode;
   xmlNode* _loopNode;

@@ -38,6 +38,9 @@ class PoliceCapturedFrames : public CaptureIntf {
   // Throw when asked before initialisation.
   int32_t datalinkFlowCount() const;
   int32_t pduFlowCount() const;
+  // The port's bus frequency; every police object keeps its own time line
+  // at the frequency it was built with.
+  int32_t busFrequency() const noexcept { return _busFrequency; }
 
   void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
   void OnPdu(CapturedStreamPdu& pdu, uint32_t cycle) override;
