@@ -41,21 +41,27 @@ ProtocolFlowKey DestinationKey(uint8_t destination) {
   return key;
 }
 
+// The masked match, bounds-checked: only the masked byte (the last of the
+// destination address) counts, of the key's own kind, over a header at
+// least as long as the key.
 TEST(ProtocolFlowKey, MatchesOnlyTheMaskedBytesOfItsOwnKind) {
   const ProtocolFlowKey key = DestinationKey(7);
   const std::vector<uint8_t> header{0, 0, 0, 0, 0, 7, 1, 2, 3, 4, 5, 6, 8, 0};
-  EXPECT_TRUE(key.matches(EthernetKind(), header));
-  std::vector<uint8_t> other = header;
-  other[5] = 8;
-  EXPECT_FALSE(key.matches(EthernetKind(), other));
-  EXPECT_FALSE(key.matches(EthernetKind() + 1, header));
-}
-
-TEST(ProtocolFlowKey, ShorterHeaderNeverMatches) {
-  const ProtocolFlowKey key = DestinationKey(7);
-  const std::vector<uint8_t> header{0, 0, 0, 0, 0, 7, 1, 2, 3, 4, 5, 6, 8};  // one byte short
-  EXPECT_FALSE(key.matches(EthernetKind(), header));
-  EXPECT_FALSE(key.matches(EthernetKind(), {}));
+  std::vector<uint8_t> otherDestination = header;
+  otherDestination[5] = 8;
+  std::vector<uint8_t> otherSource = header;
+  otherSource[6] = 9;
+  const std::vector<uint8_t> oneByteShort(header.begin(), header.end() - 1);
+  const struct {
+    int32_t kind;
+    std::vector<uint8_t> header;
+    bool matches;
+  } cases[] = {
+      {EthernetKind(), header, true},          {EthernetKind(), otherSource, true},
+      {EthernetKind(), otherDestination, false}, {EthernetKind() + 1, header, false},
+      {EthernetKind(), oneByteShort, false},   {EthernetKind(), {}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(key.matches(c.kind, c.header), c.matches) << c.header.size() << " bytes, kind " << c.kind;
   // A key of no bytes matches every header of its kind.
   EXPECT_TRUE(ProtocolFlowKey("ethernet", EthernetKind(), 0, {}).matches(EthernetKind(), {}));
 }
