@@ -16,24 +16,16 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
+#include "fuzz/host_port.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
+using corvel_fuzz::HostPort;
+
 std::string g_inputFile;
 
 void DropConsole(void*, const char*, int) {}
-
-corvel::WorkbenchPort HostPort(int32_t direction, int32_t port) {
-  corvel::WorkbenchPort record;
-  record.direction = direction;
-  record.device = 0;
-  record.port = port;
-  record.rate = 100;
-  record.interpacketTime = 8;
-  record.mediaBusClockFrequency = 66;
-  return record;
-}
 
 }  // namespace
 

@@ -30,12 +30,15 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
+#include "fuzz/host_port.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/xml_access.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
+
+using corvel_fuzz::HostPort;
 
 using corvel::fuzz::ScratchDirectory;
 
@@ -175,17 +178,6 @@ bool AddFixedSections(const corvel::TcsDocument& document, const std::vector<std
     }
   }
   return true;
-}
-
-corvel::WorkbenchPort HostPort(int32_t direction, int32_t port) {
-  corvel::WorkbenchPort record;
-  record.direction = direction;
-  record.device = 0;
-  record.port = port;
-  record.rate = 100;
-  record.interpacketTime = 8;
-  record.mediaBusClockFrequency = 66;
-  return record;
 }
 
 struct ReceivePort {

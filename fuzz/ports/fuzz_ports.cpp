@@ -20,28 +20,20 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
+#include "fuzz/host_port.h"
 #include "corvel/tcs/tcs_document.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
+using corvel_fuzz::HostPort;
+
 std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
 void DropConsole(void*, const char*, int) {}
 
 constexpr uint32_t kByteRequests = 2048;  // per receive port
-
-corvel::WorkbenchPort HostPort(int32_t direction, int32_t port, int32_t gap) {
-  corvel::WorkbenchPort record;
-  record.direction = direction;
-  record.device = 0;
-  record.port = port;
-  record.rate = 100;
-  record.interpacketTime = gap;
-  record.mediaBusClockFrequency = 66;
-  return record;
-}
 
 void RunTraffic() {
   // The host's records: the controller caches the port objects in them.

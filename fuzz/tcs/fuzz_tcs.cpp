@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "corvel/host/corvel.h"
+#include "fuzz/host_port.h"
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
@@ -23,6 +24,8 @@
 #include "pyx/simhost_api.h"
 
 namespace {
+
+using corvel_fuzz::HostPort;
 
 std::string g_inputFile;
 
@@ -37,17 +40,6 @@ bool WriteInput(const uint8_t* data, std::size_t size) {
 
 // Protocol elements read per input; more than any fixture has.
 constexpr std::size_t kMaxProtocolElements = 256;
-
-corvel::WorkbenchPort HostPort(int32_t direction, int32_t port) {
-  corvel::WorkbenchPort record;
-  record.direction = direction;
-  record.device = 0;
-  record.port = port;
-  record.rate = 100;
-  record.interpacketTime = 8;
-  record.mediaBusClockFrequency = 66;
-  return record;
-}
 
 void LoadThroughController() {
   corvel::Corvel controller;
