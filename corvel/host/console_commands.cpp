@@ -55,7 +55,7 @@ void reportHandlerFailure(const char* command, const char* text) {
 bool DLL_CorvelInit() {
   PrintUtility& out = intf::out();
   try {
-    out.print("CorvelIntf> DLL_CorvelInit() - start\n");
+    intf::trace("CorvelIntf> DLL_CorvelInit() - start\n");
     if (g_registered) {
       out.print("CorvelIntf> Corvel functions already loaded.");
       return false;
@@ -80,7 +80,7 @@ bool DLL_CorvelInit() {
       }
     }
     g_registered = true;
-    out.print("CorvelIntf> DLL_CorvelInit() - exit\n");
+    intf::trace("CorvelIntf> DLL_CorvelInit() - exit\n");
     return true;
   } catch (...) {
     out.print("CorvelIntf> ERROR: Exception during DLL_Init!\n");
@@ -91,7 +91,7 @@ bool DLL_CorvelInit() {
 int corvel_load_tcs(const char* fileName) {
   PrintUtility& out = intf::out();
   try {
-    out.print("CorvelIntf> corvel_load_tcs() - enter\n");
+    intf::trace("CorvelIntf> corvel_load_tcs() - enter\n");
     out.print("CorvelIntf> %s\n", kNotice);
     out.print("CorvelIntf> %s (%s)\n", kIteration, releaseText().c_str());
     if (!intf::controller()) intf::createController().LoadTcs(fileName);
@@ -101,7 +101,7 @@ int corvel_load_tcs(const char* fileName) {
   } catch (...) {
     out.print("CorvelIntf> ERROR: Unknown exception during corvel_load_tcs!\n");
   }
-  out.print("CorvelIntf> corvel_load_tcs() - exit\n");
+  intf::trace("CorvelIntf> corvel_load_tcs() - exit\n");
   return 0;
 }
 
@@ -109,7 +109,7 @@ int corvel_start() {
   PrintUtility& out = intf::out();
   int result = 0;
   try {
-    out.print("CorvelIntf> corvel_start() - enter \n");
+    intf::trace("CorvelIntf> corvel_start() - enter \n");
     if (Corvel* controller = intf::controller()) result = controller->InitializeStreams() ? 1 : 0;
   } catch (const TextError& e) {
     out.print("CorvelIntf> ERROR: Exception during corvel_start: %s\n", e.text());
@@ -118,38 +118,37 @@ int corvel_start() {
     out.print("CorvelIntf> ERROR: Exception during corvel_start!\n");
     result = 0;
   }
-  out.print("CorvelIntf> corvel_start() - exit\n");
+  intf::trace("CorvelIntf> corvel_start() - exit\n");
   return result;
 }
 
 int corvel_verbose(int32_t level) {
   try {
     setVerboseLevel(boundedVerboseLevel(level));
-    intf::out().print("CorvelIntf> corvel verbose level = %d.\n", verboseLevel());
+    intf::out().print("CorvelIntf> corvel verbose level = %d.\n", storedVerboseLevel());
   } catch (...) {
   }
   return 1;
 }
 
 int corvel_set_root_dir(const char* directory) {
-  PrintUtility& out = intf::out();
   int result = 0;
   try {
-    out.print("CorvelIntf> corvel_set_root_dir() - enter\n");
+    intf::trace("CorvelIntf> corvel_set_root_dir() - enter\n");
     result = intf::templateManagerCreated().SetCorvelRoot(directory) ? 1 : 0;
   } catch (const TextError& e) {
     reportHandlerFailure("corvel_set_root_dir", e.text());
   } catch (...) {
     reportHandlerFailure("corvel_set_root_dir", nullptr);
   }
-  out.print("CorvelIntf> corvel_set_root_dir() - exit\n");
+  intf::trace("CorvelIntf> corvel_set_root_dir() - exit\n");
   return result;
 }
 
 int corvel_set_tx_configuration(const char* name) {
   PrintUtility& out = intf::out();
   try {
-    out.print("CorvelIntf> corvel_set_tx_configuration(...) - enter \n");
+    intf::trace("CorvelIntf> corvel_set_tx_configuration(...) - enter \n");
     if (Corvel* controller = intf::controller()) controller->SetTxConfiguration(name);
   } catch (const TextError& e) {
     out.print("CorvelIntf> ERROR: Exception during corvel_set_tx_configuration: %s\n", e.text());
@@ -160,17 +159,16 @@ int corvel_set_tx_configuration(const char* name) {
 }
 
 int corvel_load_template(const char* fileName) {
-  PrintUtility& out = intf::out();
   int result = 0;
   try {
-    out.print("CorvelIntf> corvel_load_template() - enter\n");
+    intf::trace("CorvelIntf> corvel_load_template() - enter\n");
     result = intf::templateManagerCreated().ReadTemplateStub(fileName) ? 1 : 0;
   } catch (const TextError& e) {
     reportHandlerFailure("corvel_load_template", e.text());
   } catch (...) {
     reportHandlerFailure("corvel_load_template", nullptr);
   }
-  out.print("CorvelIntf> corvel_load_template() - exit\n");
+  intf::trace("CorvelIntf> corvel_load_template() - exit\n");
   return result;
 }
 
@@ -201,7 +199,7 @@ int corvel_extract_tcs(const char* fileName, int32_t mode) {
   PrintUtility& out = intf::out();
   int result = 0;
   try {
-    out.print("CorvelIntf> corvel_extract_tcs() - enter\n");
+    intf::trace("CorvelIntf> corvel_extract_tcs() - enter\n");
     if (TemplateMgr* manager = intf::templateManager()) {
       const bool overwrite = mode == 1;
       out.print("CorvelIntf> Extracting to %s (", fileName ? fileName : "(null)");
@@ -216,7 +214,7 @@ int corvel_extract_tcs(const char* fileName, int32_t mode) {
   } catch (...) {
     reportHandlerFailure("corvel_extract_tcs", nullptr);
   }
-  out.print("CorvelIntf> corvel_extract_tcs() - exit\n");
+  intf::trace("CorvelIntf> corvel_extract_tcs() - exit\n");
   return result;
 }
 

@@ -4,9 +4,11 @@
 
 #include "corvel/base/random.h"
 #include "corvel/host/pyx_devices.h"
+#include "corvel/host/run_report.h"
 #include "corvel/base/text_error.h"
 #include "corvel/stats/observable.h"
 #include "corvel/stats/run_records.h"
+#include "corvel/stats/run_tally.h"
 #include "corvel/stats/statistic_factory.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
@@ -21,6 +23,28 @@ namespace corvel {
 Corvel::Corvel() : _runRecords(std::make_unique<RunRecords>()), _devices(std::make_unique<PyxDevices>()) {}
 
 Corvel::~Corvel() {
+  try {
+    if (!_closed) closeRun(0);
+  } catch (...) {
+    // Nothing of the teardown may reach the host.
+  }
+  _statistics.clear();
+  _tallies.clear();
+  _runRecords.reset();
+  _specificationName.reset();
+}
+
+std::string Corvel::closeRun(uint64_t run) {
+  if (_closed) return emptyRunReportJson();
+  _closed = true;
+  _notices.printRepeats(*this);
+  RunOutcome outcome;
+  outcome.run = run;
+  outcome.tcsFile = _tcsFile;
+  outcome.loaded = _state == enCorvelStateTcsLoaded || _state == enCorvelStateRunning || _started;
+  outcome.startAttempted = _startAttempted;
+  outcome.started = _started;
+  outcome.finalState = _state;
   // The ports go first, so the statistics attached here still hear their
   // last events (frames held at teardown, the stop of each port); then each
   // of those statistics writes its summary once.
@@ -34,8 +58,11 @@ Corvel::~Corvel() {
     attached.statistic.reset();
   }
   _statistics.clear();
-  _runRecords.reset();
-  _specificationName.reset();
+  std::vector<PortFigures> figures;
+  figures.reserve(_tallies.size());
+  for (const std::unique_ptr<RunTally>& tally : _tallies) figures.push_back(tally->figures());
+  _tallies.clear();
+  return runReportJson(outcome, figures);
 }
 
 void Corvel::RegisterPort(const WorkbenchPort& record) { _devices->addPort(record); }
@@ -50,6 +77,7 @@ bool Corvel::LoadTcs(const char* fileName) {
     print("Corvel> ERROR: Loading of traffic_config_spec: %s failed!\n", "null");
     return false;
   }
+  _tcsFile = fileName;
   // The manager borrows the document: it is declared last so it goes first.
   auto document = std::make_unique<TcsDocument>();
   std::unique_ptr<TcsManager> manager;
@@ -135,6 +163,7 @@ bool Corvel::SetTxConfiguration(const char* name) {
 }
 
 bool Corvel::InitializeStreams() {
+  _startAttempted = true;
   if (_state != enCorvelStateTcsLoaded) {
     print("Corvel> Cannot InitializeStreams, not in the enCorvelStateTcsLoaded state\n");
     return false;
@@ -150,6 +179,7 @@ bool Corvel::InitializeStreams() {
     print("Corvel> ------ Traffic Configuration Complete! ------\n");
     print("Corvel> ---------------------------------------------\n");
     _state = enCorvelStateRunning;
+    _started = true;
     print("Corvel> Transistion corvel to enCorvelStateRunning.\n");
     return true;
   } catch (const TextError& e) {
@@ -177,7 +207,10 @@ void Corvel::_initializeRxPorts(int32_t& position) {
       print("Corvel>    Loading GUI Rx specification\n");
       startArgument = 0;
     }
-    if (generator) generator->Start(startArgument);
+    if (generator) {
+      generator->Start(startArgument);
+      _attachTally(*generator, config != nullptr, generator->streamCount());
+    }
     ++position;
   }
 }
@@ -206,7 +239,10 @@ void Corvel::_initializeTxPorts(int32_t& position) {
         }
       }
     }
-    if (capture) capture->initialize();
+    if (capture) {
+      capture->initialize();
+      _attachTally(*capture, config != nullptr, capture->streamCount());
+    }
     ++position;
   }
 }
@@ -220,6 +256,17 @@ void Corvel::_shareRunRecords() {
     if (PortTrafficCapture* capture = _devices->findCapture(record->device, record->port))
       capture->setRunRecords(_runRecords.get());
   }
+}
+
+void Corvel::_attachTally(PortTraffic& port, bool configured, int32_t streams) {
+  // A corvel_start repeated after a failed one finds the tallies of the
+  // ports it reached already attached.
+  for (const std::unique_ptr<RunTally>& tally : _tallies)
+    if (tally->figures().device == port.device() && tally->figures().port == port.port() &&
+        tally->figures().direction == port.direction())
+      return;
+  _tallies.push_back(std::make_unique<RunTally>(port, configured, streams, _runRecords.get()));
+  port.attach(_tallies.back().get());
 }
 
 void Corvel::_attachStatistic(int32_t kind, PortTraffic& port, const char* directory) {
@@ -260,7 +307,9 @@ void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t c
   endOfPacket = 0;
   delivered = 0;
   if (_state != enCorvelStateRunning) {
+    if (_notices.repeated(record, NoticeKind::NotRunningReceive, _state)) return;
     print("Corvel> [OnGetNextByte] Error, Corvel is not in running state\n");
+    _noteFirst(record, NoticeKind::NotRunningReceive, "Corvel> [OnGetNextByte] Error, Corvel is not in running state");
     return;
   }
   // A lookup failure (registry never initialised) goes on to the entry point.
@@ -270,12 +319,18 @@ void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t c
     return;
   }
   try {
-    if (generator->warned()) return;
+    if (generator->warned()) {
+      _notices.repeated(record, NoticeKind::ReceiveIgnored, _state);
+      return;
+    }
     if (generator->state() == enPortStateComplete) {
       print("Corvel> Rx RxDevice %d RxPort %d: enPortStateComplete, additional byte requests "
             "will be ignored\n",
             generator->device(), generator->port());
       generator->setWarned(true);
+      _noteFirst(record, NoticeKind::ReceiveIgnored,
+                 "Corvel> Rx RxDevice " + std::to_string(generator->device()) + " RxPort " +
+                     std::to_string(generator->port()) + ": enPortStateComplete, additional byte requests will be ignored");
       return;
     }
     if (generator->state() == enPortStateError) {
@@ -283,6 +338,9 @@ void Corvel::OnGetNextByte(WorkbenchPort* record, uint8_t& delivered, uint32_t c
             "be ignored\n",
             generator->device(), generator->port());
       generator->setWarned(true);
+      _noteFirst(record, NoticeKind::ReceiveIgnored,
+                 "Corvel> Rx RxDevice " + std::to_string(generator->device()) + " RxPort " +
+                     std::to_string(generator->port()) + ": enPortStateError, additional byte requests will be ignored");
       return;
     }
     bool endOfTraffic = false;
@@ -309,7 +367,9 @@ int32_t Corvel::GetInterpacketTime(WorkbenchPort* record) {
 void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
                             uint8_t endOfPacket) {
   if (_state != enCorvelStateRunning) {
+    if (_notices.repeated(record, NoticeKind::NotRunningTransmit, _state)) return;
     print("Corvel> [OnSendNextByte] Error, Corvel is not in running state\n");
+    _noteFirst(record, NoticeKind::NotRunningTransmit, "Corvel> [OnSendNextByte] Error, Corvel is not in running state");
     return;
   }
   PortTrafficCapture* capture = nullptr;
@@ -326,12 +386,21 @@ void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
     return;
   }
   try {
-    if (capture->warned()) return;
+    if (capture->warned()) {
+      _notices.repeated(record, NoticeKind::TransmitIgnored, _state);
+      return;
+    }
     if (capture->state() == enPortStateComplete) {
       print("Corvel> Tx TxDevice %d TxPort %d: enPortStateComplete, additional byte sends will be "
             "ignored\n",
             capture->device(), capture->port());
       capture->setWarned(true);
+      _noteFirst(record, NoticeKind::TransmitIgnored,
+                 "Corvel> Tx Device " + std::to_string(capture->device()) + " TxPort " +
+                     std::to_string(capture->port()) + ": enPortStateError, additional byte sends will be ignored");
+      _noteFirst(record, NoticeKind::TransmitIgnored,
+                 "Corvel> Tx TxDevice " + std::to_string(capture->device()) + " TxPort " +
+                     std::to_string(capture->port()) + ": enPortStateComplete, additional byte sends will be ignored");
       return;
     }
     if (capture->state() == enPortStateError) {
@@ -339,11 +408,24 @@ void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
             "ignored\n",
             capture->device(), capture->port());
       capture->setWarned(true);
+      _noteFirst(record, NoticeKind::TransmitIgnored,
+                 "Corvel> Tx Device " + std::to_string(capture->device()) + " TxPort " +
+                     std::to_string(capture->port()) + ": enPortStateError, additional byte sends will be ignored");
       return;
     }
     capture->processByte(byte, cycle, endOfPacket);
   } catch (const TextError& e) {
     print("Corvel> [OnSendNextByte] Error, %s\n", e.text());
+  }
+}
+
+void Corvel::_noteFirst(const WorkbenchPort* record, NoticeKind kind, std::string text) noexcept {
+  try {
+    if ((kind == NoticeKind::NotRunningReceive || kind == NoticeKind::NotRunningTransmit) && record)
+      text += " (Device " + std::to_string(record->device) + " Port " + std::to_string(record->port) + ")";
+    _notices.add(record, kind, _state, std::move(text));
+  } catch (...) {
+    // Without memory the repeats go uncounted; the notice itself was printed.
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "corvel/base/print_utility.h"
+#include "corvel/host/repeated_notices.h"
 #include "corvel/host/workbench_port.h"
 
 namespace corvel {
@@ -18,6 +19,7 @@ class PortTraffic;
 class PortTrafficCapture;
 class PortTrafficGenerator;
 class PyxDevices;
+class RunTally;
 class TcsManager;
 struct RunRecords;
 
@@ -63,6 +65,12 @@ class Corvel : public PrintUtility {
 
   void Stop();
 
+  // Ends the run: prints the counts of the repeated byte-path notices,
+  // destroys the port objects (their statistics write their summaries) and
+  // answers the run report (run_report.h) numbered `run`. The destructor
+  // does the same when nobody did.
+  std::string closeRun(uint64_t run);
+
  private:
   struct AttachedStatistic {
     std::unique_ptr<Observer> statistic;
@@ -79,6 +87,11 @@ class Corvel : public PrintUtility {
   PortTrafficCapture* _captureFor(WorkbenchPort& record);
   // Hands the run records to every port object of the registry.
   void _shareRunRecords();
+  // Remembers the first of a byte-path notice (printed by the caller) so that
+  // its repeats are counted; not-running notices gain the port's numbers.
+  void _noteFirst(const WorkbenchPort* record, NoticeKind kind, std::string text) noexcept;
+  // Counts what a started port does, for the run report.
+  void _attachTally(PortTraffic& port, bool configured, int32_t streams);
 
   // What the ports share (send cycles of tagged PDUs, summary files); the
   // port objects hold it without owning it, so it goes after them.
@@ -87,6 +100,12 @@ class Corvel : public PrintUtility {
   int32_t _state = enCorvelStateUninitialized;
   std::optional<std::string> _specificationName;
   std::vector<AttachedStatistic> _statistics;
+  std::vector<std::unique_ptr<RunTally>> _tallies;
+  RepeatedNotices _notices;
+  std::string _tcsFile;
+  bool _startAttempted = false;
+  bool _started = false;
+  bool _closed = false;
 };
 
 }  // namespace corvel

@@ -3,7 +3,9 @@
 #include <libxml/parser.h>
 
 #include "corvel/host/corvel.h"
+#include "corvel/host/run_report.h"
 #include "corvel/base/print_utility.h"
+#include "corvel/base/verbose.h"
 #include "corvel/template/template_mgr.h"
 
 namespace corvel {
@@ -17,6 +19,8 @@ std::vector<std::unique_ptr<WorkbenchPort>> glb_deviceList;
 namespace {
 std::unique_ptr<Corvel> g_controller;
 std::unique_ptr<TemplateMgr> g_templateMgr;
+uint64_t g_runs = 0;
+std::string g_runReport;
 }  // namespace
 
 namespace intf {
@@ -60,12 +64,23 @@ void teardown() {
   }
   g_controller->Stop();
   g_out.print("CorvelIntf> deleting Corvel object.\n");
+  std::string report = g_controller->closeRun(++g_runs);
   g_controller.reset();
+  g_runReport = std::move(report);
   // The port objects died with the controller: forget the cached pointers so
   // the next controller resolves the host ports afresh.
   for (const std::unique_ptr<WorkbenchPort>& record : glb_deviceList) record->portObject = nullptr;
   g_out.print("CorvelIntf> setting pointer to Corvel to zero.\n");
   g_out.print("CorvelIntf> deleting of Corvel object complete\n");
+}
+
+const std::string& runReport() {
+  if (g_runReport.empty()) g_runReport = emptyRunReportJson();
+  return g_runReport;
+}
+
+void trace(const char* line) {
+  if (!quietConsole()) g_out.print("%s", line);
 }
 
 }  // namespace intf

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "corvel/host/workbench_port.h"
@@ -38,7 +39,15 @@ TemplateMgr& templateManagerCreated();
 WorkbenchPort& addHostPort(const WorkbenchPort& record);
 
 // Destroys the template manager and the controller; the host ports stay.
+// The controller's run report is kept for the host (runReport).
 void teardown();
+
+// The report of the last run torn down (run_report.h); run 0 before any.
+const std::string& runReport();
+
+// An enter/exit trace line of the interface layer: printed unless the host
+// asked for a quiet console.
+void trace(const char* line);
 
 }  // namespace intf
 }  // namespace corvel

@@ -3,6 +3,9 @@
 // nothing thrown inside the plug-in reaches the host.
 #include "pyx/foreign_model.h"
 
+#include <cstring>
+#include <string>
+
 #include <cstdint>
 #include <type_traits>
 
@@ -10,6 +13,8 @@
 #include "corvel/host/corvel.h"
 #include "corvel/host/corvel_intf.h"
 #include "corvel/base/print_utility.h"
+#include "corvel/base/verbose.h"
+#include "pyx/corvel_run_report.h"
 #include "corvel/base/text_error.h"
 #include "corvel/host/workbench_port.h"
 
@@ -22,8 +27,8 @@ namespace {
 
 int foreign_model_initialize(void) {
   try {
-    intf::out().print("foreign_model_initialize() - enter\n");
-    intf::out().print("foreign_model_initialize() - exit\n");
+    intf::trace("foreign_model_initialize() - enter\n");
+    intf::trace("foreign_model_initialize() - exit\n");
   } catch (...) {
   }
   return 1;
@@ -31,8 +36,8 @@ int foreign_model_initialize(void) {
 
 int foreign_model_exit(void) {
   try {
-    intf::out().print("foreign_model_exit() - enter\n");
-    intf::out().print("foreign_model_exit() - exit\n");
+    intf::trace("foreign_model_exit() - enter\n");
+    intf::trace("foreign_model_exit() - exit\n");
   } catch (...) {
   }
   return 1;
@@ -40,8 +45,8 @@ int foreign_model_exit(void) {
 
 int foreign_model_reset(void) {
   try {
-    intf::out().print("foreign_model_reset() - enter\n");
-    intf::out().print("foreign_model_reset() - exit \n");
+    intf::trace("foreign_model_reset() - enter\n");
+    intf::trace("foreign_model_reset() - exit \n");
   } catch (...) {
   }
   return 1;
@@ -54,7 +59,7 @@ void initializePort(int32_t direction, uint32_t device, uint32_t port, const uin
                     PyxPortHandle* handle) {
   PrintUtility& out = intf::out();
   const bool receive = direction == 1;
-  out.print(receive ? "CorvelIntf> InitializeRxPort(...) - enter \n"
+  intf::trace(receive ? "CorvelIntf> InitializeRxPort(...) - enter \n"
                     : "CorvelIntf> InitializeTxPort(...) - enter \n");
   try {
     if (!block || !handle) throw TextError("missing port block or handle slot");
@@ -76,20 +81,20 @@ void initializePort(int32_t direction, uint32_t device, uint32_t port, const uin
     out.print(receive ? "CorvelIntf> ERROR: Exception during InitializeRxPort!\n"
                       : "CorvelIntf> ERROR: Exception during InitializeTxPort!\n");
   }
-  out.print(receive ? "CorvelIntf> InitializeRxPort(...) - exit \n"
+  intf::trace(receive ? "CorvelIntf> InitializeRxPort(...) - exit \n"
                     : "CorvelIntf> InitializeTxPort(...) - exit \n");
 }
 
 void closePort(bool receive) {
   try {
     PrintUtility& out = intf::out();
-    out.print(receive ? "CorvelIntf> CloseRxPort(...) - enter\n"
+    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - enter\n"
                       : "CorvelIntf> CloseTxPort(...) - enter\n");
     try {
       intf::teardown();
     } catch (...) {
     }
-    out.print(receive ? "CorvelIntf> CloseRxPort(...) - exit\n"
+    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - exit\n"
                       : "CorvelIntf> CloseTxPort(...) - exit\n");
   } catch (...) {
   }
@@ -101,9 +106,9 @@ extern "C" {
 
 __attribute__((visibility("default"))) void Initialize(void) {
   try {
-    intf::out().print("CorvelIntf> Initialize() - enter\n");
+    intf::trace("CorvelIntf> Initialize() - enter\n");
     corvel::DLL_CorvelInit();
-    intf::out().print("CorvelIntf> Initialize() - exit\n");
+    intf::trace("CorvelIntf> Initialize() - exit\n");
   } catch (...) {
   }
 }
@@ -193,16 +198,16 @@ __attribute__((visibility("default"))) void CloseTxPort(PyxPortHandle /*ignored*
 
 __attribute__((visibility("default"))) void Close(PyxPortHandle /*ignored*/) {
   try {
-    intf::out().print("CorvelIntf> Close() - enter\n");
-    intf::out().print("CorvelIntf> Close() - exit\n");
+    intf::trace("CorvelIntf> Close() - enter\n");
+    intf::trace("CorvelIntf> Close() - exit\n");
   } catch (...) {
   }
 }
 
 __attribute__((visibility("default"))) void Reset(PyxPortHandle /*ignored*/) {
   try {
-    intf::out().print("CorvelIntf> Reset() - enter\n");
-    intf::out().print("CorvelIntf> Reset() - exit\n");
+    intf::trace("CorvelIntf> Reset() - enter\n");
+    intf::trace("CorvelIntf> Reset() - exit\n");
   } catch (...) {
   }
 }
@@ -211,15 +216,35 @@ __attribute__((visibility("default"))) void GetForeignModelFunctions(
     PyxForeignHook* initialize, PyxForeignHook* ready, PyxForeignHook* ready2,
     PyxForeignHook* exit, PyxForeignHook* reset) {
   try {
-    intf::out().print("GetForeignModelFunctions(...) - start\n");
+    intf::trace("GetForeignModelFunctions(...) - start\n");
     if (initialize) *initialize = &foreign_model_initialize;
     if (ready) *ready = &foreign_model_ready;
     if (ready2) *ready2 = &foreign_model_ready;
     if (exit) *exit = &foreign_model_exit;
     if (reset) *reset = &foreign_model_reset;
-    intf::out().print("GetForeignModelFunctions(...) - exit\n");
+    intf::trace("GetForeignModelFunctions(...) - exit\n");
   } catch (...) {
   }
+}
+
+__attribute__((visibility("default"))) uint32_t CorvelRunReport(char* buffer, uint32_t capacity) {
+  try {
+    const std::string& report = intf::runReport();
+    const auto length = static_cast<uint32_t>(report.size());
+    if (buffer && capacity > 0) {
+      const uint32_t copied = length < capacity ? length : capacity - 1;
+      std::memcpy(buffer, report.data(), copied);
+      buffer[copied] = '\0';
+    }
+    return length;
+  } catch (...) {
+    if (buffer && capacity > 0) buffer[0] = '\0';
+  }
+  return 0;
+}
+
+__attribute__((visibility("default"))) void CorvelQuietConsole(uint32_t quiet) {
+  corvel::setQuietConsole(quiet != 0);
 }
 
 }  // extern "C"
@@ -236,3 +261,5 @@ static_assert(std::is_same_v<decltype(&CloseTxPort), PyxClosePortFn>);
 static_assert(std::is_same_v<decltype(&Close), PyxClosePortFn>);
 static_assert(std::is_same_v<decltype(&Reset), PyxClosePortFn>);
 static_assert(std::is_same_v<decltype(&GetForeignModelFunctions), PyxGetForeignModelFunctionsFn>);
+static_assert(std::is_same_v<decltype(&CorvelRunReport), CorvelRunReportFn>);
+static_assert(std::is_same_v<decltype(&CorvelQuietConsole), CorvelQuietConsoleFn>);

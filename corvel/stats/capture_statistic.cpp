@@ -6,6 +6,7 @@
 #include <string>
 
 #include "corvel/stats/event.h"
+#include "corvel/stats/pdu_latency.h"
 #include "corvel/stats/run_records.h"
 #include "corvel/traffic/port_traffic.h"
 
@@ -65,7 +66,7 @@ void CaptureStatistic::update(Event& event) {
   }
 }
 
-void CaptureStatistic::pduPassed(const Event& event) {
+void CaptureStatistic::pduPassed(Event& event) {
   const IdentityRecord id = identityOf(event);
   _line.clear();
   appendf(_line, "Device %d Port %d ", device(), port());
@@ -97,19 +98,16 @@ void CaptureStatistic::pduPassed(const Event& event) {
   log().write(_line);
   _counters.cellsOfPdu = 0;
   ++_counters.pdus;
-  measureLatency(event, id);
+  measureLatency(event);
 }
 
 // A PDU counts when its tag names its stream and PDU number and a receive
 // port of this run sent it; the others are not measured.
-void CaptureStatistic::measureLatency(const Event& event, const IdentityRecord& id) noexcept {
-  const auto* stream = dynamic_cast<const StreamEvent*>(&event);
-  if (!stream || !stream->pduEndCycle() || !runRecords()) return;
-  if (id.rxDevice < 0 || id.rxPort < 0 || id.stream < 0 || id.pdu < 0) return;
-  const StreamId origin{id.rxDevice, id.rxPort, id.stream};
-  PduSendLog* sends = runRecords()->latency.findSendLog(origin);
-  if (!sends) return;
-  const std::optional<uint32_t> latency = sends->take(static_cast<uint8_t>(id.pdu), *stream->pduEndCycle());
+void CaptureStatistic::measureLatency(Event& event) noexcept {
+  auto* stream = dynamic_cast<StreamEvent*>(&event);
+  if (!stream) return;
+  StreamId origin;
+  const std::optional<uint32_t> latency = pduLatency(*stream, runRecords(), origin);
   if (!latency) return;
   try {
     _latencies[origin].add(*latency);  // a new stream's entry: once per stream

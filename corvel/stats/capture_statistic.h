@@ -44,8 +44,8 @@ class CaptureStatistic : public PortTrafficEventHandler {
   int32_t busFrequencyMhz() const noexcept { return _busFrequencyMhz; }
 
  private:
-  void pduPassed(const Event& event);
-  void measureLatency(const Event& event, const IdentityRecord& id) noexcept;
+  void pduPassed(Event& event);
+  void measureLatency(Event& event) noexcept;
   void writeLatencies() noexcept;
   void writeLatencyLines();
   void pduFailed(const Event& event);

@@ -126,10 +126,15 @@ class StreamEvent : public Event {
   // The host cycle of a captured PDU's last byte, once the PDU was extracted.
   const std::optional<uint32_t>& pduEndCycle() const noexcept { return _pduEndCycle; }
   void setPduEndCycle(uint32_t cycle) noexcept { _pduEndCycle = cycle; }
+  // The PDU's latency once one observer measured it (pdu_latency.h), so that
+  // every observer of the same PDU sees the same figure.
+  const std::optional<std::optional<uint32_t>>& measuredLatency() const noexcept { return _latency; }
+  void setMeasuredLatency(std::optional<uint32_t> latency) noexcept { _latency = latency; }
 
  private:
   std::optional<IdentityRecord> _identity;
   std::optional<uint32_t> _pduEndCycle;
+  std::optional<std::optional<uint32_t>> _latency;
   int32_t _stream;
   int32_t _pdu;
   const GeneratedStreamFrame* _frame = nullptr;

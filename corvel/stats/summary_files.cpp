@@ -110,6 +110,13 @@ std::string SummaryFiles::fileName(std::string_view directory, int32_t device, i
   return name;
 }
 
+void SummaryFiles::removeFile(std::string_view directory, int32_t device, int32_t port) noexcept {
+  try {
+    std::remove(fileName(directory, device, port).c_str());
+  } catch (...) {
+  }
+}
+
 bool SummaryFiles::write(const GeneratorStatistic& statistic, std::optional<uint64_t> flippedBits) noexcept {
   if (statistic.directory().empty()) return false;
   try {

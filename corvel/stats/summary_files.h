@@ -26,6 +26,9 @@ class SummaryFiles {
   SummaryFiles& operator=(const SummaryFiles&) = delete;
 
   static std::string fileName(std::string_view directory, int32_t device, int32_t port);
+  // Removes the port's summary file, if there is one (a port being
+  // configured anew); never throws.
+  static void removeFile(std::string_view directory, int32_t device, int32_t port) noexcept;
 
   // Adds the statistic's summary to its file and writes the file. False
   // when the file could not be written (the summary is dropped then); never

@@ -138,6 +138,15 @@ void ReadRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortCo
   ReadStreamDistribution(printer, portNode, config);
 }
 
+// A port element for a device and port the host never registered configures
+// nothing; the user hears of it with the element's place.
+void WarnUnregisteredPort(TcsManager& manager, const char* direction, int32_t device, int32_t port) {
+  manager.printer().print("Corvel> Warning, the %s port element for device %d port %d names a port the host did "
+                          "not register; it is ignored\n",
+                          direction, device, port);
+  manager.printPlace();
+}
+
 // Reads one receive-port element. A message text is reported as a parse
 // error of TcsRxPortMgt, which ends the reading of the ports.
 void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePortConfig& defaults,
@@ -150,7 +159,10 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
     const int32_t device = GetAttributeInt(portNode, "device", found);
     const int32_t port = GetAttributeInt(portNode, "port", found);
     PortTrafficGenerator* generator = devices.findGenerator(device, port);
-    if (generator == nullptr) return;
+    if (generator == nullptr) {
+      WarnUnregisteredPort(manager, "rx", device, port);
+      return;
+    }
     config.setRateAndBusFrequency(generator->rate(), generator->mediaBusClockFrequency());
     PrintPort(manager, device, port, config);
 
@@ -217,7 +229,10 @@ void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig&
     const int32_t device = GetAttributeInt(portNode, "device", found);
     const int32_t port = GetAttributeInt(portNode, "port", found);
     capture = devices.findCapture(device, port);
-    if (capture == nullptr) return;
+    if (capture == nullptr) {
+      WarnUnregisteredPort(manager, "tx", device, port);
+      return;
+    }
     config.setRateAndBusFrequency(capture->rate(), capture->mediaBusClockFrequency());
     PrintPort(manager, device, port, config);
   });

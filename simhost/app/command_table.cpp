@@ -1,6 +1,9 @@
 #include "command_table.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
 
 #include "command_error.h"
 #include "pcap_writer.h"
@@ -31,6 +34,16 @@ int linkTypeArgument(const std::string& text) {
   return *type;
 }
 
+// A replay speed factor: a plain decimal number above 0 (2, 0.5, 1e3).
+double paceFactor(const std::string& text) {
+  errno = 0;
+  char* end = nullptr;
+  const double factor = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(factor) || factor <= 0.0)
+    throw CommandError("speed FACTOR must be a number above 0, got \"" + text + "\"");
+  return factor;
+}
+
 }  // namespace
 
 CommandTable::CommandTable(Host& host) : host_(host) {
@@ -59,12 +72,31 @@ CommandTable::CommandTable(Host& host) : host_(host) {
        [this](const Values& v) {
          host_.forward(word(v[0].number), word(v[1].number), word(v[2].number), word(v[3].number));
        }},
-      {"inject", {dev, port, {"FILE", false, false, 0, 0}, {"fcs", false, true, 0, 0}},
-       "send the records of a pcap file to a transmit port at their times (fcs: add an FCS)",
+      {"inject",
+       {dev, port, {"FILE", false, false, 0, 0}, {"fcs", false, true, 0, 0}, {"topspeed|speed", false, true, 0, 0},
+        {"FACTOR", false, true, 0, 0}},
+       "send the records of a pcap file to a transmit port at their times (fcs: add an FCS; topspeed: back to "
+       "back; speed FACTOR: FACTOR times their pace)",
        [this](const Values& v) {
-         if (v[3].present && v[3].text != "fcs")
-           throw CommandError("the word after FILE can only be fcs, got \"" + v[3].text + "\"");
-         host_.inject(word(v[0].number), word(v[1].number), v[2].text, v[3].present);
+         std::vector<std::string> words;
+         for (size_t i = 3; i < v.size(); ++i)
+           if (v[i].present) words.push_back(v[i].text);
+         size_t next = 0;
+         const bool fcs = next < words.size() && words[next] == "fcs";
+         if (fcs) ++next;
+         InjectPace pace;
+         if (next < words.size() && words[next] == "topspeed") {
+           pace.kind = InjectPace::Kind::TopSpeed;
+           ++next;
+         } else if (next < words.size() && words[next] == "speed") {
+           if (next + 1 >= words.size()) throw CommandError("speed needs a FACTOR, such as 2 or 0.5");
+           pace.kind = InjectPace::Kind::Factor;
+           pace.factor = paceFactor(words[next + 1]);
+           next += 2;
+         }
+         if (next < words.size())
+           throw CommandError("after FILE come only fcs, then topspeed or speed FACTOR; got \"" + words[next] + "\"");
+         host_.inject(word(v[0].number), word(v[1].number), v[2].text, fcs, pace);
        }},
       {"drop", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}},
        "discard the frames of a receive port",

@@ -20,13 +20,30 @@ RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const R
   const uint64_t start = cycle;
   const uint64_t length = count ? *count : limits.maxCycles;
   const uint64_t end = length > UINT64_MAX - start ? UINT64_MAX : start + length;
+  // The cycle the run stops at: past the default cap while injected records
+  // are due, so a long capture is not cut short.
+  const bool extendable = !count && !limits.maxCyclesGiven;
+  uint64_t limit = end;
   uint64_t quiet = 0;
   uint64_t nextProgress = start + kProgressInterval;
   RunResult result;
   result.end = count ? RunResult::End::Count : RunResult::End::Cap;
 
   bool sent = false;  // a transmit port took a byte in the cycle before
-  while (cycle < end) {
+  bool extended = false;
+  while (true) {
+    if (extended && !injectionsPending()) {
+      // The last injected record has gone: the idle rule gets its turn
+      // before the cap applies again.
+      extended = false;
+      const uint64_t grace = cycle + std::min(limits.idleCycles, UINT64_MAX / 4) + 1;
+      limit = std::max(end, grace);
+    }
+    if (cycle >= limit) {
+      if (!extendable || extended || !injectionsPending()) break;
+      extended = true;
+      limit = UINT64_MAX;
+    }
     if (inFlight_ == 0 && receivers_.empty()) {
       if (!count) result.end = RunResult::End::Idle;
       else cycle = end;
@@ -37,7 +54,7 @@ RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const R
       // byte or injected record is due: skip straight there.
       const uint64_t wake = earliestWake(cycle);
       if (wake > cycle) {
-        cycle = std::min(wake, end);
+        cycle = std::min(wake, limit);
         quiet = 0;
         sent = false;
         continue;
@@ -62,6 +79,7 @@ RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const R
     }
   }
   result.cycles = cycle - start;
+  result.workDue = inFlight_ > 0 || (!receivers_.empty() && quiet == 0 && result.end != RunResult::End::Idle);
   return result;
 }
 
@@ -143,6 +161,12 @@ FrameSource* CycleLoop::nextSource(size_t transmitter, uint64_t cycle) {
     return source;
   }
   return nullptr;
+}
+
+bool CycleLoop::injectionsPending() const {
+  for (size_t i = receivers_.size(); i < sources_.size(); ++i)
+    if (sources_[i]->inFlight() > 0) return true;
+  return false;
 }
 
 uint64_t CycleLoop::earliestWake(uint64_t cycle) const {

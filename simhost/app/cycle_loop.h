@@ -19,12 +19,19 @@ namespace pyxsim {
 struct RunLimits {
   uint64_t idleCycles = 100000;   // stop an open-ended run after this long quiet
   uint64_t maxCycles = 10000000;   // hard cap of an open-ended run
+  // Set when the user gave the cap. The default cap does not cut injected
+  // files short: an open-ended run goes on past it while records are due.
+  bool maxCyclesGiven = false;
 };
 
 struct RunResult {
   enum class End { Count, Idle, Cap };
   uint64_t cycles = 0;
   End end = End::Count;
+  // At the end of the run something was still under way: a receive port
+  // delivered a byte or sat in a gap in the last cycle, or forwarded bytes
+  // or injected records were waiting.
+  bool workDue = false;
 };
 
 class CycleLoop {
@@ -50,6 +57,7 @@ class CycleLoop {
   bool transmit(uint64_t cycle);
   FrameSource* nextSource(size_t transmitter, uint64_t cycle);
   uint64_t earliestWake(uint64_t cycle) const;
+  bool injectionsPending() const;
 
   std::vector<HostPort*> receivers_;
   std::vector<HostPort*> transmitters_;

@@ -66,6 +66,7 @@ void Host::loadPlugin(const std::string& path) {
   } else {
     plugin = loaded.get();
     plugins_.push_back(std::move(loaded));
+    if (settings_.quiet) plugin->quieten();
   }
   if (!commandLog_) {
     commandLog_ = std::make_unique<CommandLog>(settings_.commandLogPath);
@@ -133,14 +134,14 @@ void Host::drop(uint32_t rxDevice, uint32_t rxPort) {
   rx->route = {Route::Kind::Drop, 0, 0};
 }
 
-void Host::inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs) {
+void Host::inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs, InjectPace pace) {
   HostPort* tx = findPort(Direction::Transmit, device, port);
   const std::string name = std::to_string(device) + "/" + std::to_string(port);
   if (!tx && findPort(Direction::Receive, device, port))
     throw CommandError(name + " is a receive port; inject needs a tx port");
   if (!tx) throw CommandError("no tx port " + name + " is declared");
   if (!tx->open) throw CommandError("tx port " + name + " is closed");
-  auto injection = std::make_unique<PcapInjection>(path, *tx, cycle_, appendFcs);
+  auto injection = std::make_unique<PcapInjection>(path, *tx, cycle_, appendFcs, pace);
   const uint64_t records = injection->records();
   say("injecting " + std::to_string(records) + (records == 1 ? " record, " : " records, ") +
       std::to_string(injection->bytes()) + " bytes" + (appendFcs ? " with FCS" : "") + ", from " + path +
@@ -238,6 +239,12 @@ RunResult Host::run(std::optional<uint64_t> count) {
   else if (result.end == RunResult::End::Cap)
     text += " (stopped at the limit of " + std::to_string(settings_.limits.maxCycles) + " cycles)";
   say(text);
+  if (result.end == RunResult::End::Cap && result.workDue) {
+    CapStop stop;
+    stop.cycle = cycle_;
+    for (const auto& injection : injections_) stop.injectedRecordsLeft += injection->recordsLeft();
+    capStops_.push_back(stop);
+  }
   const std::string failure = retireInjections();
   if (!failure.empty()) throw CommandError(failure + "; the rest of the file was not injected");
   return result;
@@ -272,6 +279,22 @@ void Host::closePlugin(Plugin& plugin, std::string& failure) {
     if (!closedReceivers) guarded("CloseTxPort", ep.CloseTxPort, p->handle);
   }
   if (!closedAny) guarded("CloseTxPort", ep.CloseTxPort, nullptr);
+  collectReport(plugin);
+}
+
+void Host::collectReport(const Plugin& plugin) {
+  std::optional<PluginReport> report;
+  try {
+    report = parsePluginReport(plugin.runReport());
+  } catch (...) {
+    return;  // a plug-in without a readable report is judged by the host's figures alone
+  }
+  if (!report) return;
+  uint64_t& last = lastReportRun_[&plugin];
+  if (report->run <= last) return;
+  last = report->run;
+  report->plugin = plugin.path();
+  reports_.push_back(std::move(*report));
 }
 
 void Host::close() {

@@ -17,6 +17,7 @@
 #include "host_port.h"
 #include "pcap_injection.h"
 #include "plugin.h"
+#include "plugin_report.h"
 
 namespace pyxsim {
 
@@ -24,6 +25,13 @@ struct HostSettings {
   std::string commandLogPath = "host_commands.log";
   RunLimits limits;
   bool progress = false;  // show the cycle count on stderr while running
+  bool quiet = false;     // ask plug-ins to keep their trace lines to themselves
+};
+
+// An open-ended run that stopped at the cycle limit with traffic still due.
+struct CapStop {
+  uint64_t cycle = 0;               // where it stopped
+  uint64_t injectedRecordsLeft = 0;  // records of injected files not yet sent
 };
 
 class Host {
@@ -43,13 +51,16 @@ class Host {
   void drop(uint32_t rxDevice, uint32_t rxPort);
   // Hands the records of a pcap file to a transmit port from the next run on,
   // timed from the current cycle.
-  void inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs);
+  void inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs, InjectPace pace = {});
   void setLatency(uint64_t cycles) { latency_ = cycles; }
   // Writes one pcap file per port into `directory` from the next run on.
   void setCapture(const std::string& directory, std::optional<int> linkType);
   void setLinkType(uint32_t device, uint32_t port, int linkType);
   void setIdleCycles(uint64_t cycles) { settings_.limits.idleCycles = cycles; }
-  void setMaxCycles(uint64_t cycles) { settings_.limits.maxCycles = cycles; }
+  void setMaxCycles(uint64_t cycles) {
+    settings_.limits.maxCycles = cycles;
+    settings_.limits.maxCyclesGiven = true;
+  }
   RunResult run(std::optional<uint64_t> count);
   // Closes the ports through the plug-ins and prints the summary.
   void close();
@@ -64,6 +75,9 @@ class Host {
   uint64_t latency() const { return latency_; }
   uint64_t executedCommands() const { return commandLog_ ? commandLog_->count() : 0; }
   const RunLimits& limits() const { return settings_.limits; }
+  // The run reports the plug-ins gave at their teardowns, in that order.
+  const std::vector<PluginReport>& reports() const { return reports_; }
+  const std::vector<CapStop>& capStops() const { return capStops_; }
   const std::vector<std::unique_ptr<HostPort>>& ports() const { return ports_; }
   HostPort* findPort(Direction direction, uint32_t device, uint32_t port) const;
   // The counters of every port added up.
@@ -72,6 +86,8 @@ class Host {
 
  private:
   void closePlugin(Plugin& plugin, std::string& failure);
+  // Takes the plug-in's run report when it is one not taken before.
+  void collectReport(const Plugin& plugin);
   void resolveRoutes();
   void startCaptures();
   // Drops the injections that have finished; answers the first read error.
@@ -90,6 +106,9 @@ class Host {
   std::string captureDirectory_;
   int defaultLinkType_ = PcapWriter::kEthernet;
   std::map<std::pair<uint32_t, uint32_t>, int> linkTypes_;
+  std::vector<PluginReport> reports_;
+  std::map<const Plugin*, uint64_t> lastReportRun_;
+  std::vector<CapStop> capStops_;
   bool needsClose_ = false;
   bool quit_ = false;
 };

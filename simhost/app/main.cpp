@@ -11,9 +11,11 @@
 #include "command_error.h"
 #include "command_table.h"
 #include "host.h"
+#include "junit_report.h"
 #include "options.h"
 #include "script_runner.h"
 #include "summary_json.h"
+#include "verdict.h"
 
 namespace {
 
@@ -24,25 +26,29 @@ int runProgram(int argc, char** argv) {
     options = parseOptions(argc, argv);
   } catch (const CommandError& e) {
     std::fprintf(stderr, "pyxsim: %s\n%s", e.what(), usageText().c_str());
-    return 2;
+    return kExitBadOptions;
   }
   if (options.help) {
     std::fputs(usageText().c_str(), stdout);
     return 0;
   }
   std::optional<SummaryFile> summaryFile;
-  if (!options.summaryJson.empty()) {
-    try {
-      summaryFile.emplace(options.summaryJson);
-    } catch (const CommandError& e) {
-      std::fprintf(stderr, "pyxsim: %s\n", e.what());
-      return 1;
-    }
+  std::optional<SummaryFile> junitFile;
+  try {
+    if (!options.summaryJson.empty()) summaryFile.emplace(options.summaryJson);
+    if (!options.junitXml.empty()) junitFile.emplace(options.junitXml, "JUnit report");
+  } catch (const CommandError& e) {
+    std::fprintf(stderr, "pyxsim: %s\n", e.what());
+    return 1;
   }
   HostSettings settings;
   settings.commandLogPath = options.commandLog;
   settings.progress = ::isatty(STDERR_FILENO) == 1;
-  if (options.maxCycles) settings.limits.maxCycles = *options.maxCycles;
+  settings.quiet = options.quiet;
+  if (options.maxCycles) {
+    settings.limits.maxCycles = *options.maxCycles;
+    settings.limits.maxCyclesGiven = true;
+  }
   if (options.idleCycles) settings.limits.idleCycles = *options.idleCycles;
 
   Host host(settings);
@@ -72,15 +78,19 @@ int runProgram(int argc, char** argv) {
     // The JSON summary lists it with the lines that failed.
     failures.add("pyxsim", 0, e.what());
   }
-  if (summaryFile) {
-    try {
-      summaryFile->write(summaryJson(host, failures));
-    } catch (const CommandError& e) {
-      std::fprintf(stderr, "pyxsim: %s\n", e.what());
-      return 1;
-    }
+  const Verdict verdict = judgeRun(host, failures, options.failOnWarnings);
+  // The console lines of the run come first: the verdict is the last line.
+  std::fflush(stdout);
+  std::printf("%s\n", verdict.line().c_str());
+  std::fflush(stdout);
+  try {
+    if (summaryFile) summaryFile->write(summaryJson(host, failures, &verdict));
+    if (junitFile) junitFile->write(junitXml(verdict, host.cycle()));
+  } catch (const CommandError& e) {
+    std::fprintf(stderr, "pyxsim: %s\n", e.what());
+    return 1;
   }
-  return failures.count > 0 ? 1 : 0;
+  return verdict.exitStatus(failures.count > 0);
 }
 
 }  // namespace

@@ -43,6 +43,13 @@ Options parseOptions(int argc, const char* const* argv) {
     } else if (arg == "--summary-json") {
       options.summaryJson = value();
       if (options.summaryJson.empty()) throw CommandError("option " + arg + " needs a file name");
+    } else if (arg == "--junit-xml") {
+      options.junitXml = value();
+      if (options.junitXml.empty()) throw CommandError("option " + arg + " needs a file name");
+    } else if (arg == "--fail-on-warnings") {
+      options.failOnWarnings = true;
+    } else if (arg == "--quiet") {
+      options.quiet = true;
     } else if (arg == "-h" || arg == "--help") {
       options.help = true;
     } else {
@@ -61,9 +68,13 @@ std::string usageText() {
          "  --idle-cycles N      quiet cycles that end such a run (default 100000)\n"
          "  --log FILE           table-write log (default host_commands.log)\n"
          "  --summary-json FILE  write the run summary as JSON to FILE when the run ends\n"
+         "  --junit-xml FILE     write the verdict as JUnit XML to FILE when the run ends\n"
+         "  --fail-on-warnings   PDU and frame warnings fail the run too\n"
+         "  --quiet              plug-ins leave out their enter/exit and verbose trace lines\n"
          "  -h, --help           this text\n"
          "With no script and no -c, commands are read from the standard input\n"
-         "(interactively when it is a terminal). Type help for the console commands.\n";
+         "(interactively when it is a terminal). Type help for the console commands.\n"
+         "Exit status: 0 passed, 1 a line failed, 2 bad options, 3 the traffic failed.\n";
 }
 
 }  // namespace pyxsim

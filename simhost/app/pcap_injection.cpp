@@ -13,11 +13,13 @@ constexpr uint64_t kNever = UINT64_MAX / 2;
 
 }  // namespace
 
-PcapInjection::PcapInjection(const std::string& path, HostPort& target, uint64_t startCycle, bool appendFcs)
+PcapInjection::PcapInjection(const std::string& path, HostPort& target, uint64_t startCycle, bool appendFcs,
+                             InjectPace pace)
     : target_(&target),
       startCycle_(startCycle),
       frequency_(target.frequency()),
       appendFcs_(appendFcs),
+      pace_(pace),
       reader_(path) {
   PcapReader scan(path);
   while (scan.next()) {
@@ -51,10 +53,18 @@ bool PcapInjection::loadRecord() {
 uint64_t PcapInjection::dueCycle(__int128 nanoseconds) const {
   const __int128 offset = nanoseconds - firstNanoseconds_;
   // A record stamped before the first one goes as soon as it can.
-  if (offset <= 0 || startCycle_ >= kNever) return startCycle_;
+  if (offset <= 0 || startCycle_ >= kNever || pace_.kind == InjectPace::Kind::TopSpeed) return startCycle_;
   // The cycle under way at that time, rounded down as cycleToNanoseconds
   // rounds the other way. Both factors fit: |offset| < 2^95, MHz < 2^32.
-  const unsigned __int128 cycles = static_cast<unsigned __int128>(offset) * frequency_ / 1000u;
+  unsigned __int128 cycles = static_cast<unsigned __int128>(offset) * frequency_ / 1000u;
+  if (pace_.kind == InjectPace::Kind::Factor) {
+    // At FACTOR times the pace every distance from the first record shrinks
+    // by FACTOR; long double keeps 64 bits of it, far below a cycle's worth
+    // over any run.
+    const long double scaled = static_cast<long double>(cycles) / static_cast<long double>(pace_.factor);
+    if (!(scaled < static_cast<long double>(kNever))) return kNever;
+    cycles = static_cast<unsigned __int128>(static_cast<uint64_t>(scaled));
+  }
   if (cycles >= kNever - startCycle_) return kNever;
   return startCycle_ + static_cast<uint64_t>(cycles);
 }

@@ -15,13 +15,24 @@
 
 namespace pyxsim {
 
+// How an injected file's records are timed: at their recorded pace, back to
+// back (every record due at once, so each follows the one before as soon as
+// the port is free), or at `factor` times the recorded pace (2 halves the
+// gaps, 0.5 doubles them), as tcpreplay's --topspeed and --multiplier do.
+struct InjectPace {
+  enum class Kind { Recorded, TopSpeed, Factor };
+  Kind kind = Kind::Recorded;
+  double factor = 1.0;  // Factor only: above 0
+};
+
 class PcapInjection final : public FrameSource {
  public:
   static constexpr uint32_t kFcsBytes = 4;
 
   // Reads the whole file through once; throws CommandError naming the file.
   // With `appendFcs` every record is followed by its IEEE 802.3 FCS.
-  PcapInjection(const std::string& path, HostPort& target, uint64_t startCycle, bool appendFcs);
+  PcapInjection(const std::string& path, HostPort& target, uint64_t startCycle, bool appendFcs,
+                InjectPace pace = {});
 
   HostPort* target() const { return target_; }
   const std::string& path() const { return reader_.path(); }
@@ -48,6 +59,7 @@ class PcapInjection final : public FrameSource {
   uint64_t startCycle_;
   uint32_t frequency_;  // MHz
   bool appendFcs_;
+  InjectPace pace_;
   PcapReader reader_;
   uint64_t records_ = 0;
   uint64_t bytes_ = 0;

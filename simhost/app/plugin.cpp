@@ -45,6 +45,9 @@ Plugin::Plugin(const std::string& path) : path_(path) {
     resolve(library_, path, "Close", entry_.Close);
     resolve(library_, path, "Reset", entry_.Reset);
     resolve(library_, path, "GetForeignModelFunctions", entry_.GetForeignModelFunctions);
+    entry_.CorvelRunReport = reinterpret_cast<CorvelRunReportFn>(::dlsym(library_, CORVEL_RUN_REPORT_SYMBOL));
+    entry_.CorvelQuietConsole =
+        reinterpret_cast<CorvelQuietConsoleFn>(::dlsym(library_, CORVEL_QUIET_CONSOLE_SYMBOL));
   } catch (...) {
     ::dlclose(library_);
     throw;
@@ -53,6 +56,23 @@ Plugin::Plugin(const std::string& path) : path_(path) {
 
 Plugin::~Plugin() {
   if (library_) ::dlclose(library_);
+}
+
+void Plugin::quieten() {
+  if (entry_.CorvelQuietConsole) entry_.CorvelQuietConsole(1);
+}
+
+std::string Plugin::runReport() const {
+  if (!entry_.CorvelRunReport) return {};
+  // The text may grow between the two calls only if the plug-in ran in
+  // between, which it cannot: one thread calls both.
+  constexpr uint32_t kLimit = 64u << 20;
+  const uint32_t length = entry_.CorvelRunReport(nullptr, 0);
+  if (length == 0 || length >= kLimit) return {};
+  std::string text(length + 1, '\0');
+  const uint32_t again = entry_.CorvelRunReport(text.data(), length + 1);
+  text.resize(again < length ? again : length);
+  return text;
 }
 
 void Plugin::initialise() {

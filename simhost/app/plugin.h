@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "pyx/corvel_run_report.h"
 #include "pyx/foreign_model.h"
 
 namespace pyxsim {
@@ -21,6 +22,9 @@ struct PluginEntryPoints {
   PyxVoidFn Close = nullptr;
   PyxVoidFn Reset = nullptr;
   PyxGetForeignModelFunctionsFn GetForeignModelFunctions = nullptr;
+  // Optional: null when the plug-in does not export them.
+  CorvelRunReportFn CorvelRunReport = nullptr;
+  CorvelQuietConsoleFn CorvelQuietConsole = nullptr;
 };
 
 class Plugin {
@@ -35,6 +39,10 @@ class Plugin {
   // Asks for the hook table, runs its initialise hook, then Initialize. Throws
   // CommandError when the initialise hook answers 0.
   void initialise();
+  // Asks a plug-in that can be quiet to keep its trace lines to itself.
+  void quieten();
+  // The report of the plug-in's last run torn down; empty when it offers none.
+  std::string runReport() const;
 
   const std::string& path() const { return path_; }
   const PluginEntryPoints& entry() const { return entry_; }

@@ -25,6 +25,14 @@ Json droppedJson(const PortCounters& c) {
   return dropped;
 }
 
+// The figures of the last run report that named the port.
+const ReportedPort* reportedPort(const Host& host, const HostPort& p) {
+  const ReportedPort* found = nullptr;
+  for (const PluginReport& report : host.reports())
+    if (const ReportedPort* r = report.find(p.receives(), p.device, p.port)) found = r;
+  return found;
+}
+
 Json portJson(const HostPort& p) {
   Json port = Json::object();
   port["device"] = p.device;
@@ -51,15 +59,50 @@ Json failuresJson(const LineFailures& failures) {
   return failed;
 }
 
-std::string cannotWrite(const std::string& path, int error) {
-  return "cannot write the run summary to " + path + ": " + (error ? std::strerror(error) : "write failed");
+std::string cannotWrite(const std::string& what, const std::string& path, int error) {
+  return "cannot write the " + what + " to " + path + ": " + (error ? std::strerror(error) : "write failed");
+}
+
+Json reasonsJson(const Verdict& verdict) {
+  Json reasons = Json::array();
+  for (const VerdictReason& r : verdict.reasons) {
+    Json reason = Json::object();
+    reason["code"] = r.code;
+    reason["port"] = r.port.empty() ? Json(nullptr) : Json(r.port);
+    reason["text"] = r.text;
+    reasons.push_back(std::move(reason));
+  }
+  return reasons;
+}
+
+Json pluginRunsJson(const Host& host) {
+  Json runs = Json::array();
+  for (const PluginReport& report : host.reports()) {
+    Json run = Json::object();
+    run["plugin"] = report.plugin;
+    run["run"] = report.run;
+    run["tcs"] = report.tcs;
+    run["loaded"] = report.loaded;
+    run["start_attempted"] = report.startAttempted;
+    run["started"] = report.started;
+    runs.push_back(std::move(run));
+  }
+  return runs;
 }
 
 }  // namespace
 
-std::string summaryJson(const Host& host, const LineFailures& failures) {
+std::string summaryJson(const Host& host, const LineFailures& failures, const Verdict* verdict) {
   Json ports = Json::array();
-  for (const auto& p : host.ports()) ports.push_back(portJson(*p));
+  for (const auto& p : host.ports()) {
+    Json port = portJson(*p);
+    if (verdict) {
+      const ReportedPort* reported = reportedPort(host, *p);
+      Json figures = reported ? Json::parse(reported->json, nullptr, false) : Json(nullptr);
+      port["plugin"] = figures.is_discarded() ? Json(nullptr) : std::move(figures);
+    }
+    ports.push_back(std::move(port));
+  }
   Json commands = Json::object();
   commands["executed"] = host.executedCommands();
 
@@ -71,18 +114,26 @@ std::string summaryJson(const Host& host, const LineFailures& failures) {
   summary["dropped"] = droppedJson(host.totals());
   summary["host_commands"] = std::move(commands);
   summary["failed_lines"] = failuresJson(failures);
+  if (verdict) {
+    summary["verdict"] = verdict->passed ? "pass" : "fail";
+    summary["exit_status"] = verdict->exitStatus(failures.count > 0);
+    summary["reasons"] = reasonsJson(*verdict);
+    summary["pdus_verified"] = verdict->pdusVerified;
+    summary["pdus_failed"] = verdict->pdusFailed;
+    summary["plugin_runs"] = pluginRunsJson(host);
+  }
   // Script names and messages quote what the user wrote, which may be any
   // bytes; replacing the invalid ones keeps the document valid JSON.
   return summary.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-SummaryFile::SummaryFile(std::string path) : path_(std::move(path)) {
+SummaryFile::SummaryFile(std::string path, std::string what) : path_(std::move(path)), what_(std::move(what)) {
   file_.reset(std::fopen(path_.c_str(), "w"));
-  if (!file_) throw CommandError(cannotWrite(path_, errno));
+  if (!file_) throw CommandError(cannotWrite(what_, path_, errno));
 }
 
 void SummaryFile::write(const std::string& text) {
-  if (!file_) throw CommandError(cannotWrite(path_, EBADF));
+  if (!file_) throw CommandError(cannotWrite(what_, path_, EBADF));
   errno = 0;
   bool written = std::fwrite(text.data(), 1, text.size(), file_.get()) == text.size() &&
                  std::fflush(file_.get()) == 0;
@@ -92,7 +143,7 @@ void SummaryFile::write(const std::string& text) {
     written = false;
     error = errno;
   }
-  if (!written) throw CommandError(cannotWrite(path_, error));
+  if (!written) throw CommandError(cannotWrite(what_, path_, error));
 }
 
 }  // namespace pyxsim

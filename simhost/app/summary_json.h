@@ -11,6 +11,7 @@
 
 #include "host.h"
 #include "script_runner.h"
+#include "verdict.h"
 
 namespace pyxsim {
 
@@ -18,8 +19,11 @@ inline constexpr const char* kSummaryFormat = "pyxsim-run-summary";
 inline constexpr int kSummaryVersion = 1;
 
 // The document, indented by two, with a line break at the end. Bytes of
-// names and messages that are not UTF-8 become U+FFFD.
-std::string summaryJson(const Host& host, const LineFailures& failures);
+// names and messages that are not UTF-8 become U+FFFD. With a verdict the
+// document gains "verdict", "reasons", "plugin_runs" and, per port, the
+// figures of the last run report that named the port ("plugin").
+std::string summaryJson(const Host& host, const LineFailures& failures, const Verdict* verdict = nullptr);
+
 
 // The file of --summary-json. It is created when the program starts, so that
 // a path that cannot be written is refused before anything runs, and written
@@ -27,7 +31,8 @@ std::string summaryJson(const Host& host, const LineFailures& failures);
 class SummaryFile {
  public:
   // Creates (truncates) the file; throws CommandError naming it.
-  explicit SummaryFile(std::string path);
+  // `what` names the file in messages ("run summary", "JUnit report").
+  explicit SummaryFile(std::string path, std::string what = "run summary");
 
   // Writes `text` and closes the file; throws CommandError naming it when a
   // byte did not reach the file.
@@ -41,6 +46,7 @@ class SummaryFile {
   };
 
   std::string path_;
+  std::string what_;
   std::unique_ptr<std::FILE, FileCloser> file_;
 };
 
