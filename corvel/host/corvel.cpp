@@ -9,9 +9,11 @@
 #include "corvel/stats/observable.h"
 #include "corvel/stats/run_records.h"
 #include "corvel/stats/run_tally.h"
+#include "corvel/stats/summary_files.h"
 #include "corvel/stats/statistic_factory.h"
 #include "corvel/tcs/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
+#include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/traffic/generate_protocol.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
@@ -41,7 +43,7 @@ std::string Corvel::closeRun(uint64_t run) {
   RunOutcome outcome;
   outcome.run = run;
   outcome.tcsFile = _tcsFile;
-  outcome.loaded = _state == enCorvelStateTcsLoaded || _state == enCorvelStateRunning || _started;
+  outcome.loaded = _loadAttempted && !_loadFailed;
   outcome.startAttempted = _startAttempted;
   outcome.started = _started;
   outcome.finalState = _state;
@@ -74,10 +76,12 @@ bool Corvel::LoadTcs(const char* fileName) {
     return false;
   }
   if (!fileName) {
+    _loadAttempted = _loadFailed = true;
     print("Corvel> ERROR: Loading of traffic_config_spec: %s failed!\n", "null");
     return false;
   }
   _tcsFile = fileName;
+  _loadAttempted = true;
   // The manager borrows the document: it is declared last so it goes first.
   auto document = std::make_unique<TcsDocument>();
   std::unique_ptr<TcsManager> manager;
@@ -107,11 +111,13 @@ bool Corvel::LoadTcs(const char* fileName) {
       print("Corvel> Warning, unable to connect corvel ports to the workbench ports.\n");
       print("Corvel> Transistion corvel to enCorvelStateStop.\n");
     } else {
+      _removeStaleSummaries(*manager);
       _shareRunRecords();
       loaded = _readSections(*manager);
     }
   } catch (const TextError& e) {
     _state = enCorvelStateError;
+    _loadFailed = true;
     print("Corvel> Transistion corvel to enCorvelStateError.\n");
     print("Corvel> ERROR: Exception while loading TCS file %s [%s]\n", fileName, e.text());
     print("Corvel> ERROR: [%s]\n", e.text());
@@ -144,6 +150,7 @@ bool Corvel::_readSections(TcsManager& manager) {
 
   if (manager.status() != 0) {
     _state = enCorvelStateTcsParseError;
+    _loadFailed = true;
     print("Corvel> Transistion corvel to enCorvelStateTcsParseError.\n");
     return false;
   }
@@ -244,6 +251,18 @@ void Corvel::_initializeTxPorts(int32_t& position) {
       _attachTally(*capture, config != nullptr, capture->streamCount());
     }
     ++position;
+  }
+}
+
+void Corvel::_removeStaleSummaries(const TcsManager& manager) {
+  // Every directory the file names for event logs, for every host port: a
+  // load that fails half-way, or a port this file leaves out, must not leave
+  // the summary of an earlier run in place.
+  for (const std::string& directory : EventLogDirectories(manager.documentNode())) {
+    for (const WorkbenchPort* record : _devices->receivePorts())
+      SummaryFiles::removeFile(directory, record->device, record->port);
+    for (const WorkbenchPort* record : _devices->transmitPorts())
+      SummaryFiles::removeFile(directory, record->device, record->port);
   }
 }
 

@@ -87,6 +87,9 @@ class Corvel : public PrintUtility {
   PortTrafficCapture* _captureFor(WorkbenchPort& record);
   // Hands the run records to every port object of the registry.
   void _shareRunRecords();
+  // Removes the JSON port summaries an earlier run left in the file's log
+  // directories.
+  void _removeStaleSummaries(const TcsManager& manager);
   // Remembers the first of a byte-path notice (printed by the caller) so that
   // its repeats are counted; not-running notices gain the port's numbers.
   void _noteFirst(const WorkbenchPort* record, NoticeKind kind, std::string text) noexcept;
@@ -103,6 +106,8 @@ class Corvel : public PrintUtility {
   std::vector<std::unique_ptr<RunTally>> _tallies;
   RepeatedNotices _notices;
   std::string _tcsFile;
+  bool _loadAttempted = false;
+  bool _loadFailed = false;  // a parse error or a message ended the load
   bool _startAttempted = false;
   bool _started = false;
   bool _closed = false;

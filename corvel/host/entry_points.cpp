@@ -60,7 +60,7 @@ void initializePort(int32_t direction, uint32_t device, uint32_t port, const uin
   PrintUtility& out = intf::out();
   const bool receive = direction == 1;
   intf::trace(receive ? "CorvelIntf> InitializeRxPort(...) - enter \n"
-                    : "CorvelIntf> InitializeTxPort(...) - enter \n");
+                      : "CorvelIntf> InitializeTxPort(...) - enter \n");
   try {
     if (!block || !handle) throw TextError("missing port block or handle slot");
     WorkbenchPort record;
@@ -81,21 +81,17 @@ void initializePort(int32_t direction, uint32_t device, uint32_t port, const uin
     out.print(receive ? "CorvelIntf> ERROR: Exception during InitializeRxPort!\n"
                       : "CorvelIntf> ERROR: Exception during InitializeTxPort!\n");
   }
-  intf::trace(receive ? "CorvelIntf> InitializeRxPort(...) - exit \n"
-                    : "CorvelIntf> InitializeTxPort(...) - exit \n");
+  intf::trace(receive ? "CorvelIntf> InitializeRxPort(...) - exit \n" : "CorvelIntf> InitializeTxPort(...) - exit \n");
 }
 
 void closePort(bool receive) {
   try {
-    PrintUtility& out = intf::out();
-    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - enter\n"
-                      : "CorvelIntf> CloseTxPort(...) - enter\n");
+    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - enter\n" : "CorvelIntf> CloseTxPort(...) - enter\n");
     try {
       intf::teardown();
     } catch (...) {
     }
-    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - exit\n"
-                      : "CorvelIntf> CloseTxPort(...) - exit\n");
+    intf::trace(receive ? "CorvelIntf> CloseRxPort(...) - exit\n" : "CorvelIntf> CloseTxPort(...) - exit\n");
   } catch (...) {
   }
 }

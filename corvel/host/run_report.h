@@ -20,7 +20,7 @@ inline constexpr int kRunReportVersion = 1;
 struct RunOutcome {
   uint64_t run = 0;          // 1 for the first teardown of the process, then 2, ...
   std::string tcsFile;       // as corvel_load_tcs named it
-  bool loaded = false;       // the load configured ports
+  bool loaded = false;       // corvel_load_tcs ran and no error ended it
   bool startAttempted = false;
   bool started = false;      // corvel_start brought the controller to running
   int32_t finalState = 0;    // the controller state before the teardown

@@ -1,6 +1,7 @@
 #include "corvel/stats/summary_files.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -112,7 +113,11 @@ std::string SummaryFiles::fileName(std::string_view directory, int32_t device, i
 
 void SummaryFiles::removeFile(std::string_view directory, int32_t device, int32_t port) noexcept {
   try {
-    std::remove(fileName(directory, device, port).c_str());
+    // Only a file: whatever else stands under that name is not ours to remove.
+    std::error_code error;
+    const std::filesystem::path path(fileName(directory, device, port));
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path, error)))
+      std::filesystem::remove(path, error);
   } catch (...) {
   }
 }

@@ -1,5 +1,7 @@
 #include "corvel/tcs/tcs_port_settings.h"
 
+#include <algorithm>
+
 #include "corvel/tcs/tcs_place.h"
 #include "corvel/tcs/xml_access.h"
 #include "corvel/traffic/generate_port_config.h"
@@ -54,6 +56,18 @@ std::optional<std::string> LogDirectoryOf(const std::optional<std::string>& text
   if (flag && *flag != "1") return std::nullopt;
   if (!directory || directory->empty()) return std::nullopt;
   return directory;
+}
+
+std::vector<std::string> EventLogDirectories(const xmlNode* documentNode) {
+  std::vector<std::string> directories;
+  if (documentNode == nullptr) return directories;
+  for (const xmlNode* node : SelectNodes(documentNode, "//*[@eventlog_dir]")) {
+    const std::optional<std::string> directory = LogDirectoryOf(GetAttribute(node, "eventlog_dir"));
+    if (!directory) continue;
+    if (std::find(directories.begin(), directories.end(), *directory) == directories.end())
+      directories.push_back(*directory);
+  }
+  return directories;
 }
 
 void ReadLogDirectories(const xmlNode* section, std::string_view fourthName, PortConfig& config) {

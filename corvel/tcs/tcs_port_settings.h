@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "corvel/base/print_utility.h"
 
@@ -23,6 +24,10 @@ class PortConfig;
 // gives nothing (an empty directory would put the logs in whatever directory
 // the host runs in).
 std::optional<std::string> LogDirectoryOf(const std::optional<std::string>& text);
+
+// Every event-log directory the document names (on a port section or a port
+// element, switched-off ones left out), each once, in document order.
+std::vector<std::string> EventLogDirectories(const xmlNode* documentNode);
 
 // The section defaults: eventlog_dir, pdu_datalog_dir, datalog_dir and
 // `fourthName` (shape_datalog_dir on rx_ports, police_datalog_dir on

@@ -6,7 +6,6 @@
 #include "corvel/stats/capture_statistic.h"
 #include "corvel/stats/event.h"
 #include "corvel/stats/policing_statistic.h"
-#include "corvel/stats/summary_files.h"
 #include "corvel/traffic/capture_memory_manager.h"
 #include "corvel/traffic/capture_protocol.h"
 #include "corvel/traffic/datalink_parser.h"
@@ -67,8 +66,6 @@ void PortTrafficCapture::setPortConfig(const PortConfig& config) {
   }
   captureProtocol().setConfiguration(copy);
   setPortConfiguration(_captureProtocol->configuration());
-  // The summary of an earlier run must not pass for this one's.
-  if (const char* directory = copy.eventLogDirectory()) SummaryFiles::removeFile(directory, device(), port());
 }
 
 void PortTrafficCapture::addStream(const ProtocolStack& stack) {

@@ -4,7 +4,6 @@
 #include "corvel/stats/event.h"
 #include "corvel/stats/generator_statistic.h"
 #include "corvel/stats/scheduling_statistic.h"
-#include "corvel/stats/summary_files.h"
 #include "corvel/traffic/generate_port_config.h"
 #include "corvel/traffic/generate_protocol.h"
 #include "corvel/traffic/log_captured_bytes.h"
@@ -61,8 +60,6 @@ void PortTrafficGenerator::setPortConfig(const GeneratePortConfig& config) {
   }
   frameSource().setConfiguration(copy);
   setPortConfiguration(_frameSource->configuration());
-  // The summary of an earlier run must not pass for this one's.
-  if (const char* directory = copy.eventLogDirectory()) SummaryFiles::removeFile(directory, device(), port());
 }
 
 void PortTrafficGenerator::addStream(const ProtocolStack& stack) {

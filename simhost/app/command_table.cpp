@@ -84,6 +84,8 @@ CommandTable::CommandTable(Host& host) : host_(host) {
          size_t next = 0;
          const bool fcs = next < words.size() && words[next] == "fcs";
          if (fcs) ++next;
+         if (next < words.size() && words[next] != "topspeed" && words[next] != "speed")
+           throw CommandError("the word after FILE can only be fcs, topspeed or speed, got \"" + words[next] + "\"");
          InjectPace pace;
          if (next < words.size() && words[next] == "topspeed") {
            pace.kind = InjectPace::Kind::TopSpeed;
@@ -95,9 +97,11 @@ CommandTable::CommandTable(Host& host) : host_(host) {
            next += 2;
          }
          if (next < words.size())
-           throw CommandError("after FILE come only fcs, then topspeed or speed FACTOR; got \"" + words[next] + "\"");
+           throw CommandError("nothing may follow " + std::string(pace.kind == InjectPace::Kind::TopSpeed ? "topspeed" : "speed FACTOR") +
+                              ", got \"" + words[next] + "\"");
          host_.inject(word(v[0].number), word(v[1].number), v[2].text, fcs, pace);
-       }},
+       },
+       "inject DEV PORT FILE [fcs] [topspeed | speed FACTOR]"},
       {"drop", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}},
        "discard the frames of a receive port",
        [this](const Values& v) { host_.drop(word(v[0].number), word(v[1].number)); }},
@@ -133,6 +137,7 @@ CommandTable::CommandTable(Host& host) : host_(host) {
 }
 
 std::string CommandTable::usage(const Builtin& builtin) {
+  if (builtin.usageText) return builtin.usageText;
   std::string text = builtin.name;
   int optionalOpen = 0;
   for (const Arg& a : builtin.args) {

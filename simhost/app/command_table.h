@@ -42,6 +42,8 @@ class CommandTable {
     std::vector<Arg> args;
     const char* description;
     std::function<void(const Values&)> run;
+    // The usage line when the arguments alone do not say it well.
+    const char* usageText = nullptr;
   };
 
   static std::string usage(const Builtin& builtin);

@@ -6,7 +6,7 @@ namespace pyxsim {
 
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 int64_t integer(const Json& object, const char* key) {
   const auto it = object.find(key);

@@ -57,7 +57,8 @@ TEST(Inject, HostCaptureVerifiedAgainstTheTcs) {
          "</tx_ports></corvel>";
   std::ofstream(dir / "run.pyx") << "tx_port 0 1\ncorvel_load_tcs check.tcs\ncorvel_start\n"
                                     "inject 0 1 host.pcap fcs\nrun\nclose\n";
-  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
+  // A failed PDU and a failed route: the run fails.
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx", kTrafficFailed)) << ReadText(dir / "console.txt");
   const std::string pass = "Device 0 Port 1 [s] Pdu contained 1 cell(s) { RxPort 0 Stream 0 Pdu 1 }";
   const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");
   EXPECT_EQ(log.substr(0, log.find("Capture stopped:")),

@@ -2,6 +2,8 @@
 // reading what it left there.
 #pragma once
 
+#include <sys/wait.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,12 +19,16 @@ inline std::string ReadText(const std::filesystem::path& path) {
   return text.str();
 }
 
+// pyxsim's exit status when the traffic failed: a PDU or a route, say.
+inline constexpr int kTrafficFailed = 3;
+
 // Runs `script` (a file in `dir`) with the console going to console.txt;
-// answers true when pyxsim ended well.
-inline bool RunPyxsim(const std::filesystem::path& dir, const std::string& script) {
+// answers true when pyxsim ended with `status` (0: everything passed).
+inline bool RunPyxsim(const std::filesystem::path& dir, const std::string& script, int status = 0) {
   const std::string command = "cd '" + dir.string() + "' && '" CORVEL_BIN_DIR "/pyxsim' -p '" CORVEL_BIN_DIR
                               "/libcorvel_lite.so' " + script + " >console.txt 2>&1";
-  return std::system(command.c_str()) == 0;
+  const int raw = std::system(command.c_str());
+  return raw != -1 && WIFEXITED(raw) && WEXITSTATUS(raw) == status;
 }
 
 }  // namespace corvel::test

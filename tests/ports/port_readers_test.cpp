@@ -189,8 +189,12 @@ TEST_F(PortReaders, SectionsPrintEveryPortAndHandOverItsSettings) {
   EXPECT_TRUE(manager->ReadRxPorts(devices));
   EXPECT_TRUE(manager->ReadTxPorts(devices));
   EXPECT_EQ(manager->status(), 0);
+  // The element for device 7, which the host never registered, is named with its place.
   EXPECT_EQ(console.take(),
             "Corvel> ------ Retreiving Rx Ports ------\n"
+            "Corvel> Warning, the rx port element for device 7 port 7 names a port the host did not register; it "
+            "is ignored\n"
+            "Corvel>   at " + dir + "ports.tcs:80, <p>\n"
             "Corvel>   Device 0 Port 7\nCorvel>     PortRate 45 BusFrequency 25\n"
             "Corvel>     InterpacketTimeMin 0 InterpacketTimeMax 0\n"
             "Corvel>     StreamDistribution: Sequential\nCorvel>       iteration_type     = byColumn\n"

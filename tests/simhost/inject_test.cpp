@@ -223,8 +223,12 @@ INSTANTIATE_TEST_SUITE_P(
         BadInject{"inject 0 1 cut.pcap",
                   "cut.pcap: record 1 cannot be read (truncated dump file; tried to read 20 captured bytes, only "
                   "got 17)"},
-        BadInject{"inject 0 1 good.pcap fsc", "the word after FILE can only be fcs, got \"fsc\""},
-        BadInject{"inject 0 1", "wrong number of arguments (2); usage: inject DEV PORT FILE [fcs]"}));
+        BadInject{"inject 0 1 good.pcap fsc", "the word after FILE can only be fcs, topspeed or speed, got \"fsc\""},
+        BadInject{"inject 0 1 good.pcap fcs speed", "speed needs a FACTOR, such as 2 or 0.5"},
+        BadInject{"inject 0 1 good.pcap speed 0", "speed FACTOR must be a number above 0, got \"0\""},
+        BadInject{"inject 0 1 good.pcap topspeed fcs", "nothing may follow topspeed, got \"fcs\""},
+        BadInject{"inject 0 1",
+                  "wrong number of arguments (2); usage: inject DEV PORT FILE [fcs] [topspeed | speed FACTOR]"}));
 
 TEST_F(InjectTest, TakesTurnsWithForwardedFramesWholeFrameByWholeFrame) {
   const std::vector<uint8_t> a = filled(7, 0xE0);
