@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -236,6 +237,28 @@ TEST(RunVerdict, FailedLoadLeavesNoStaleSummaryAndNoFlood) {
   size_t once = 0;
   for (const std::string& l : lines) once += l == "Corvel> [OnGetNextByte] Error, Corvel is not in running state";
   EXPECT_EQ(once, 3u);
+
+  // --quiet only leaves lines out: no enter/exit traces and no verbose
+  // chatter, but the report, its place line and the verdict stay.
+  std::ofstream(dir / "run.pyx") << "corvel_verbose 9\n"
+                                 << kQuickstartPorts << "corvel_load_tcs broken.tcs\ncorvel_start\nrun 1000\nclose\n";
+  EXPECT_EQ(RunPyxsim(dir, ""), 3);
+  const std::vector<std::string> loud = Lines(ReadText(dir / "out.txt"));
+  EXPECT_EQ(RunPyxsim(dir, "--quiet"), 3);
+  const std::vector<std::string> quiet = Lines(ReadText(dir / "out.txt"));
+  size_t next = 0;
+  for (const std::string& line : quiet) {
+    while (next < loud.size() && loud[next] != line) ++next;
+    EXPECT_LT(next, loud.size()) << "not in the full console: " << line;
+    std::string end = line.substr(line.size() >= 8 ? line.size() - 8 : 0);
+    EXPECT_EQ(end.find("- enter"), std::string::npos) << line;
+    EXPECT_EQ(end.find("- exit"), std::string::npos) << line;
+  }
+  EXPECT_LT(quiet.size() + 30, loud.size());
+  for (const char* kept : {"Corvel> PARSE-ERROR: stream_set not found (TcsRxPortMgt)",
+                           "Corvel>   at broken.tcs:160, <assign_stream_set> attribute id=\"no_such_set\"",
+                           "pyxsim: FAIL: the TCS file broken.tcs did not load"})
+    EXPECT_NE(std::find(quiet.begin(), quiet.end(), kept), quiet.end()) << kept;
 }
 
 // 28 records 0.2 s apart span 5.4 s, 356,400,000 cycles at 66 MHz: far past
