@@ -186,12 +186,30 @@ TEST(RunVerdict, ExitStatusVerdictLineJsonAndJunitAgree) {
       EXPECT_FALSE(reason["code"].get<std::string>().empty());
     }
     // Every transmit port's figures equal its text capture summary.
+    int64_t policed = 0;
     for (const json& port : summary["ports"]) {
       if (port["direction"] != "tx" || !port["plugin"].is_object()) continue;
       const std::string log = (check ? dir : dir / "out") / ("TxEventsDev0Port" + std::to_string(port["port"].get<int>()) + ".txt");
       const std::map<std::string, int64_t> text = CaptureSummary(ReadText(log));
       ASSERT_EQ(text.size(), 10u) << log;
       for (const auto& [key, value] : text) EXPECT_EQ(port["plugin"]["capture"][key], value) << key;
+      // The policing colours against the police log's records, where there is one.
+      const fs::path police = dir / "out" / ("TxPoliceDev0Port" + std::to_string(port["port"].get<int>()) + ".txt");
+      if (!fs::exists(police)) continue;
+      int64_t conformant = 0, nonConformant = 0, notAssigned = 0;
+      for (const std::string& line : Lines(ReadText(police))) {
+        conformant += line.rfind(" Conformant", 0) == 0;
+        nonConformant += line.find(" NonConformant") != std::string::npos;
+        notAssigned += line.find("[Not assigned to police]") != std::string::npos;
+      }
+      const json& colours = port["plugin"]["policing"];
+      EXPECT_EQ(colours["green"].get<int64_t>() + colours["yellow"].get<int64_t>(), conformant);
+      EXPECT_EQ(colours["red"], nonConformant);
+      EXPECT_EQ(colours["not_assigned"], notAssigned);
+      policed += conformant + nonConformant;
+    }
+    if (std::string(s.name) == "passing") {
+      EXPECT_GT(policed, 0);  // tx 0/1 polices its flows
     }
     // The JUnit report: valid against the schema, one failure per reason.
     EXPECT_EQ(Shell("xmllint --noout --schema '" CORVEL_TEST_DATA "/junit/junit.xsd' '" + (dir / "j.xml").string() +
