@@ -392,5 +392,56 @@ TEST_F(EntryPoints, TemplateCommandsShareOneManagerThatTheTeardownDeletes) {
             "CorvelIntf> CloseRxPort(...) - exit\n");
 }
 
+// The optional exports of our own: the run report answers as snprintf does
+// and numbers the teardowns; a quiet console drops the enter/exit lines only.
+TEST_F(EntryPoints, RunReportAndQuietConsole) {
+  using ReportFn = uint32_t (*)(char*, uint32_t);
+  using QuietFn = void (*)(uint32_t);
+  const auto report = reinterpret_cast<ReportFn>(plugin.symbol("CorvelRunReport"));
+  const auto quiet = reinterpret_cast<QuietFn>(plugin.symbol("CorvelQuietConsole"));
+  ASSERT_NE(report, nullptr);
+  ASSERT_NE(quiet, nullptr);
+  auto text = [&] {
+    std::string out(report(nullptr, 0) + 1, '\0');
+    out.resize(report(out.data(), static_cast<uint32_t>(out.size())));
+    return out;
+  };
+  const std::string none = "{\"format\":\"corvel-run-report\",\"version\":1,\"run\":0}";
+  EXPECT_EQ(text(), none);
+  char small[5] = {'x', 'x', 'x', 'x', 'x'};
+  EXPECT_EQ(report(small, sizeof small), none.size());
+  EXPECT_EQ(std::string(small), none.substr(0, 4));
+
+  startHost();
+  test::TempTcsFile tcs("entry_report.tcs", test::kTcsWithoutPorts);
+  struct Round {
+    std::string file;
+    const char* run;
+    const char* loaded;
+  };
+  for (const Round& round : {Round{tcs.path(), "\"run\":1,", "\"loaded\":true,"},
+                             Round{"no_such_file.tcs", "\"run\":2,", "\"loaded\":false,"}}) {
+    PluginCopy::command("corvel_load_tcs", {round.file.c_str()});
+    plugin.CloseRxPort(nullptr);
+    const std::string now = text();
+    EXPECT_THAT(now, HasSubstr(round.run));
+    EXPECT_THAT(now, HasSubstr("\"tcs\":\"" + round.file + "\","));
+    EXPECT_THAT(now, HasSubstr(round.loaded));
+    EXPECT_THAT(now, HasSubstr("\"start_attempted\":false,\"started\":false,"));
+  }
+  // A second close finds nothing to tear down: the report stays the last run's.
+  plugin.CloseTxPort(nullptr);
+  EXPECT_THAT(text(), HasSubstr("\"run\":2,"));
+  console.take();
+
+  quiet(1);
+  EXPECT_EQ(PluginCopy::command("corvel_start"), 0);
+  PluginCopy::command("corvel_verbose", {}, {5});
+  EXPECT_EQ(console.take(), "CorvelIntf> corvel verbose level = 5.\n");
+  quiet(0);
+  EXPECT_EQ(PluginCopy::command("corvel_start"), 0);
+  EXPECT_EQ(console.take(), "CorvelIntf> corvel_start() - enter \nCorvelIntf> corvel_start() - exit\n");
+}
+
 }  // namespace
 }  // namespace corvel
