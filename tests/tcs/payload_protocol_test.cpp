@@ -101,19 +101,6 @@ TEST_F(ProtocolReaderTest, PayloadGroupsFollowTheSizes) {
 // a generating stream, which tags exactly when it names a tx_port), and a TCP
 // layer that takes its validate level.
 TEST_F(ProtocolReaderTest, SignatureOnlyOnCaptureSets) {
-  const auto captured = tcs.readOne("fixed_empty", enSetTypeCapture);
-  const auto* fixed = As<FixedPayloadConfig>(captured);
-  ASSERT_NE(fixed, nullptr);
-  EXPECT_EQ(fixed->sizes(), (std::vector<int32_t>{0, 64}));
-  EXPECT_TRUE(fixed->allowsEmpty());
-  EXPECT_FALSE(fixed->carriesSignature());
-
-  EXPECT_TRUE(tcs.read("fixed_empty", enSetTypeGenerate).empty());
-  EXPECT_EQ(console.take(),
-            "Corvel> PARSE-ERROR, Element fixed_payload: Fixed payload size must be greater than 0 "
-            "(TcsPayloadProtocol)\n" +
-                test::Place("191, <fixed_payload> attribute size=\"0,64\""));
-
   struct Row {
     int32_t setType;
     bool carriesSignature;
@@ -128,6 +115,19 @@ TEST_F(ProtocolReaderTest, SignatureOnlyOnCaptureSets) {
     ASSERT_TRUE(tcp);
     EXPECT_EQ(tcp->validateLevel(), row.tcpValidateLevel) << row.setType;
   }
+
+  const auto captured = tcs.readOne("fixed_empty", enSetTypeCapture);
+  const auto* fixed = As<FixedPayloadConfig>(captured);
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(fixed->sizes(), (std::vector<int32_t>{0, 64}));
+  EXPECT_TRUE(fixed->allowsEmpty());
+  EXPECT_FALSE(fixed->carriesSignature());
+
+  EXPECT_TRUE(tcs.read("fixed_empty", enSetTypeGenerate).empty());
+  EXPECT_EQ(console.take(),
+            "Corvel> PARSE-ERROR, Element fixed_payload: Fixed payload size must be greater than 0 "
+            "(TcsPayloadProtocol)\n" +
+                test::Place("188, <fixed_payload> attribute size=\"0,64\""));
 }
 
 struct PayloadErrorCase {
