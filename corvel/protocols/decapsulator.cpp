@@ -66,20 +66,28 @@ bool namesTxPort(const ProtocolConfig& config) {
   return payload && payload->hasTxPort();
 }
 
+// A stream of traffic not made by a generator says its PDUs carry no tag.
+bool carriesSignature(const ProtocolConfig& config) {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
+  return !payload || payload->carriesSignature();
+}
+
 // Fill bytes start with 0xDD: a payload that starts so carries no tag.
 constexpr uint8_t kUntaggedMarker = 0xDD;
 
 }  // namespace
 
 PayloadDecapsulator::PayloadDecapsulator(const ProtocolConfig& config)
-    : Decapsulator(config, "Payload", "Payload warning, "), _tagged(namesTxPort(config) && !untaggedKind(config)) {}
+    : Decapsulator(config, "Payload", "Payload warning, "),
+      _tagged(namesTxPort(config) && !untaggedKind(config)),
+      _signed(carriesSignature(config) && !untaggedKind(config)) {}
 
 int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   _headerSize = 0;
   const auto bytes = layer.bytes();
   if (!context.report) return static_cast<int32_t>(bytes.size());
   IdentityRecord identity;
-  const bool decode = !bytes.empty() && !untaggedKind(config()) && (_tagged || bytes[0] != kUntaggedMarker);
+  const bool decode = !bytes.empty() && _signed && (_tagged || bytes[0] != kUntaggedMarker);
   if (decode) {
     identity.txDevice = bytes[0] >> 5;
     identity.txPort = bytes[0] & 0x1f;

@@ -38,6 +38,9 @@ struct VerifyContext {
   // context in their length fields (a full header, RFC 2508): lengths are
   // not compared there.
   int32_t lengthsFromContext = 0;
+  // The stream expects PDUs without payload bytes too (a pure TCP
+  // acknowledgement): a transport layer may then carry no data.
+  bool emptyPayloadAllowed = false;
   VerifyReport* report = nullptr;
   // The addresses of the IP header just verified, for the pseudo-header of
   // the transport checksum inside it; empty without an IP layer.
@@ -101,6 +104,7 @@ class PayloadDecapsulator : public Decapsulator {
 
  private:
   bool _tagged;
+  bool _signed;
 };
 
 // A datalink layer: frames (or cells) in, PDUs out.

@@ -15,6 +15,12 @@ constexpr int32_t kFcsSize = EthernetWire::kFcsSize;
 constexpr int32_t kMinFrame = EthernetWire::kMinFrame - kFcsSize;
 constexpr int32_t kMaxFrame = EthernetWire::kMaxFrame - kFcsSize;
 
+// Each IEEE 802.1Q tag makes room for 4 more bytes: 1522 bytes with the FCS
+// for a frame with one tag (IEEE 802.3 clause 3.5). The minimum stays.
+constexpr int32_t kTagSize = 4;
+
+int32_t tagsOf(ProtocolKind kind) { return kind == ProtocolKind::VLan || kind == ProtocolKind::XVLan ? 1 : 0; }
+
 const char* nameOf(ProtocolKind kind) {
   switch (kind) {
     case ProtocolKind::VLan: return "VLan";
@@ -29,7 +35,7 @@ EthernetDecapsulator::EthernetDecapsulator(const ProtocolConfig& config)
     : DatalinkDecapsulator(config, nameOf(config.kind()), std::string(nameOf(config.kind())) + " warning, "),
       _configuredHeader(std::max(config.headerLength(), 14)),
       _minPayload(std::max(kMinFrame - _configuredHeader, 0)),
-      _maxPayload(kMaxFrame - _configuredHeader),
+      _maxPayload(kMaxFrame + kTagSize * tagsOf(config.kind()) - _configuredHeader),
       // 802.1Q frames are checked for their FCS only; the others for their
       // addresses too, and plain Ethernet for its type.
       _addressWarnings(config.kind() != ProtocolKind::VLan),

@@ -5,6 +5,7 @@
 #include "corvel/protocols/checksum.h"
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/ipv6_extensions.h"
 #include "corvel/protocols/tcp.h"
 #include "corvel/protocols/udp.h"
 
@@ -55,21 +56,43 @@ int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
 }
 
 IpV6Decapsulator::IpV6Decapsulator(const ProtocolConfig& config)
-    : Decapsulator(config, "IpV6", "IPV6 warning, ") {}
+    : Decapsulator(config, "IpV6", "IPV6 warning, "),
+      _ownNextHeader(readBitField(config.headerBytes(), IpV6Wire::kNextHeader)) {}
+
+// The stream's own next header is what its builder writes: a captured header
+// that names it is taken as the stream sends it, also when the number is an
+// extension header's. One that names an extension header instead (a capture
+// of real traffic) is walked to the upper-layer header.
+bool IpV6Decapsulator::walksExtensions(uint64_t nextHeader) const {
+  return nextHeader != _ownNextHeader && isIpv6Extension(nextHeader);
+}
 
 std::optional<ProtocolKind> IpV6Decapsulator::serviceAccessProtocol(ByteView layer) const {
   const std::optional<uint64_t> next = layer.field(IpV6Wire::kNextHeader);
-  return next ? ipPayloadKind(*next) : std::nullopt;
+  if (!next) return std::nullopt;
+  if (!walksExtensions(*next)) return ipPayloadKind(*next);
+  const ExtensionWalk walk = walkIpv6Extensions(layer.from(IpV6Wire::kSize), *next);
+  return walk.end == ExtensionWalkEnd::UpperLayer ? ipPayloadKind(walk.nextHeader) : std::nullopt;
 }
 
 int32_t IpV6Decapsulator::verify(ByteView layer, VerifyContext& context) {
   int32_t payload = checkSizes(layer, IpV6Wire::kSize, 0, 65535, 1);
   payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(IpV6Wire::kPayloadLength)), context);
+  const uint64_t next = layer.value(IpV6Wire::kNextHeader);
+  ExtensionWalk walk;
+  if (walksExtensions(next)) {
+    walk = walkIpv6Extensions(layer.sub(IpV6Wire::kSize, static_cast<size_t>(payload)), next);
+    if (walk.end == ExtensionWalkEnd::PastPayload) fail("extension header runs past the payload.");
+  }
+  // The layer inside starts behind the extension headers.
+  _headerSize = IpV6Wire::kSize + static_cast<int32_t>(walk.length);
+  payload -= static_cast<int32_t>(walk.length);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
     if (layer.value(IpV6Wire::kVersion) != IpV6Wire::kVersionNumber) warn(context, "VERSION field is not 6");
     if (layer.value(IpV6Wire::kFlowLabel) == 0) warn(context, "FLOW LABEL field is zero");
-    if (layer.value(IpV6Wire::kNextHeader) == 0) warn(context, "NEXT HEADER field not specified");
+    if (next == 0 && walk.length == 0) warn(context, "NEXT HEADER field not specified");
+    if (walk.end == ExtensionWalkEnd::Unknown) warn(context, "NEXT HEADER names an extension header that is not walked");
     if (layer.value(IpV6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
     if (layer.allZero(8, 16)) warn(context, "SOURCE field is zero");
     if (layer.allZero(24, 16)) warn(context, "DESTINATION field is zero");

@@ -13,11 +13,16 @@ class IpV4Decapsulator : public Decapsulator {
   int32_t verify(ByteView layer, VerifyContext& context) override;
 };
 
+// Extension headers in front of the upper layer are walked (ipv6_extensions.h).
 class IpV6Decapsulator : public Decapsulator {
  public:
   explicit IpV6Decapsulator(const ProtocolConfig& config);
   std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
   int32_t verify(ByteView layer, VerifyContext& context) override;
+
+ private:
+  bool walksExtensions(uint64_t nextHeader) const;
+  uint64_t _ownNextHeader;
 };
 
 // The layer an IP protocol / next-header number names.

@@ -1,5 +1,7 @@
 #include "corvel/protocols/payload_config.h"
 
+#include <algorithm>
+
 #include "corvel/base/random.h"
 #include "corvel/base/text_error.h"
 
@@ -25,7 +27,8 @@ void checkIterations(int32_t iterations) {
 }
 
 // Parses "64,128,1500". An empty text or an empty field counts as a size of 0.
-std::vector<int32_t> parseSizes(std::string_view text) {
+std::vector<int32_t> parseSizes(std::string_view text, EmptyPayload empty) {
+  const int64_t smallest = empty == EmptyPayload::Allowed ? 0 : 1;
   for (char c : text) {
     if ((c < '0' || c > '9') && c != ',') {
       throw TextError("String contains chars other than digits and commas.");
@@ -42,7 +45,7 @@ std::vector<int32_t> parseSizes(std::string_view text) {
       value = value * 10 + (c - '0');
       if (value > kMaxPayloadSize) break;  // already too large; stop before overflowing
     }
-    if (value < 1) throw TextError("Fixed payload size must be greater than 0");
+    if (value < smallest) throw TextError("Fixed payload size must be greater than 0");
     if (value > kMaxPayloadSize) throw TextError("Fixed payload size must be at most 2K(2048 bytes)");
     sizes.push_back(static_cast<int32_t>(value));
     if (comma == std::string_view::npos) break;
@@ -55,9 +58,9 @@ std::vector<int32_t> parseSizes(std::string_view text) {
 
 // ---- fixed ----
 
-FixedPayloadConfig::FixedPayloadConfig(std::string_view sizes, int32_t iterations)
+FixedPayloadConfig::FixedPayloadConfig(std::string_view sizes, int32_t iterations, EmptyPayload empty)
     : PayloadConfig(PayloadKind::Fixed) {
-  setSizes(sizes);
+  setSizes(sizes, empty);
   setIterations(iterations);
 }
 
@@ -67,8 +70,9 @@ std::unique_ptr<ProtocolConfig> FixedPayloadConfig::clone() const {
 
 void FixedPayloadConfig::recount() { _sizesPerIteration = static_cast<int32_t>(_sizes.size()); }
 
-void FixedPayloadConfig::setSizes(std::string_view sizes) {
-  _sizes = parseSizes(sizes);
+void FixedPayloadConfig::setSizes(std::string_view sizes, EmptyPayload empty) {
+  _sizes = parseSizes(sizes, empty);
+  _allowsEmpty = std::find(_sizes.begin(), _sizes.end(), 0) != _sizes.end();
   _startSize = _sizes.front();
   _endSize = _sizes.front();
   recount();

@@ -23,6 +23,11 @@ enum class PayloadKind : int32_t {
 // The largest payload any configuration accepts.
 constexpr int32_t kMaxPayloadSize = 2048;
 
+// Whether a size of 0 may be among a payload's sizes. Only a capture stream
+// expects segments without data (a pure TCP acknowledgement, a SYN); a
+// generating stream always sends at least one byte.
+enum class EmptyPayload { Refused, Allowed };
+
 class PayloadConfig : public ProtocolConfig {
  public:
   // Payloads are always the first entry of a stack: they enclose nothing.
@@ -51,6 +56,14 @@ class PayloadConfig : public ProtocolConfig {
   int32_t txPort() const { return _txPort; }
   bool hasTxPort() const { return _txDevice != -1 && _txPort != -1; }
 
+  // Whether captured PDUs of the stream carry the payload tag; false for
+  // traffic not made by a generator (signature="0"), whose first bytes must
+  // not be read as one.
+  void setCarriesSignature(bool carries) { _carriesSignature = carries; }
+  bool carriesSignature() const { return _carriesSignature; }
+  // True when a PDU without payload bytes is one of the stream's sizes.
+  bool allowsEmpty() const { return _allowsEmpty; }
+
  protected:
   explicit PayloadConfig(PayloadKind payloadKind);
   PayloadConfig(const PayloadConfig&) = default;
@@ -60,9 +73,11 @@ class PayloadConfig : public ProtocolConfig {
   int32_t _endSize = 0;
   int32_t _iterations = 0;
   int32_t _sizesPerIteration = 0;
+  bool _allowsEmpty = false;
 
  private:
   PayloadKind _payloadKind;
+  bool _carriesSignature = true;
   int32_t _patternType = 1;
   int32_t _txDevice = -1;
   int32_t _txPort = -1;
@@ -74,13 +89,13 @@ bool isPlainPayload(const ProtocolConfig& config);
 // A list of sizes sent in order, e.g. "64,128,1500".
 class FixedPayloadConfig : public PayloadConfig {
  public:
-  FixedPayloadConfig(std::string_view sizes, int32_t iterations);
+  FixedPayloadConfig(std::string_view sizes, int32_t iterations, EmptyPayload empty = EmptyPayload::Refused);
   std::unique_ptr<ProtocolConfig> clone() const override;
   void recount() override;
 
-  // Digits and commas only; each size 1..2048. Start and end size become the
-  // first size.
-  void setSizes(std::string_view sizes);
+  // Digits and commas only; each size 1..2048 (0..2048 when empty payloads
+  // are allowed). Start and end size become the first size.
+  void setSizes(std::string_view sizes, EmptyPayload empty = EmptyPayload::Refused);
   void setIterations(int32_t iterations);
   const std::vector<int32_t>& sizes() const { return _sizes; }
 

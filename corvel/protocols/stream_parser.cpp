@@ -10,6 +10,7 @@
 #include "corvel/protocols/generic_decap.h"
 #include "corvel/protocols/interpyx_decap.h"
 #include "corvel/protocols/ip_decap.h"
+#include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/transport_decap.h"
 #include "corvel/protocols/protocol_stack.h"
 
@@ -65,6 +66,8 @@ StreamParser::StreamParser(const ProtocolStack& stack) : _stack(stack) {
   if (!capturableDatalink(stack.at(stack.count() - 1).kind()))
     throw TextError("Port last protocol is not atm/ethernet/generic for defined capture.");
   for (const auto& config : stack.protocols()) _chain.push_back(makeDecapsulator(*config));
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&stack.at(0));
+  _emptyPayloadAllowed = payload && payload->allowsEmpty();
 }
 
 StreamParser::~StreamParser() = default;
@@ -86,6 +89,7 @@ DatalinkDecapsulator& StreamParser::datalink() const { return static_cast<Datali
 
 void StreamParser::verify(const CapturedStreamPdu& pdu, VerifyContext& context) const {
   ByteView layer(pdu.data);
+  context.emptyPayloadAllowed = _emptyPayloadAllowed;
   for (size_t i = _chain.size() - 1; i-- > 0;) {
     Decapsulator& decapsulator = *_chain[i];
     const int32_t contextLayers = context.lengthsFromContext;

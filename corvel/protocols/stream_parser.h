@@ -41,6 +41,7 @@ class StreamParser {
  private:
   const ProtocolStack& _stack;
   std::vector<std::unique_ptr<Decapsulator>> _chain;
+  bool _emptyPayloadAllowed = false;
 };
 
 // The decapsulator of one configuration.

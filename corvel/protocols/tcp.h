@@ -26,6 +26,9 @@ struct TcpWire {
   static constexpr BitField kWindow = byteField(14, 2);
   static constexpr BitField kChecksum = byteField(16, 2);
   static constexpr BitField kUrgentPointer = byteField(18, 2);
+  // Option kinds without a length byte (RFC 9293 section 3.1).
+  static constexpr uint64_t kEndOfOptions = 0;
+  static constexpr uint64_t kNoOperation = 1;
 };
 static_assert(fieldEnd(TcpWire::kUrgentPointer) == TcpWire::kSize);
 

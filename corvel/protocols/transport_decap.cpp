@@ -22,9 +22,10 @@ uint64_t pseudoHeader(const VerifyContext& context, uint8_t protocol) {
 UdpDecapsulator::UdpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "UDP", "Udp warning, ") {}
 
 int32_t UdpDecapsulator::verify(ByteView layer, VerifyContext& context) {
-  int32_t payload = checkSizes(layer, UdpWire::kSize, 0, 65527, 1);
+  const bool empty = context.emptyPayloadAllowed;
+  int32_t payload = checkSizes(layer, UdpWire::kSize, 0, 65527, empty ? 0 : 1);
   payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(UdpWire::kLength)) - UdpWire::kSize, context);
-  if (payload <= 0) fail("protocol contains no payload.");
+  if (payload < 0 || (payload == 0 && !empty)) fail("protocol contains no payload.");
   if (warningsOn(context)) {
     if (layer.value(UdpWire::kSourcePort) == 0) warn(context, "SOURCE field is zero");
     if (layer.value(UdpWire::kDestinationPort) == 0) warn(context, "DESTINATION field is zero");
@@ -43,14 +44,20 @@ int32_t UdpDecapsulator::verify(ByteView layer, VerifyContext& context) {
 
 TcpDecapsulator::TcpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "TCP", "Tcp warning, ") {}
 
+// The header as captured: its data offset (5 to 15 words) says where the
+// data starts, whatever the stream's own header holds; a generated stream
+// sends its own size there.
 int32_t TcpDecapsulator::verify(ByteView layer, VerifyContext& context) {
-  const int32_t configured = std::max(TcpWire::kSize, config().headerLength());
-  const int32_t payload = checkSizes(layer, configured, 0, 65515, 0);
-  if (static_cast<int32_t>(layer.value(TcpWire::kDataOffset)) * 4 != configured)
+  checkSizes(layer, TcpWire::kSize, 0, kMaxPayload, 0);
+  const auto header = static_cast<int32_t>(layer.value(TcpWire::kDataOffset)) * 4;
+  if (header < TcpWire::kSize || static_cast<size_t>(header) > layer.size())
     fail("the internal header size and actual header size does not match.");
-  if (payload <= 0) fail("protocol contains no payload.");
+  const int32_t payload = checkSizes(layer, header, 0, kMaxPayload, 0);
+  walkOptions(layer.sub(TcpWire::kSize, static_cast<size_t>(header - TcpWire::kSize)));
+  if (payload <= 0 && !context.emptyPayloadAllowed) fail("protocol contains no payload.");
   if (warningsOn(context) && layer.value(TcpWire::kChecksum) != 0) {
-    // Without an IP layer outside, the checksum covers the header alone.
+    // The whole segment as captured; without an IP layer outside, the
+    // checksum covers the fixed header alone.
     const uint16_t expected = context.sourceAddress.empty()
                                   ? tcpHeaderOnlyChecksum(layer.bytes())
                                   : tcpChecksum(pseudoHeader(context, kIpProtocolTcp), layer.bytes());
@@ -59,6 +66,25 @@ int32_t TcpDecapsulator::verify(ByteView layer, VerifyContext& context) {
   context.sourceAddress = {};
   context.destinationAddress = {};
   return payload;
+}
+
+// RFC 9293 section 3.1: an end-of-option-list byte ends the list (what
+// follows is padding), a no-operation byte stands alone, every other option
+// is a kind byte, a length byte counting both and its data.
+void TcpDecapsulator::walkOptions(ByteView options) const {
+  size_t at = 0;
+  while (at < options.size()) {
+    const uint64_t kind = options.value(byteField(static_cast<int32_t>(at), 1));
+    if (kind == TcpWire::kEndOfOptions) return;
+    if (kind == TcpWire::kNoOperation) {
+      ++at;
+      continue;
+    }
+    const std::optional<uint64_t> length = options.field(byteField(static_cast<int32_t>(at + 1), 1));
+    if (!length || *length > options.size() - at) fail("option length runs past the header.");
+    if (*length < 2) fail("option length is less than 2.");
+    at += *length;
+  }
 }
 
 RtpDecapsulator::RtpDecapsulator(const ProtocolConfig& config) : Decapsulator(config, "Rtp", "Rtp warning, ") {}

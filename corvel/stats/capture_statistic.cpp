@@ -89,11 +89,7 @@ void CaptureStatistic::pduPassed(Event& event) {
   } else {
     ++_counters.routesNotTested;
   }
-  for (size_t i = 0; i < event.warningCount(); ++i) {
-    const auto& [prefix, text] = event.warningAt(i);
-    _line += "[w] " + prefix + " " + text + " ";
-    ++_counters.pduWarnings;
-  }
+  appendPduWarnings(event);
   _line += "\n";
   log().write(_line);
   _counters.cellsOfPdu = 0;
@@ -120,12 +116,23 @@ void CaptureStatistic::pduFailed(const Event& event) {
   appendf(_line, "Tx Device %d Port %d ", device(), port());
   appendf(_line, "[e] Pdu contained %d cell(s) ", _counters.cellsOfPdu);
   _line += event.text();
+  // The warnings the layers outside the failing one found before it.
+  if (event.warningCount() > 0) _line += " ";
+  appendPduWarnings(event);
   _line += "\n";
   log().write(_line);
   ++_counters.pduFailed;
   ++_counters.routesNotTested;
   _counters.cellsOfPdu = 0;
   ++_counters.pdus;
+}
+
+void CaptureStatistic::appendPduWarnings(const Event& event) {
+  for (size_t i = 0; i < event.warningCount(); ++i) {
+    const auto& [prefix, text] = event.warningAt(i);
+    _line += "[w] " + prefix + " " + text + " ";
+    ++_counters.pduWarnings;
+  }
 }
 
 void CaptureStatistic::frameWarnings(const Event& event) {

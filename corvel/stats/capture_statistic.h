@@ -50,6 +50,8 @@ class CaptureStatistic : public PortTrafficEventHandler {
   void writeLatencyLines();
   void pduFailed(const Event& event);
   void frameWarnings(const Event& event);
+  // One "[w] %s %s " per warning pair of the PDU's event, counted.
+  void appendPduWarnings(const Event& event);
 
   Counters _counters;
   StreamLatencies _latencies;

@@ -28,10 +28,22 @@ std::unique_ptr<Config> WithIterations(std::unique_ptr<Config> config, const xml
   return config;
 }
 
-ProtocolPtr WithGroups(std::unique_ptr<PayloadConfig> config, const xmlNode* node) {
+// signature="0": the stream's PDUs come from elsewhere (a capture of real
+// traffic) and carry no payload tag. Only a capture stream reads tags, so a
+// generating stream ignores the attribute: it writes a tag exactly when it
+// names a tx_port (ProtocolReaderTest.SignatureOnlyOnCaptureSets).
+void ApplySignature(PayloadConfig& config, const ProtocolElement& element) {
+  if (element.setType != enSetTypeCapture) return;
+  const PlaceScope place(element.node, "signature");
+  if (IntAttribute(element.node, "signature") == 0) config.setCarriesSignature(false);
+}
+
+ProtocolPtr WithGroups(std::unique_ptr<PayloadConfig> config, const ProtocolElement& element) {
+  const xmlNode* node = element.node;
   ApplyShapeGroup(*config, node);
   ApplyPayloadGroup(*config, node);
   ApplyPoliceGroup(*config, node);
+  ApplySignature(*config, element);
   return config;
 }
 
@@ -44,7 +56,7 @@ ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& ele
     // names the element.
     auto config = std::make_unique<IncrementPayloadConfig>(
         IntOrOne(node, "start_size"), IntOrOne(node, "end_size"), IntOrOne(node, "incr"), 1);
-    return WithGroups(WithIterations(std::move(config), node), node);
+    return WithGroups(WithIterations(std::move(config), node), element);
   });
 }
 
@@ -52,12 +64,14 @@ ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element
   return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
     const std::string sizes = GetAttributeText(node, "size").value_or("1");
+    // A capture stream may expect PDUs without payload bytes (size="0").
+    const EmptyPayload empty = element.setType == enSetTypeCapture ? EmptyPayload::Allowed : EmptyPayload::Refused;
     std::unique_ptr<FixedPayloadConfig> config;
     {
       const PlaceScope place(node, "size");
-      config = std::make_unique<FixedPayloadConfig>(sizes, 1);
+      config = std::make_unique<FixedPayloadConfig>(sizes, 1, empty);
     }
-    return WithGroups(WithIterations(std::move(config), node), node);
+    return WithGroups(WithIterations(std::move(config), node), element);
   });
 }
 
@@ -65,7 +79,7 @@ ProtocolPtr ReadRandomPayload(TcsManager& /*manager*/, const ProtocolElement& el
   const xmlNode* node = element.node;
   auto config = std::make_unique<RandomPayloadConfig>(IntOrOne(node, "min_size"),
                                                       IntOrOne(node, "max_size"), 1);
-  return WithGroups(WithIterations(std::move(config), node), node);
+  return WithGroups(WithIterations(std::move(config), node), element);
 }
 
 ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element) {

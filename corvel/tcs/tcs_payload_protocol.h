@@ -1,6 +1,7 @@
 // Readers of the payload elements: payload / increment_payload,
 // fixed_payload, random_payload and workbench_log. Sizes and iterations
-// default to 1; groups S, T and P follow the sizes.
+// default to 1; groups S, T and P follow the sizes. In a capture set,
+// signature="0" says the stream's PDUs carry no payload tag.
 #pragma once
 
 #include "corvel/tcs/tcs_protocol_reader.h"
@@ -11,7 +12,8 @@ namespace corvel {
 // Unit TcsPayloadProtocol.
 ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element);
 
-// fixed_payload: size (comma-separated sizes), iterations. Unit TcsPayloadProtocol.
+// fixed_payload: size (comma-separated sizes; in a capture set a size may be
+// 0), iterations. Unit TcsPayloadProtocol.
 ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element);
 
 // random_payload: min_size, max_size, iterations. Reports nothing itself.

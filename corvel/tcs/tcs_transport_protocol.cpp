@@ -78,6 +78,7 @@ ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element)
     const bool mask = element.isMask();
     if (mask) config->makeMask();
     ApplyFields<Tcp>(*config, element.node, kTcpFields, mask);
+    ApplyCaptureValidation(*config, element);
     return config;
   });
 }

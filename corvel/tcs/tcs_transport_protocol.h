@@ -10,7 +10,8 @@ namespace corvel {
 // Unit TcsUdpProtocol.
 ProtocolPtr ReadUdpProtocol(TcsManager& manager, const ProtocolElement& element);
 
-// tcp: src_port, dest_port (int). Unit TcsTcpProtocol.
+// tcp: src_port, dest_port (int); validate_level only for a capture set.
+// Unit TcsTcpProtocol.
 ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // rtp: version, padding, extention, CSRC_count, marker, payload_type,

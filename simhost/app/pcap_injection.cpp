@@ -1,5 +1,7 @@
 #include "pcap_injection.h"
 
+#include <algorithm>
+
 #include "command_error.h"
 #include "ethernet_fcs.h"
 #include "host_port.h"
@@ -10,6 +12,19 @@ namespace {
 
 // Further than any run goes, and still far from overflowing when added to.
 constexpr uint64_t kNever = UINT64_MAX / 2;
+
+// The record's size once padded for the FCS.
+uint32_t paddedSize(uint32_t size, bool appendFcs) {
+  return appendFcs && size < PcapInjection::kMinFrameBytes ? PcapInjection::kMinFrameBytes : size;
+}
+
+// The FCS of the record padded with zeros to `padded` bytes.
+uint32_t paddedFcs(const uint8_t* data, uint32_t size, uint32_t padded) {
+  if (padded == size) return ethernetFcs(data, size);
+  uint8_t frame[PcapInjection::kMinFrameBytes] = {};
+  std::copy_n(data, size, frame);
+  return ethernetFcs(frame, padded);
+}
 
 }  // namespace
 
@@ -25,7 +40,7 @@ PcapInjection::PcapInjection(const std::string& path, HostPort& target, uint64_t
   while (scan.next()) {
     if (scan.size() == 0 && !appendFcs_) continue;
     ++records_;
-    bytes_ += scan.size() + (appendFcs_ ? kFcsBytes : 0);
+    bytes_ += paddedSize(scan.size(), appendFcs_) + (appendFcs_ ? kFcsBytes : 0);
   }
   if (!scan.error().empty()) throw CommandError(scan.error());
   finished_ = !loadRecord();
@@ -41,9 +56,10 @@ bool PcapInjection::loadRecord() {
     // An empty record has no byte to carry the end of packet: it is skipped.
     if (reader_.size() == 0 && !appendFcs_) continue;
     size_ = reader_.size();
-    length_ = size_ + (appendFcs_ ? kFcsBytes : 0);
+    padded_ = paddedSize(size_, appendFcs_);
+    length_ = padded_ + (appendFcs_ ? kFcsBytes : 0);
     position_ = 0;
-    if (appendFcs_) storeEthernetFcs(ethernetFcs(reader_.data(), size_), fcs_);
+    if (appendFcs_) storeEthernetFcs(paddedFcs(reader_.data(), size_, padded_), fcs_);
     due_ = dueCycle(reader_.nanoseconds());
     return true;
   }
@@ -76,7 +92,11 @@ bool PcapInjection::frameDue(const HostPort* tx, uint64_t cycle) const {
 bool PcapInjection::takeByte(uint64_t cycle, uint8_t& byte, uint8_t& endOfPacket, uint64_t& inFlight) {
   if (finished_ || (position_ == 0 && due_ > cycle)) return false;
   // loadRecord() makes length_ at least 1, and position_ < length_ here.
-  byte = position_ < size_ ? reader_.data()[position_] : fcs_[position_ - size_];
+  if (position_ < size_) {
+    byte = reader_.data()[position_];
+  } else {
+    byte = position_ < padded_ ? 0 : fcs_[position_ - padded_];
+  }
   ++position_;
   endOfPacket = position_ == length_ ? 1 : 0;
   if (endOfPacket) {

@@ -28,9 +28,14 @@ struct InjectPace {
 class PcapInjection final : public FrameSource {
  public:
   static constexpr uint32_t kFcsBytes = 4;
+  // With the FCS appended, a shorter record is padded with zeros to this
+  // size first, as the sending interface pads it (IEEE 802.3 minimum frame
+  // of 64 bytes with the FCS); a host captures its own frames before that.
+  static constexpr uint32_t kMinFrameBytes = 60;
 
   // Reads the whole file through once; throws CommandError naming the file.
-  // With `appendFcs` every record is followed by its IEEE 802.3 FCS.
+  // With `appendFcs` every record is padded to kMinFrameBytes and followed
+  // by its IEEE 802.3 FCS.
   PcapInjection(const std::string& path, HostPort& target, uint64_t startCycle, bool appendFcs,
                 InjectPace pace = {});
 
@@ -72,7 +77,8 @@ class PcapInjection final : public FrameSource {
   __int128 firstNanoseconds_ = 0;
   uint64_t due_ = 0;
   uint32_t size_ = 0;      // bytes from the file
-  uint32_t length_ = 0;    // bytes handed over: the file's and the FCS
+  uint32_t padded_ = 0;    // the file's bytes and the zero padding
+  uint32_t length_ = 0;    // bytes handed over: the padded record and the FCS
   uint32_t position_ = 0;  // next byte to hand over
   uint8_t fcs_[kFcsBytes] = {};
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <pcap/pcap.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "host_fixture.h"
@@ -59,6 +60,13 @@ uint32_t referenceFcs(const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> withFcs(std::vector<uint8_t> bytes, uint32_t fcs) {
   for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(fcs >> (8 * i)));
   return bytes;
+}
+
+// What the sending interface makes of a record: zeros up to the 60 bytes of
+// a minimum frame, then the FCS over all of them.
+std::vector<uint8_t> onWire(std::vector<uint8_t> bytes) {
+  if (bytes.size() < 60) bytes.resize(60, 0);
+  return withFcs(bytes, referenceFcs(bytes));
 }
 
 // What the plug-in was handed on one transmit port, cut at the end flags.
@@ -158,10 +166,16 @@ TEST_F(InjectTest, FcsOptionAppendsTheIeeeCrcAndTheCaptureRecordsIt) {
   // The published check value of the IEEE CRC-32, least significant byte first.
   const std::vector<uint8_t> checkOnWire = {'1', '2', '3', '4', '5', '6', '7', '8', '9', 0x26, 0x39, 0xF4, 0xCB};
   ASSERT_EQ(withFcs(check, referenceFcs(check)), checkOnWire);
-  const std::vector<uint8_t> frameOnWire = withFcs(frame, referenceFcs(frame));
-  const std::vector<uint8_t> emptyOnWire = {0x00, 0x00, 0x00, 0x00};  // the FCS of nothing is 0 after complement
-  ASSERT_EQ(withFcs({}, referenceFcs({})), emptyOnWire);
-  const std::vector<SentFrame> expected = {{0, 12, checkOnWire}, {100, 147, frameOnWire}, {148, 151, emptyOnWire}};
+  const std::vector<uint8_t> emptyFcs = {0x00, 0x00, 0x00, 0x00};  // the FCS of nothing is 0 after complement
+  ASSERT_EQ(withFcs({}, referenceFcs({})), emptyFcs);
+  // Every record here is shorter than a minimum frame: each is padded to 60
+  // bytes before its FCS, the empty one too.
+  std::vector<uint8_t> checkPadded = onWire(check);
+  ASSERT_EQ(checkPadded.size(), 64u);
+  EXPECT_TRUE(std::equal(check.begin(), check.end(), checkPadded.begin()));
+  EXPECT_EQ(std::count(checkPadded.begin() + 9, checkPadded.begin() + 60, 0), 51);
+  const std::vector<SentFrame> expected = {
+      {0, 63, checkPadded}, {100, 163, onWire(frame)}, {164, 227, onWire({})}};
   EXPECT_EQ(sentFrames(events(kFakeSend), 1), expected);
   EXPECT_NE(console_.out.find("pyxsim> injected records not sent: 1\n"), std::string::npos) << console_.out;
 

@@ -96,6 +96,40 @@ TEST_F(ProtocolReaderTest, PayloadGroupsFollowTheSizes) {
   EXPECT_EQ(config->validateLevel(), 2);
 }
 
+// What a capture stream of real traffic needs: a size of 0 among the sizes
+// (refused on a generating stream), no payload tag (signature="0", ignored on
+// a generating stream, which tags exactly when it names a tx_port), and a TCP
+// layer that takes its validate level.
+TEST_F(ProtocolReaderTest, SignatureOnlyOnCaptureSets) {
+  struct Row {
+    int32_t setType;
+    bool carriesSignature;
+    int32_t tcpValidateLevel;
+  };
+  for (const Row row : {Row{enSetTypeCapture, false, 1}, Row{enSetTypeGenerate, true, 0}}) {
+    const auto payload = tcs.readOne("payload_unsigned", row.setType);
+    ASSERT_NE(As<PayloadConfig>(payload), nullptr);
+    EXPECT_EQ(As<PayloadConfig>(payload)->carriesSignature(), row.carriesSignature) << row.setType;
+    EXPECT_FALSE(As<PayloadConfig>(payload)->allowsEmpty());
+    const auto tcp = tcs.readOne("tcp_validated", row.setType);
+    ASSERT_TRUE(tcp);
+    EXPECT_EQ(tcp->validateLevel(), row.tcpValidateLevel) << row.setType;
+  }
+
+  const auto captured = tcs.readOne("fixed_empty", enSetTypeCapture);
+  const auto* fixed = As<FixedPayloadConfig>(captured);
+  ASSERT_NE(fixed, nullptr);
+  EXPECT_EQ(fixed->sizes(), (std::vector<int32_t>{0, 64}));
+  EXPECT_TRUE(fixed->allowsEmpty());
+  EXPECT_FALSE(fixed->carriesSignature());
+
+  EXPECT_TRUE(tcs.read("fixed_empty", enSetTypeGenerate).empty());
+  EXPECT_EQ(console.take(),
+            "Corvel> PARSE-ERROR, Element fixed_payload: Fixed payload size must be greater than 0 "
+            "(TcsPayloadProtocol)\n" +
+                test::Place("188, <fixed_payload> attribute size=\"0,64\""));
+}
+
 struct PayloadErrorCase {
   const char* id;
   const char* line;
