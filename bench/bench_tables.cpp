@@ -14,8 +14,8 @@
 #include "corvel/tables/function_definitions_reader.h"
 #include "corvel/tables/host_command.h"
 #include "corvel/tables/table_definition.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace {
 

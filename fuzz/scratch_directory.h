@@ -20,8 +20,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel::fuzz {
 

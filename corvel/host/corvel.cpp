@@ -8,7 +8,7 @@
 #include "corvel/stats/observable.h"
 #include "corvel/stats/run_records.h"
 #include "corvel/stats/statistic_factory.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/traffic/generate_protocol.h"
 #include "corvel/traffic/port_config.h"

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 namespace {

@@ -11,8 +11,8 @@
 #include "corvel/tables/host_command.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

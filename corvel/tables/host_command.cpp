@@ -6,7 +6,7 @@
 #include "corvel/base/print_utility.h"
 #include "corvel/base/verbose.h"
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/tolk.h"
 
 namespace corvel {

@@ -3,7 +3,7 @@
 #include "corvel/tables/table_entries_construct.h"
 #include "corvel/tables/table_entries_loops.h"
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -6,8 +6,8 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

@@ -8,7 +8,7 @@
 #include "corvel/base/print_utility.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

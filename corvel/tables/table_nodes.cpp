@@ -1,6 +1,6 @@
 #include "corvel/tables/table_nodes.h"
 
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

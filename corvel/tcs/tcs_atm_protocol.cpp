@@ -6,7 +6,7 @@
 #include "corvel/protocols/atm.h"
 #include "corvel/protocols/dslam.h"
 #include "corvel/protocols/interpyx.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

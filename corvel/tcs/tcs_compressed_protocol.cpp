@@ -5,7 +5,7 @@
 #include "corvel/protocols/compressed_header.h"
 #include "corvel/protocols/context_state.h"
 #include "corvel/protocols/full_header.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -4,7 +4,7 @@
 
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/vlan.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

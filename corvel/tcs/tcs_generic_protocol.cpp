@@ -6,8 +6,8 @@
 
 #include "corvel/protocols/frame_packer.h"
 #include "corvel/protocols/generic.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

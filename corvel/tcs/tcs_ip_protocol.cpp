@@ -4,7 +4,7 @@
 
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/ipv6.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -8,14 +8,14 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_atm_protocol.h"
 #include "corvel/tcs/tcs_compressed_protocol.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_ethernet_protocol.h"
 #include "corvel/tcs/tcs_generic_protocol.h"
 #include "corvel/tcs/tcs_ip_protocol.h"
 #include "corvel/tcs/tcs_payload_protocol.h"
 #include "corvel/tcs/tcs_protocol_reader.h"
 #include "corvel/tcs/tcs_transport_protocol.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

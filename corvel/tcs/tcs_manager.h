@@ -22,7 +22,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/protocols/protocol_config.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 

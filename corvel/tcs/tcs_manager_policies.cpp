@@ -9,9 +9,9 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/policy_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_policy_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -1,7 +1,7 @@
 #include "corvel/tcs/tcs_payload_protocol.h"
 
 #include "corvel/protocols/payload_config.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

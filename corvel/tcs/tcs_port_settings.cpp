@@ -1,7 +1,7 @@
 #include "corvel/tcs/tcs_port_settings.h"
 
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 #include "corvel/traffic/generate_port_config.h"
 
 namespace corvel {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "corvel/protocols/payload_config.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -17,7 +17,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 

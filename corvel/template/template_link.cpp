@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "corvel/template/parameter_stub.h"
 #include "corvel/template/template_source.h"
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/template/template_parameter.h"
 
 namespace corvel {

@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 
 namespace corvel {
 namespace {

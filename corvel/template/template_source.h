@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 namespace corvel {
 

@@ -31,8 +31,8 @@
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 

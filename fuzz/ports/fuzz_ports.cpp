@@ -21,7 +21,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 

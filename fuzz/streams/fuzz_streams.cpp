@@ -16,7 +16,7 @@
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "fuzz/scratch_directory.h"

@@ -19,8 +19,8 @@
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_entries_reader.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace {

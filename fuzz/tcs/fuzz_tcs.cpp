@@ -18,9 +18,9 @@
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/template/template_mgr.h"
 #include "pyx/simhost_api.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "corvel/host/pyx_devices.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/traffic/generate_port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "corvel/tables/table_definition.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "streams_test_support.h"
 
 namespace corvel {

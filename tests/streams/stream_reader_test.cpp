@@ -7,7 +7,7 @@
 #include "corvel/host/corvel.h"
 #include "corvel/base/text_error.h"
 #include "corvel/host/workbench_port.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "streams_test_support.h"
 
 namespace corvel {

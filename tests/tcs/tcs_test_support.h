@@ -13,9 +13,9 @@
 
 #include "corvel/protocols/hex_text.h"
 #include "corvel/protocols/protocol_config.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace corvel::test {

@@ -19,8 +19,8 @@
 
 #include "console_capture.h"
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "console_capture.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {

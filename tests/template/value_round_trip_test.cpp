@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "template_support.h"
 #include "tests/support/console_capture.h"
 

@@ -10,7 +10,7 @@
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace tcs2pcap {
 

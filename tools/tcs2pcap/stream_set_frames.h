@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "frame_sink.h"
 

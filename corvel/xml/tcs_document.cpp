@@ -1,4 +1,4 @@
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 
 #include <libxml/parser.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 namespace corvel {
 namespace {

@@ -1,4 +1,4 @@
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>

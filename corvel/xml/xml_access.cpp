@@ -1,4 +1,4 @@
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
