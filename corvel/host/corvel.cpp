@@ -229,7 +229,7 @@ void Corvel::_attachStatistic(int32_t kind, PortTraffic& port, const char* direc
     if (attached.port == &port && attached.kind == kind) return;
   }
   std::unique_ptr<Observer> statistic =
-      createStatistic(static_cast<StatisticKind>(kind), port, directory);
+      createStatistic(static_cast<StatisticKind>(kind), port.identity(), port.runRecords(), directory);
   if (!statistic) return;
   Observer* observer = statistic.get();
   _statistics.push_back({std::move(statistic), &port, kind});
