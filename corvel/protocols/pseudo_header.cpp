@@ -1,6 +1,7 @@
 #include "corvel/protocols/pseudo_header.h"
 
 #include "corvel/protocols/bit_field.h"
+#include "corvel/protocols/checksum.h"
 #include "corvel/protocols/encapsulator.h"
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/ipv6.h"
@@ -36,6 +37,18 @@ bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> oute
 
 bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out) {
   return outer != nullptr && pseudoHeaderAddresses(outer->kind(), outer->headerCopy(), out);
+}
+
+bool PseudoHeaderCache::sumFor(const Encapsulator* outer, uint64_t& sum) {
+  if (!_ready || _outer != outer) {
+    PseudoHeaderAddresses addresses;
+    _present = pseudoHeaderAddresses(outer, addresses);
+    _sum = _present ? pseudoHeaderSum(addresses.source, addresses.destination, _protocol) : 0;
+    _outer = outer;
+    _ready = true;
+  }
+  sum = _sum;
+  return _present;
 }
 
 }  // namespace corvel

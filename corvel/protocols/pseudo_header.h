@@ -27,4 +27,25 @@ bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> oute
 // inner layers. False when there is no outer layer.
 bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out);
 
+// The pseudo-header sum (checksum.h) a UDP or TCP builder adds to every
+// datagram or segment: the same for all of them, so it is taken once, and
+// taken again when the chain puts the layer inside another outer layer.
+class PseudoHeaderCache {
+ public:
+  // `protocol`: the IP protocol number of the transport layer (17, 6).
+  explicit PseudoHeaderCache(uint8_t protocol) : _protocol(protocol) {}
+
+  // True (and the sum set) when the layer directly outside, `outer`, is an
+  // IP layer with addresses; false otherwise.
+  bool sumFor(const Encapsulator* outer, uint64_t& sum);
+
+ private:
+  // The outer layer the sum was taken for.
+  const Encapsulator* _outer = nullptr;
+  bool _ready = false;
+  bool _present = false;
+  uint64_t _sum = 0;
+  uint8_t _protocol;
+};
+
 }  // namespace corvel
