@@ -52,8 +52,6 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
     _firstPduTime = _previousFirstByte = firstByte;
     _accumulatedBytes = 0;
     _previousCarriedBytes = pdu.carriedBytes;
-    _pduSizeSum = 0;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = true;
   } else {
     const double f = busFrequency();  // cycles per microsecond
@@ -76,8 +74,6 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
     _previousFirstByte = firstByte;
     _accumulatedBytes += _previousCarriedBytes;
     _previousCarriedBytes = pdu.carriedBytes;
-    _pduSizeSum += _previousPduSize;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = false;
   }
   if (flagA != nullptr) *flagA = a;
@@ -109,8 +105,8 @@ void PKT_FLOW::reset() {
 void PKT_FLOW::restartFlow() {
   Policing::restartFlow();
   _firstEarlyLateCycle = 0;
-  _accumulatedBytes = _pduSizeSum = 0;
-  _previousCarriedBytes = _previousPduSize = 0;
+  _accumulatedBytes = 0;
+  _previousCarriedBytes = 0;
   _firstPduTime = _previousFirstByte = 0;
   _firstOfFlow = true;
 }

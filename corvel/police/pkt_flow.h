@@ -46,8 +46,6 @@ class PKT_FLOW : public Policing {
   int32_t _previousCarriedBytes = 0;
   uint64_t _firstPduTime = 0;
   uint64_t _previousFirstByte = 0;
-  int64_t _pduSizeSum = 0;
-  int32_t _previousPduSize = 0;
   bool _firstOfFlow = true;
 };
 

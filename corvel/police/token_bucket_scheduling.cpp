@@ -128,8 +128,8 @@ void TokenBucket_Scheduling::restartFlow() {
   fillBuckets();  // RFC 2697 / 2698: both buckets start full
   _lastRefill = _firstPduTime = 0;
   _firstEarlyLateCycle = 0;
-  _accumulatedBytes = _pduSizeSum = 0;
-  _previousCarriedBytes = _previousPduSize = 0;
+  _accumulatedBytes = 0;
+  _previousCarriedBytes = 0;
   _firstOfFlow = true;
   _sinceRefill = _sinceFirst = 0.0;
   _averagePacketSize = 1;
@@ -226,7 +226,6 @@ bool TokenBucket_Scheduling::isPoliceFlowConformant(bool* flagA, bool* flagB, co
     _firstPduTime = firstByte;
     _accumulatedBytes = 0;
     _previousCarriedBytes = pdu.carriedBytes;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = true;
     if (flagA != nullptr) *flagA = false;
     if (flagB != nullptr) *flagB = false;
@@ -247,8 +246,6 @@ bool TokenBucket_Scheduling::isPoliceFlowConformant(bool* flagA, bool* flagB, co
   if ((a || b) && flagACount() == 0 && flagBCount() == 0) _firstEarlyLateCycle = pdu.firstByteCycle - 1;
   _accumulatedBytes += _previousCarriedBytes;
   _previousCarriedBytes = pdu.carriedBytes;
-  _pduSizeSum += _previousPduSize;
-  _previousPduSize = pdu.pduBytes;
   _firstOfFlow = false;
   if (flagA != nullptr) *flagA = a;
   if (flagB != nullptr) *flagB = b;

@@ -111,8 +111,6 @@ class TokenBucket_Scheduling : public Policing {
   uint32_t _firstEarlyLateCycle = 0;
   int64_t _accumulatedBytes = 0;
   int32_t _previousCarriedBytes = 0;
-  int64_t _pduSizeSum = 0;
-  int32_t _previousPduSize = 0;
   bool _firstOfFlow = true;
   double _sinceRefill = 0.0;  // seconds
   double _sinceFirst = 0.0;   // seconds
