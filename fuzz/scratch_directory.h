@@ -1,5 +1,5 @@
-// What the fuzz targets that load whole TCS files through the controller
-// share: a scratch directory of their own, where the input and the document
+// What the fuzz targets that load TCS files share: a scratch directory of
+// their own, removed when the target ends, where the input and the document
 // the controller loads are written and where every log of a run must land,
 // and the checks that keep a run short.
 //
@@ -63,6 +63,7 @@ class ScratchDirectory {
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
   bool ok() const noexcept { return !_path.empty(); }
+  const std::filesystem::path& path() const noexcept { return _path; }
   // The fuzzer's bytes (or what a target makes of them).
   const std::string& inputFile() const noexcept { return _inputFile; }
   // The document the controller loads.

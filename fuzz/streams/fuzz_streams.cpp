@@ -5,12 +5,9 @@
 // loops would run very long are passed over: a long table is legitimate but
 // only slows the fuzzer down. The bytes go through a file because the load
 // reads TCS files by name.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <memory>
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
@@ -24,16 +21,9 @@
 
 namespace {
 
-std::string g_inputFile;
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
 void DropConsole(void*, const char*, int) {}
-
-bool WriteInput(const uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
 
 constexpr int32_t kPdusPerStack = 3;
 
@@ -59,19 +49,16 @@ void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefin
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   simhost_set_console_sink(DropConsole, nullptr);
-  char pattern[] = "/tmp/fuzz_streams_XXXXXX";
-  const int fd = mkstemp(pattern);
-  if (fd >= 0) ::close(fd);
-  g_inputFile = pattern;
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_streams");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace corvel;
-  if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  if (!g_scratch->ok() || !g_scratch->writeInput(data, size)) return 0;
   TcsDocument document;
   try {
-    LoadDocument(document, g_inputFile);
+    LoadDocument(document, g_scratch->inputFile());
   } catch (const TextError&) {
     return 0;
   }

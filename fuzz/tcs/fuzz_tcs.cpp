@@ -6,12 +6,9 @@
 // modes, a fresh manager each time so that one error does not hide the rest.
 // Finally every accessor must cope with whatever loaded. The bytes go through
 // a file because the load reads TCS files by name.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,22 +18,16 @@
 #include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/xml/xml_access.h"
+#include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
 using corvel_fuzz::HostPort;
 
-std::string g_inputFile;
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
 void DropConsole(void*, const char*, int) {}
-
-bool WriteInput(const uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
 
 // Protocol elements read per input; more than any fixture has.
 constexpr std::size_t kMaxProtocolElements = 256;
@@ -46,7 +37,7 @@ void LoadThroughController() {
   controller.RegisterPort(HostPort(1, 1));
   controller.RegisterPort(HostPort(0, 2));
   try {
-    controller.LoadTcs(g_inputFile.c_str());
+    controller.LoadTcs(g_scratch->inputFile().c_str());
   } catch (const corvel::TextError&) {
     // Reported on the console and thrown on to the console command.
   }
@@ -112,15 +103,12 @@ void ExerciseAccessors(const corvel::TcsDocument& document) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   simhost_set_console_sink(DropConsole, nullptr);
-  char pattern[] = "/tmp/fuzz_tcs_XXXXXX";
-  const int fd = mkstemp(pattern);
-  if (fd >= 0) ::close(fd);
-  g_inputFile = pattern;
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_tcs");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  if (!g_scratch->ok() || !g_scratch->writeInput(data, size)) return 0;
   // The port readers create log files wherever a *_dir attribute points;
   // inputs that could name one are loaded without ports (fuzz_ports covers
   // the port readers with a scratch directory).
@@ -128,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (text.find("_dir") == std::string::npos && text.find('&') == std::string::npos) LoadThroughController();
   corvel::TcsDocument document;
   try {
-    corvel::LoadDocument(document, g_inputFile);
+    corvel::LoadDocument(document, g_scratch->inputFile());
   } catch (const corvel::TextError&) {
     return 0;
   }

@@ -5,23 +5,24 @@
 // may be left beside the output, and an extraction that succeeded must have
 // left an output that the TCS loader reads.
 #include <dirent.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "corvel/base/text_error.h"
 #include "corvel/xml/tcs_document.h"
 #include "corvel/template/template_mgr.h"
+#include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
-std::string g_root;  // the private directory, ending in '/'
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
+std::string g_root;  // the scratch directory, ending in '/'
 
 // Assignments per input; more than any template of the seeds declares.
 constexpr int kMaxAssignments = 64;
@@ -49,8 +50,8 @@ bool TemporaryFileLeft() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   simhost_set_console_sink(DropConsole, nullptr);
-  char pattern[] = "/tmp/fuzz_template_XXXXXX";
-  if (mkdtemp(pattern) != nullptr) g_root = std::string(pattern) + "/";
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_template");
+  if (g_scratch->ok()) g_root = g_scratch->path().string() + "/";
   return 0;
 }
 
