@@ -57,14 +57,14 @@ void ApplyTable(benchmark::State& state, const std::string& text) {
                                  XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_HUGE);
   if (parsed == nullptr) throw std::runtime_error("benchmark document does not parse");
   document.adopt(parsed, "bench.tcs");
-  xmlNode* tableElement = SelectSingleNode(document.documentNode(), "//corvel/table_entries/route");
+  xmlNode* tableElement = selectSingleNode(document.documentNode(), "//corvel/table_entries/route");
   TableDefinition table(tableElement, "routes");
-  const FunctionDefinition function(SelectSingleNode(document.documentNode(), "//corvel/type_definitions/route_fn"));
+  const FunctionDefinition function(selectSingleNode(document.documentNode(), "//corvel/type_definitions/route_fn"));
   const PrintUtility printer;
   HostCommandBuilder builder(printer);
   std::size_t executed = 0;
   for (auto _ : state) {
-    executed = ApplyFunction(function, table, builder);
+    executed = applyFunction(function, table, builder);
     benchmark::DoNotOptimize(executed);
   }
   if (executed != kEntries) state.SkipWithError("not every entry gave a command");

@@ -32,7 +32,7 @@ inline constexpr int64_t kMaxLoopValues = 64;
 // True when some counting loop of the document runs more than kMaxLoopValues
 // times at its level (or has a step that never ends it).
 inline bool HasLongLoop(const TcsDocument& document) {
-  for (xmlNode* loop : SelectNodes(document.documentNode(), "//for | //loop")) {
+  for (xmlNode* loop : selectNodes(document.documentNode(), "//for | //loop")) {
     bool found = false;
     const int64_t first = GetAttributeInt(loop, "first", found);
     const int64_t last = GetAttributeInt(loop, "last", found);
@@ -78,8 +78,8 @@ class ScratchDirectory {
 
   // True when a log-directory value of the document holds a path separator.
   static bool HasLogPath(const TcsDocument& document) {
-    for (xmlNode* element : SelectNodes(document.documentNode(), "//*")) {
-      for (const auto& [name, value] : GetAttributeList(element)) {
+    for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
+      for (const auto& [name, value] : getAttributeList(element)) {
         if (IsLogDirectory(name) && value.find_first_of("/\\") != std::string::npos) return true;
       }
     }
@@ -89,8 +89,8 @@ class ScratchDirectory {
   // Puts every log directory of the document under the scratch directory;
   // false when a value could not be written back.
   bool moveLogsHere(const TcsDocument& document) const {
-    for (xmlNode* element : SelectNodes(document.documentNode(), "//*")) {
-      for (const auto& [name, value] : GetAttributeList(element)) {
+    for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
+      for (const auto& [name, value] : getAttributeList(element)) {
         if (!IsLogDirectory(name)) continue;
         if (!SetAttribute(element, name, _path.string() + "/" + value)) return false;
       }

@@ -38,7 +38,7 @@ Corvel::~Corvel() {
   _specificationName.reset();
 }
 
-void Corvel::RegisterPort(const WorkbenchPort& record) { _devices->addPort(record); }
+void Corvel::registerPort(const WorkbenchPort& record) { _devices->addPort(record); }
 
 bool Corvel::LoadTcs(const char* fileName) {
   if (_state != enCorvelStateUninitialized) {
@@ -61,7 +61,7 @@ bool Corvel::LoadTcs(const char* fileName) {
     } catch (const std::bad_alloc&) {
       throw TextError("Corvel> Error, unable to instantiate the tcs manager.\n");
     }
-    if (!manager->ReadRootAttributes())
+    if (!manager->readRootAttributes())
       throw TextError("Error, unable to read required \"<corvel ...>\" parameters.\n");
     // A seed in the file makes the gap, size and bit-error draws repeatable;
     // without one the shared sequence goes on from where it is.
@@ -102,15 +102,15 @@ bool Corvel::_readSections(TcsManager& manager) {
   auto report = [&](bool found, const char* missing) {
     if (!found && manager.status() == 0) print("%s", missing);
   };
-  report(manager.ReadTableEntries(), "Corvel>   No table data found\n");
-  report(manager.ReadFunctionDefinitions(), "Corvel>   No function specifications found\n");
-  report(manager.ReadPolicies(), "Corvel>   No policy data found\n");
-  report(manager.ReadStreams(), "Corvel>   No stream data found\n");
+  report(manager.readTableEntries(), "Corvel>   No table data found\n");
+  report(manager.readFunctionDefinitions(), "Corvel>   No function specifications found\n");
+  report(manager.readPolicies(), "Corvel>   No policy data found\n");
+  report(manager.readStreams(), "Corvel>   No stream data found\n");
   bool portsFound = false;
-  bool found = manager.ReadRxPorts(*_devices);
+  bool found = manager.readRxPorts(*_devices);
   if (found && manager.status() == 0) portsFound = true;
   report(found, "Corvel>   No RxPorts found\n");
-  found = manager.ReadTxPorts(*_devices);
+  found = manager.readTxPorts(*_devices);
   if (found && manager.status() == 0) portsFound = true;
   report(found, "Corvel>   No TxPorts found\n");
 

@@ -11,7 +11,7 @@
 namespace corvel {
 
 namespace {
-constexpr int32_t kIpv4MinHeader = IpV4Wire::kSize;
+constexpr int32_t kIpv4MinHeader = Ipv4Wire::kSize;
 }  // namespace
 
 std::optional<ProtocolKind> ipPayloadKind(uint64_t protocol) {
@@ -27,26 +27,26 @@ IpV4Decapsulator::IpV4Decapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "IPv4", "IPv4 warning, ") {}
 
 std::optional<ProtocolKind> IpV4Decapsulator::serviceAccessProtocol(ByteView layer) const {
-  const std::optional<uint64_t> protocol = layer.field(IpV4Wire::kProtocol);
+  const std::optional<uint64_t> protocol = layer.field(Ipv4Wire::kProtocol);
   return protocol ? ipPayloadKind(*protocol) : std::nullopt;
 }
 
 int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
   // The header length field says where the payload starts; a field below
   // the minimum (or none at all) counts as the minimum.
-  const int32_t header = std::max(kIpv4MinHeader, static_cast<int32_t>(layer.value(IpV4Wire::kHeaderLength)) * 4);
+  const int32_t header = std::max(kIpv4MinHeader, static_cast<int32_t>(layer.value(Ipv4Wire::kHeaderLength)) * 4);
   int32_t payload = checkSizes(layer, header, 0, 65515, 1);
-  const int64_t totalLength = static_cast<int64_t>(layer.value(IpV4Wire::kTotalLength));
+  const int64_t totalLength = static_cast<int64_t>(layer.value(Ipv4Wire::kTotalLength));
   if (totalLength <= 0 && context.lengthsFromContext == 0) fail("internal length is <= 0.");
   payload = checkInternalSize(payload, totalLength - header, context);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
-    if (layer.value(IpV4Wire::kTimeToLive) == 0) warn(context, "TTL is zero");
-    if (layer.value(IpV4Wire::kChecksum) == 0) warn(context, "CHECKSUM field is zero");
+    if (layer.value(Ipv4Wire::kTimeToLive) == 0) warn(context, "TTL is zero");
+    if (layer.value(Ipv4Wire::kChecksum) == 0) warn(context, "CHECKSUM field is zero");
     if (layer.allZero(12, 4)) warn(context, "DEST_ADDR field is zero");
     if (layer.allZero(16, 4)) warn(context, "DEST_ADDR field is zero");
-    if (layer.value(IpV4Wire::kChecksum) != 0 &&
-        ipv4HeaderChecksum(layer.bytes().first(static_cast<size_t>(header))) != layer.value(IpV4Wire::kChecksum))
+    if (layer.value(Ipv4Wire::kChecksum) != 0 &&
+        ipv4HeaderChecksum(layer.bytes().first(static_cast<size_t>(header))) != layer.value(Ipv4Wire::kChecksum))
       warn(context, "CHECKSUM field is not correct");
   }
   context.sourceAddress = layer.bytes().subspan(12, 4);
@@ -58,19 +58,19 @@ IpV6Decapsulator::IpV6Decapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "IpV6", "IPV6 warning, ") {}
 
 std::optional<ProtocolKind> IpV6Decapsulator::serviceAccessProtocol(ByteView layer) const {
-  const std::optional<uint64_t> next = layer.field(IpV6Wire::kNextHeader);
+  const std::optional<uint64_t> next = layer.field(Ipv6Wire::kNextHeader);
   return next ? ipPayloadKind(*next) : std::nullopt;
 }
 
 int32_t IpV6Decapsulator::verify(ByteView layer, VerifyContext& context) {
-  int32_t payload = checkSizes(layer, IpV6Wire::kSize, 0, 65535, 1);
-  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(IpV6Wire::kPayloadLength)), context);
+  int32_t payload = checkSizes(layer, Ipv6Wire::kSize, 0, 65535, 1);
+  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(Ipv6Wire::kPayloadLength)), context);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
-    if (layer.value(IpV6Wire::kVersion) != IpV6Wire::kVersionNumber) warn(context, "VERSION field is not 6");
-    if (layer.value(IpV6Wire::kFlowLabel) == 0) warn(context, "FLOW LABEL field is zero");
-    if (layer.value(IpV6Wire::kNextHeader) == 0) warn(context, "NEXT HEADER field not specified");
-    if (layer.value(IpV6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
+    if (layer.value(Ipv6Wire::kVersion) != Ipv6Wire::kVersionNumber) warn(context, "VERSION field is not 6");
+    if (layer.value(Ipv6Wire::kFlowLabel) == 0) warn(context, "FLOW LABEL field is zero");
+    if (layer.value(Ipv6Wire::kNextHeader) == 0) warn(context, "NEXT HEADER field not specified");
+    if (layer.value(Ipv6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
     if (layer.allZero(8, 16)) warn(context, "SOURCE field is zero");
     if (layer.allZero(24, 16)) warn(context, "DESTINATION field is zero");
   }

@@ -27,9 +27,9 @@ bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> oute
                            PseudoHeaderAddresses& out) {
   switch (outerKind) {
     case ProtocolKind::IpV4:
-      return take(outerHeader, IpV4Wire::kSource, IpV4Wire::kDestination, out);
+      return take(outerHeader, Ipv4Wire::kSource, Ipv4Wire::kDestination, out);
     case ProtocolKind::IpV6:
-      return take(outerHeader, IpV6Wire::kSource, IpV6Wire::kDestination, out);
+      return take(outerHeader, Ipv6Wire::kSource, Ipv6Wire::kDestination, out);
     default:
       return false;
   }

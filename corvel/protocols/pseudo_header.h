@@ -17,7 +17,7 @@ struct PseudoHeaderAddresses {
 };
 
 // True (and the addresses filled) when `outerKind` is IPv4 or IPv6 and
-// `outerHeader` holds its addresses (IpV4Wire, IpV6Wire). A verifier passes
+// `outerHeader` holds its addresses (Ipv4Wire, Ipv6Wire). A verifier passes
 // the captured outer header.
 bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> outerHeader,
                            PseudoHeaderAddresses& out);

@@ -9,16 +9,16 @@ namespace corvel {
 
 // payload, increment_payload: start_size, end_size, incr, iterations.
 // Unit TcsPayloadProtocol.
-ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readIncrementPayload(TcsManager& manager, const ProtocolElement& element);
 
 // fixed_payload: size (comma-separated sizes), iterations. Unit TcsPayloadProtocol.
-ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readFixedPayload(TcsManager& manager, const ProtocolElement& element);
 
 // random_payload: min_size, max_size, iterations. Reports nothing itself.
-ProtocolPtr ReadRandomPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readRandomPayload(TcsManager& manager, const ProtocolElement& element);
 
 // workbench_log: filename (required; without it no configuration),
 // skipFirstLine, skipLineNumbers, iterations. Unit TcsPayloadProtocol.
-ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
   corvel::Corvel controller;
   corvel::WorkbenchPort tx = HostPort(0, 1);
-  controller.RegisterPort(tx);
+  controller.registerPort(tx);
   try {
     if (!controller.LoadTcs(g_scratch->inputFile().c_str())) return 0;
   } catch (const corvel::TextError&) {

@@ -136,10 +136,10 @@ void DropConsole(void*, const char*, int) {}
 bool OnlyPolicies(const corvel::TcsDocument& document) {
   using namespace corvel;
   const xmlNode* root = xmlDocGetRootElement(document.document());
-  if (root == nullptr || SelectNodes(document.documentNode(), "//corvel").size() != 1) return false;
+  if (root == nullptr || selectNodes(document.documentNode(), "//corvel").size() != 1) return false;
   for (const xmlNode* child = root->children; child != nullptr; child = child->next) {
     if (child->type != XML_ELEMENT_NODE) continue;
-    if (!IsNodeNamed(child, "table_entries") && !IsNodeNamed(child, "policies")) return false;
+    if (!isNodeNamed(child, "table_entries") && !isNodeNamed(child, "policies")) return false;
   }
   return true;
 }
@@ -148,9 +148,9 @@ bool OnlyPolicies(const corvel::TcsDocument& document) {
 std::vector<std::string> PolicySetIds(const corvel::TcsDocument& document) {
   using namespace corvel;
   std::vector<std::string> ids;
-  for (xmlNode* set : SelectNodes(document.documentNode(), "//corvel/policies/policy_set")) {
+  for (xmlNode* set : selectNodes(document.documentNode(), "//corvel/policies/policy_set")) {
     const std::optional<std::string> id = GetAttribute(set, "id");
-    if (!id || SelectSingleNode(set, "./policy") == nullptr) continue;
+    if (!id || selectSingleNode(set, "./policy") == nullptr) continue;
     if (std::find(ids.begin(), ids.end(), *id) != ids.end()) continue;
     ids.push_back(*id);
     if (ids.size() == kMaxAssignedSets) break;
@@ -171,7 +171,7 @@ bool AddFixedSections(const corvel::TcsDocument& document, const std::vector<std
       return false;
     }
   }
-  for (xmlNode* port : SelectNodes(document.documentNode(), "/corvel/rx_ports/port | /corvel/tx_ports/port")) {
+  for (xmlNode* port : selectNodes(document.documentNode(), "/corvel/rx_ports/port | /corvel/tx_ports/port")) {
     for (const std::string& id : ids) {
       xmlNode* assignment = xmlNewChild(port, nullptr, BAD_CAST "assign_policy_set", nullptr);
       if (assignment == nullptr || !SetAttribute(assignment, "id", id)) return false;
@@ -196,8 +196,8 @@ void RunTraffic() {
   ReceivePort receive[] = {{HostPort(1, 0), {}, 0}, {HostPort(1, 1), {}, 0}};
   corvel::WorkbenchPort transmit = HostPort(0, 2);
   corvel::Corvel controller;
-  for (const ReceivePort& port : receive) controller.RegisterPort(port.record);
-  controller.RegisterPort(transmit);
+  for (const ReceivePort& port : receive) controller.registerPort(port.record);
+  controller.registerPort(transmit);
   try {
     if (!controller.LoadTcs(g_scratch->runFile().c_str())) return;
   } catch (const corvel::TextError&) {

@@ -40,8 +40,8 @@ void RunTraffic() {
   corvel::WorkbenchPort receive[] = {HostPort(1, 0, 8), HostPort(1, 1, 0)};
   corvel::WorkbenchPort transmit[] = {HostPort(0, 2, 0), HostPort(0, 3, 0)};
   corvel::Corvel controller;
-  for (const corvel::WorkbenchPort& record : receive) controller.RegisterPort(record);
-  for (const corvel::WorkbenchPort& record : transmit) controller.RegisterPort(record);
+  for (const corvel::WorkbenchPort& record : receive) controller.registerPort(record);
+  for (const corvel::WorkbenchPort& record : transmit) controller.registerPort(record);
   try {
     if (!controller.LoadTcs(g_scratch->runFile().c_str())) return;
   } catch (const corvel::TextError&) {

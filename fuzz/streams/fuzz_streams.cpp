@@ -65,10 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (corvel::fuzz::HasLongLoop(document)) return 0;
   TcsManager manager(document);
   try {
-    if (!manager.ReadRootAttributes()) return 0;
-    manager.ReadTableEntries();
-    manager.ReadFunctionDefinitions();
-    manager.ReadStreams();
+    if (!manager.readRootAttributes()) return 0;
+    manager.readTableEntries();
+    manager.readFunctionDefinitions();
+    manager.readStreams();
   } catch (const TextError&) {
     return 0;
   }

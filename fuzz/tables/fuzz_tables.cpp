@@ -53,16 +53,16 @@ class FuzzContext : public TableReaderContext {
 
 void WalkTable(TableDefinition& table, const FunctionDefinition* function, HostCommandBuilder& builder) {
   try {
-    TableEntriesGenerator* entries = table.CreateEntryIterator();
+    TableEntriesGenerator* entries = table.createEntryIterator();
     if (entries == nullptr) return;
-    const xmlNode* defaults = table.GetDefaultsNode();
+    const xmlNode* defaults = table.getDefaultsNode();
     for (int n = 0; n < kEntriesPerWalk; ++n) {
       const xmlNode* entry = entries->next();
       if (entry == nullptr) break;
       if (function != nullptr) {
         builder.BuildHostCommand(*function, defaults, entry);
       } else {
-        (void)TableDefinition::FieldValue(entry, defaults, "id");
+        (void)TableDefinition::fieldValue(entry, defaults, "id");
       }
     }
   } catch (const TextError&) {
@@ -85,13 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TcsDocument document;
   document.adopt(parsed, "fuzz.tcs");
   FuzzContext context(document);
-  ReadTables(context);
+  readTables(context);
 
   const PrintUtility printer;
   HostCommandBuilder builder(printer);
   for (auto& [id, table] : context.tables()) WalkTable(*table, nullptr, builder);
-  for (xmlNode* section : SelectNodes(document.documentNode(), "//corvel/type_definitions")) {
-    for (xmlNode* child : GetChildNodes(section)) {
+  for (xmlNode* section : selectNodes(document.documentNode(), "//corvel/type_definitions")) {
+    for (xmlNode* child : getChildNodes(section)) {
       if (GetAttribute(child, "_entry_type") != std::optional<std::string>("function")) continue;
       try {
         const FunctionDefinition function(child);

@@ -34,8 +34,8 @@ constexpr std::size_t kMaxProtocolElements = 256;
 
 void LoadThroughController() {
   corvel::Corvel controller;
-  controller.RegisterPort(HostPort(1, 1));
-  controller.RegisterPort(HostPort(0, 2));
+  controller.registerPort(HostPort(1, 1));
+  controller.registerPort(HostPort(0, 2));
   try {
     controller.LoadTcs(g_scratch->inputFile().c_str());
   } catch (const corvel::TextError&) {
@@ -46,12 +46,12 @@ void LoadThroughController() {
 void ReadProtocolElements(corvel::TcsDocument& document) {
   using namespace corvel;
   std::size_t read = 0;
-  for (xmlNode* element : SelectNodes(document.documentNode(), "//protocols/*")) {
+  for (xmlNode* element : selectNodes(document.documentNode(), "//protocols/*")) {
     if (++read > kMaxProtocolElements) break;
     const std::string name = GetNodeName(element).value_or("");
     for (const int32_t mode : {enReadModeValue, enReadModeMask}) {
       TcsManager manager(document);
-      manager.ReadRootAttributes();
+      manager.readRootAttributes();
       const int32_t setType = mode == enReadModeMask ? enSetTypeCapture : enSetTypeGenerate;
       manager.CreateProtocol(element, name, setType, mode);
     }
@@ -68,31 +68,31 @@ void ExerciseAccessors(const corvel::TcsDocument& document) {
       "//corvel/rx_ports", "//corvel/tx_ports",        "./..",
   };
   for (const char* path : kPaths) {
-    SelectSingleNode(document.documentNode(), path);
-    SelectNodes(document.documentNode(), path);
+    selectSingleNode(document.documentNode(), path);
+    selectNodes(document.documentNode(), path);
   }
-  const std::vector<xmlNode*> elements = SelectNodes(document.documentNode(), "//*");
+  const std::vector<xmlNode*> elements = selectNodes(document.documentNode(), "//*");
   std::size_t visited = 0;
   for (xmlNode* element : elements) {
     if (++visited > 64) break;
     const std::optional<std::string> name = GetNodeName(element);
     GetNodeText(element);
-    for (xmlNode* child : GetChildNodes(element)) {
+    for (xmlNode* child : getChildNodes(element)) {
       GetNodeName(child);
       GetNodeValue(child);
     }
-    for (const auto& [attribute, value] : GetAttributeList(element)) {
+    for (const auto& [attribute, value] : getAttributeList(element)) {
       bool found = false;
       GetAttributeInt(element, attribute, found);
       GetAttributeDouble(element, attribute, found);
       GetAttributeText(element, attribute);
       IsHexString(value);
-      for (int32_t n = 0; n <= 3; ++n) GetFieldInt(value, n);
+      for (int32_t n = 0; n <= 3; ++n) getFieldInt(value, n);
     }
-    if (name) SelectSingleNode(element, "//corvel/type_definitions/" + *name + ".declare");
-    SelectSingleNode(element, "./..");
+    if (name) selectSingleNode(element, "//corvel/type_definitions/" + *name + ".declare");
+    selectSingleNode(element, "./..");
     if (visited == 1) {
-      corvel::NodeCopy copy = CloneNode(element);
+      corvel::NodeCopy copy = cloneNode(element);
       if (copy) SetAttribute(copy.get(), "instance_id", "1");
     }
     SetAttribute(element, "src_addr", "10.0.0.1");

@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       const std::string value(equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1));
       manager.SetParameter(name.c_str(), value.c_str());
     }
-    extracted = manager.ExtractTcs("out.tcs", true);
+    extracted = manager.extractTcs("out.tcs", true);
   }
   if (TemporaryFileLeft()) __builtin_trap();
   if (extracted) {

@@ -39,8 +39,8 @@ class StreamSetsTest : public ::testing::Test {
   void SetUp() override {
     LoadDocument(document, StreamsFixture("streams.tcs"));
     manager = std::make_unique<TcsManager>(document);
-    ASSERT_TRUE(manager->ReadTableEntries());
-    ASSERT_TRUE(manager->ReadStreams());
+    ASSERT_TRUE(manager->readTableEntries());
+    ASSERT_TRUE(manager->readStreams());
     console.take();
   }
 

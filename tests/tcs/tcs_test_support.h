@@ -48,7 +48,7 @@ class LoadedTcs {
 
   // The element whose instance_id is `id`; fails the test when there is none.
   xmlNode* element(const std::string& id) {
-    xmlNode* node = SelectSingleNode(_document.documentNode(), "//*[@instance_id='" + id + "']");
+    xmlNode* node = selectSingleNode(_document.documentNode(), "//*[@instance_id='" + id + "']");
     EXPECT_NE(node, nullptr) << "no element " << id;
     return node;
   }

@@ -27,7 +27,7 @@ std::string Extract(const Scratch& dir, const std::string& templateText, const V
 }
 
 const xmlNode* Streams(const TcsDocument& document) {
-  return SelectSingleNode(document.documentNode(), "//corvel/streams");
+  return selectSingleNode(document.documentNode(), "//corvel/streams");
 }
 
 // Each value, used in an attribute and as element text, reads back as given.
