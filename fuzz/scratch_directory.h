@@ -31,7 +31,7 @@ inline constexpr int64_t kMaxLoopValues = 64;
 
 // True when some counting loop of the document runs more than kMaxLoopValues
 // times at its level (or has a step that never ends it).
-inline bool HasLongLoop(const TcsDocument& document) {
+inline bool hasLongLoop(const TcsDocument& document) {
   for (xmlNode* loop : selectNodes(document.documentNode(), "//for | //loop")) {
     bool found = false;
     const int64_t first = GetAttributeInt(loop, "first", found);
@@ -43,7 +43,7 @@ inline bool HasLongLoop(const TcsDocument& document) {
   return false;
 }
 
-inline bool IsLogDirectory(std::string_view name) { return name.ends_with("_dir"); }
+inline bool isLogDirectory(std::string_view name) { return name.ends_with("_dir"); }
 
 class ScratchDirectory {
  public:
@@ -77,10 +77,10 @@ class ScratchDirectory {
   }
 
   // True when a log-directory value of the document holds a path separator.
-  static bool HasLogPath(const TcsDocument& document) {
+  static bool hasLogPath(const TcsDocument& document) {
     for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
       for (const auto& [name, value] : getAttributeList(element)) {
-        if (IsLogDirectory(name) && value.find_first_of("/\\") != std::string::npos) return true;
+        if (isLogDirectory(name) && value.find_first_of("/\\") != std::string::npos) return true;
       }
     }
     return false;
@@ -91,7 +91,7 @@ class ScratchDirectory {
   bool moveLogsHere(const TcsDocument& document) const {
     for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
       for (const auto& [name, value] : getAttributeList(element)) {
-        if (!IsLogDirectory(name)) continue;
+        if (!isLogDirectory(name)) continue;
         if (!SetAttribute(element, name, _path.string() + "/" + value)) return false;
       }
     }

@@ -23,12 +23,12 @@ using corvel_fuzz::HostPort;
 
 std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_capture");
   return 0;
 }

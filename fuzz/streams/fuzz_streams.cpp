@@ -23,11 +23,11 @@ namespace {
 
 std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 constexpr int32_t kPdusPerStack = 3;
 
-void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
+void frameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
   using namespace corvel;
   int32_t index = 0;
   for (const auto& stack : set.stacks()) {
@@ -48,7 +48,7 @@ void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefin
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_streams");
   return 0;
 }
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   } catch (const TextError&) {
     return 0;
   }
-  if (corvel::fuzz::HasLongLoop(document)) return 0;
+  if (corvel::fuzz::hasLongLoop(document)) return 0;
   TcsManager manager(document);
   try {
     if (!manager.readRootAttributes()) return 0;
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (const auto& [id, set] : manager.streamSets()) {
     BuildStreamSet(manager, *set);
     if (manager.status() != TcsManager::kStatusOk) break;
-    FrameStacks(manager, *set);
+    frameStacks(manager, *set);
   }
   return 0;
 }

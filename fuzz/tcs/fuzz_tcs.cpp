@@ -27,12 +27,12 @@ using corvel_fuzz::HostPort;
 
 std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 // Protocol elements read per input; more than any fixture has.
 constexpr std::size_t kMaxProtocolElements = 256;
 
-void LoadThroughController() {
+void loadThroughController() {
   corvel::Corvel controller;
   controller.registerPort(HostPort(1, 1));
   controller.registerPort(HostPort(0, 2));
@@ -43,7 +43,7 @@ void LoadThroughController() {
   }
 }
 
-void ReadProtocolElements(corvel::TcsDocument& document) {
+void readProtocolElements(corvel::TcsDocument& document) {
   using namespace corvel;
   std::size_t read = 0;
   for (xmlNode* element : selectNodes(document.documentNode(), "//protocols/*")) {
@@ -60,7 +60,7 @@ void ReadProtocolElements(corvel::TcsDocument& document) {
 
 // What the section readers do: select sections, walk children, read and
 // convert attributes, split fields, copy and change elements.
-void ExerciseAccessors(const corvel::TcsDocument& document) {
+void exerciseAccessors(const corvel::TcsDocument& document) {
   using namespace corvel;
   static const char* const kPaths[] = {
       "//corvel",          "//corvel/type_definitions", "//corvel/table_entries",
@@ -102,7 +102,7 @@ void ExerciseAccessors(const corvel::TcsDocument& document) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_tcs");
   return 0;
 }
@@ -113,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // inputs that could name one are loaded without ports (fuzz_ports covers
   // the port readers with a scratch directory).
   const std::string text(reinterpret_cast<const char*>(data), size);
-  if (text.find("_dir") == std::string::npos && text.find('&') == std::string::npos) LoadThroughController();
+  if (text.find("_dir") == std::string::npos && text.find('&') == std::string::npos) loadThroughController();
   corvel::TcsDocument document;
   try {
     corvel::LoadDocument(document, g_scratch->inputFile());
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     return 0;
   }
   // Before the accessors, which change attributes.
-  ReadProtocolElements(document);
-  ExerciseAccessors(document);
+  readProtocolElements(document);
+  exerciseAccessors(document);
   return 0;
 }

@@ -27,16 +27,16 @@ std::string g_root;  // the scratch directory, ending in '/'
 // Assignments per input; more than any template of the seeds declares.
 constexpr int kMaxAssignments = 64;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
-bool WriteFile(const std::string& path, std::string_view text) {
+bool writeFile(const std::string& path, std::string_view text) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;
 }
 
-bool TemporaryFileLeft() {
+bool temporaryFileLeft() {
   DIR* dir = ::opendir(g_root.c_str());
   if (dir == nullptr) return false;
   bool left = false;
@@ -49,7 +49,7 @@ bool TemporaryFileLeft() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_template");
   if (g_scratch->ok()) g_root = g_scratch->path().string() + "/";
   return 0;
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (g_root.empty()) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find('\0');
-  if (!WriteFile(g_root + "template.tcs", input.substr(0, split))) return 0;
+  if (!writeFile(g_root + "template.tcs", input.substr(0, split))) return 0;
   std::remove((g_root + "out.tcs").c_str());
 
   corvel::TemplateMgr manager;
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     extracted = manager.extractTcs("out.tcs", true);
   }
-  if (TemporaryFileLeft()) __builtin_trap();
+  if (temporaryFileLeft()) __builtin_trap();
   if (extracted) {
     corvel::TcsDocument output;
     try {
