@@ -3,6 +3,8 @@
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 JOBS       ?= 2
+# The sub-makes of cmake --build say nothing about the directories they enter.
+MAKEFLAGS  += --no-print-directory
 PACKAGES    = cmake g++ make pkg-config libxml2-dev libexpat1-dev libpcap-dev \
               libgtest-dev libgmock-dev libbenchmark-dev tshark libisal-dev \
               nlohmann-json3-dev

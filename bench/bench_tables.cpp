@@ -14,8 +14,8 @@
 #include "corvel/tables/function_definitions_reader.h"
 #include "corvel/tables/host_command.h"
 #include "corvel/tables/table_definition.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ const char* const kFunction =
     "<route_fn _entry_type=\"function\" _function_name=\"route_add\" _table_id=\"routes\" "
     "_element_type=\"route\" dest=\"int\" name=\"string\" mac=\"hi32_lo16\" port=\"int\" addr=\"string\"/>";
 
-std::string LoopTableText() {
+std::string loopTableText() {
   return std::string("<corvel><type_definitions>") + kFunction +
          "</type_definitions><table_entries><route id=\"routes\">"
          "<route.defaults dest=\"0\" name=\"none\" mac=\"0x0\" port=\"80\" addr=\"0.0.0.0\"/>"
@@ -39,7 +39,7 @@ std::string LoopTableText() {
          "</for></for></route></table_entries></corvel>";
 }
 
-std::string PlainTableText() {
+std::string plainTableText() {
   std::string text = std::string("<corvel><type_definitions>") + kFunction +
                      "</type_definitions><table_entries><route id=\"routes\">"
                      "<route.defaults dest=\"0\" name=\"none\" mac=\"0x0\" port=\"80\" addr=\"0.0.0.0\"/>";
@@ -51,20 +51,20 @@ std::string PlainTableText() {
   return text + "</route></table_entries></corvel>";
 }
 
-void ApplyTable(benchmark::State& state, const std::string& text) {
+void applyTable(benchmark::State& state, const std::string& text) {
   TcsDocument document;
   xmlDoc* parsed = xmlReadMemory(text.data(), static_cast<int>(text.size()), "bench.tcs", nullptr,
                                  XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_HUGE);
   if (parsed == nullptr) throw std::runtime_error("benchmark document does not parse");
   document.adopt(parsed, "bench.tcs");
-  xmlNode* tableElement = SelectSingleNode(document.documentNode(), "//corvel/table_entries/route");
+  xmlNode* tableElement = selectSingleNode(document.documentNode(), "//corvel/table_entries/route");
   TableDefinition table(tableElement, "routes");
-  const FunctionDefinition function(SelectSingleNode(document.documentNode(), "//corvel/type_definitions/route_fn"));
+  const FunctionDefinition function(selectSingleNode(document.documentNode(), "//corvel/type_definitions/route_fn"));
   const PrintUtility printer;
   HostCommandBuilder builder(printer);
   std::size_t executed = 0;
   for (auto _ : state) {
-    executed = ApplyFunction(function, table, builder);
+    executed = applyFunction(function, table, builder);
     benchmark::DoNotOptimize(executed);
   }
   if (executed != kEntries) state.SkipWithError("not every entry gave a command");
@@ -72,8 +72,8 @@ void ApplyTable(benchmark::State& state, const std::string& text) {
   state.counters["commands"] = static_cast<double>(executed);
 }
 
-void BM_LoopTable100k(benchmark::State& state) { ApplyTable(state, LoopTableText()); }
-void BM_PlainTable100k(benchmark::State& state) { ApplyTable(state, PlainTableText()); }
+void BM_LoopTable100k(benchmark::State& state) { applyTable(state, loopTableText()); }
+void BM_PlainTable100k(benchmark::State& state) { applyTable(state, plainTableText()); }
 
 BENCHMARK(BM_LoopTable100k)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainTable100k)->Unit(benchmark::kMillisecond);

@@ -1,5 +1,5 @@
-// What the fuzz targets that load whole TCS files through the controller
-// share: a scratch directory of their own, where the input and the document
+// What the fuzz targets that load TCS files share: a scratch directory of
+// their own, removed when the target ends, where the input and the document
 // the controller loads are written and where every log of a run must land,
 // and the checks that keep a run short.
 //
@@ -20,8 +20,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel::fuzz {
 
@@ -31,8 +31,8 @@ inline constexpr int64_t kMaxLoopValues = 64;
 
 // True when some counting loop of the document runs more than kMaxLoopValues
 // times at its level (or has a step that never ends it).
-inline bool HasLongLoop(const TcsDocument& document) {
-  for (xmlNode* loop : SelectNodes(document.documentNode(), "//for | //loop")) {
+inline bool hasLongLoop(const TcsDocument& document) {
+  for (xmlNode* loop : selectNodes(document.documentNode(), "//for | //loop")) {
     bool found = false;
     const int64_t first = GetAttributeInt(loop, "first", found);
     const int64_t last = GetAttributeInt(loop, "last", found);
@@ -43,7 +43,7 @@ inline bool HasLongLoop(const TcsDocument& document) {
   return false;
 }
 
-inline bool IsLogDirectory(std::string_view name) { return name.ends_with("_dir"); }
+inline bool isLogDirectory(std::string_view name) { return name.ends_with("_dir"); }
 
 class ScratchDirectory {
  public:
@@ -63,6 +63,7 @@ class ScratchDirectory {
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
   bool ok() const noexcept { return !_path.empty(); }
+  const std::filesystem::path& path() const noexcept { return _path; }
   // The fuzzer's bytes (or what a target makes of them).
   const std::string& inputFile() const noexcept { return _inputFile; }
   // The document the controller loads.
@@ -76,10 +77,10 @@ class ScratchDirectory {
   }
 
   // True when a log-directory value of the document holds a path separator.
-  static bool HasLogPath(const TcsDocument& document) {
-    for (xmlNode* element : SelectNodes(document.documentNode(), "//*")) {
-      for (const auto& [name, value] : GetAttributeList(element)) {
-        if (IsLogDirectory(name) && value.find_first_of("/\\") != std::string::npos) return true;
+  static bool hasLogPath(const TcsDocument& document) {
+    for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
+      for (const auto& [name, value] : getAttributeList(element)) {
+        if (isLogDirectory(name) && value.find_first_of("/\\") != std::string::npos) return true;
       }
     }
     return false;
@@ -88,9 +89,9 @@ class ScratchDirectory {
   // Puts every log directory of the document under the scratch directory;
   // false when a value could not be written back.
   bool moveLogsHere(const TcsDocument& document) const {
-    for (xmlNode* element : SelectNodes(document.documentNode(), "//*")) {
-      for (const auto& [name, value] : GetAttributeList(element)) {
-        if (!IsLogDirectory(name)) continue;
+    for (xmlNode* element : selectNodes(document.documentNode(), "//*")) {
+      for (const auto& [name, value] : getAttributeList(element)) {
+        if (!isLogDirectory(name)) continue;
         if (!SetAttribute(element, name, _path.string() + "/" + value)) return false;
       }
     }

@@ -204,7 +204,7 @@ int corvel_extract_tcs(const char* fileName, int32_t mode) {
       const bool overwrite = mode == 1;
       out.print("CorvelIntf> Extracting to %s (", fileName ? fileName : "(null)");
       out.print("%s", overwrite ? "overwrite)\n" : "append)\n");
-      if (manager->ExtractTcs(fileName, overwrite))
+      if (manager->extractTcs(fileName, overwrite))
         result = 1;
       else
         out.print("CorvelIntf> Error, Parameters not loaded\n");

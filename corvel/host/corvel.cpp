@@ -11,7 +11,7 @@
 #include "corvel/stats/run_tally.h"
 #include "corvel/stats/summary_files.h"
 #include "corvel/stats/statistic_factory.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/traffic/generate_protocol.h"
@@ -67,7 +67,7 @@ std::string Corvel::closeRun(uint64_t run) {
   return runReportJson(outcome, figures);
 }
 
-void Corvel::RegisterPort(const WorkbenchPort& record) { _devices->addPort(record); }
+void Corvel::registerPort(const WorkbenchPort& record) { _devices->addPort(record); }
 
 bool Corvel::LoadTcs(const char* fileName) {
   if (_state != enCorvelStateUninitialized) {
@@ -93,7 +93,7 @@ bool Corvel::LoadTcs(const char* fileName) {
     } catch (const std::bad_alloc&) {
       throw TextError("Corvel> Error, unable to instantiate the tcs manager.\n");
     }
-    if (!manager->ReadRootAttributes())
+    if (!manager->readRootAttributes())
       throw TextError("Error, unable to read required \"<corvel ...>\" parameters.\n");
     // A seed in the file makes the gap, size and bit-error draws repeatable;
     // without one the shared sequence goes on from where it is.
@@ -136,15 +136,15 @@ bool Corvel::_readSections(TcsManager& manager) {
   auto report = [&](bool found, const char* missing) {
     if (!found && manager.status() == 0) print("%s", missing);
   };
-  report(manager.ReadTableEntries(), "Corvel>   No table data found\n");
-  report(manager.ReadFunctionDefinitions(), "Corvel>   No function specifications found\n");
-  report(manager.ReadPolicies(), "Corvel>   No policy data found\n");
-  report(manager.ReadStreams(), "Corvel>   No stream data found\n");
+  report(manager.readTableEntries(), "Corvel>   No table data found\n");
+  report(manager.readFunctionDefinitions(), "Corvel>   No function specifications found\n");
+  report(manager.readPolicies(), "Corvel>   No policy data found\n");
+  report(manager.readStreams(), "Corvel>   No stream data found\n");
   bool portsFound = false;
-  bool found = manager.ReadRxPorts(*_devices);
+  bool found = manager.readRxPorts(*_devices);
   if (found && manager.status() == 0) portsFound = true;
   report(found, "Corvel>   No RxPorts found\n");
-  found = manager.ReadTxPorts(*_devices);
+  found = manager.readTxPorts(*_devices);
   if (found && manager.status() == 0) portsFound = true;
   report(found, "Corvel>   No TxPorts found\n");
 
@@ -258,7 +258,7 @@ void Corvel::_removeStaleSummaries(const TcsManager& manager) {
   // Every directory the file names for event logs, for every host port: a
   // load that fails half-way, or a port this file leaves out, must not leave
   // the summary of an earlier run in place.
-  for (const std::string& directory : EventLogDirectories(manager.documentNode())) {
+  for (const std::string& directory : eventLogDirectories(manager.documentNode())) {
     for (const WorkbenchPort* record : _devices->receivePorts())
       SummaryFiles::removeFile(directory, record->device, record->port);
     for (const WorkbenchPort* record : _devices->transmitPorts())
@@ -295,7 +295,7 @@ void Corvel::_attachStatistic(int32_t kind, PortTraffic& port, const char* direc
     if (attached.port == &port && attached.kind == kind) return;
   }
   std::unique_ptr<Observer> statistic =
-      createStatistic(static_cast<StatisticKind>(kind), port, directory);
+      createStatistic(static_cast<StatisticKind>(kind), port.identity(), port.runRecords(), directory);
   if (!statistic) return;
   Observer* observer = statistic.get();
   _statistics.push_back({std::move(statistic), &port, kind});

@@ -41,7 +41,7 @@ class Corvel : public PrintUtility {
   PyxDevices& devices() noexcept { return *_devices; }
 
   // Hands one host port to the registry; called for every host port before LoadTcs.
-  void RegisterPort(const WorkbenchPort& record);
+  void registerPort(const WorkbenchPort& record);
 
   // Reads the TCS file into the port objects. Answers true when ports were
   // configured; a failure text is reported and thrown on.

@@ -33,7 +33,7 @@ Corvel& createController() {
   xmlInitParser();  // the TCS reader needs the XML library ready
   g_controller = std::make_unique<Corvel>();
   for (const std::unique_ptr<WorkbenchPort>& record : glb_deviceList)
-    g_controller->RegisterPort(*record);
+    g_controller->registerPort(*record);
   return *g_controller;
 }
 

@@ -19,13 +19,13 @@ void PKT_FLOW::set_PCRmax(double kbps) {
   if (!(PCR() <= kbps && kbps <= dataRate() * 1000.0)) {
     throw TextError("maximum PCR must be between the PCR rate and the max port rate");
   }
-  _PCRmax = kbps;
+  _pcrMax = kbps;
 }
 
 void PKT_FLOW::set_PCRmin(double kbps) {
   if (initialized()) throw TextError(kFrozen);
   if (!(0.0 < kbps && kbps <= PCR())) throw TextError("minimum PCR must be between 1 and the PCR rate.");
-  _PCRmin = kbps;
+  _pcrMin = kbps;
 }
 
 bool PKT_FLOW::initializeImpl() {
@@ -52,8 +52,6 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
     _firstPduTime = _previousFirstByte = firstByte;
     _accumulatedBytes = 0;
     _previousCarriedBytes = pdu.carriedBytes;
-    _pduSizeSum = 0;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = true;
   } else {
     const double f = busFrequency();  // cycles per microsecond
@@ -67,7 +65,7 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
       rateKbps = f * ((_previousCarriedBytes + _accumulatedBytes) * 8.0) / sinceFirst * 1000.0;
       _averageBandwidth = rateKbps * 0.001;
     }
-    conforming = _PCRmin <= rateKbps && rateKbps <= PCRmax();
+    conforming = _pcrMin <= rateKbps && rateKbps <= PCRmax();
     if (!conforming) {
       b = PCR() > rateKbps;
       a = PCR() < rateKbps;
@@ -76,8 +74,6 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
     _previousFirstByte = firstByte;
     _accumulatedBytes += _previousCarriedBytes;
     _previousCarriedBytes = pdu.carriedBytes;
-    _pduSizeSum += _previousPduSize;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = false;
   }
   if (flagA != nullptr) *flagA = a;
@@ -88,13 +84,13 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
 void PKT_FLOW::printDescriptors() const {
   printer().print("Corvel>  Flow Police:\n");
   printer().print("Corvel>    PCRmax            = %.2f Kbps\n", PCRmax());
-  printer().print("Corvel>    PCRmin            = %.2f Kbps\n", _PCRmin);
+  printer().print("Corvel>    PCRmin            = %.2f Kbps\n", _pcrMin);
 }
 
 void PKT_FLOW::printStatistics() const {
   printFlowCounts(printer(), *this);
   printer().print("Corvel>   PCR                       = %.2f Mbps\n", PCR() * 0.001);
-  printer().print("Corvel>   PCRmin                    = %.2f Mbps\n", _PCRmin * 0.001);
+  printer().print("Corvel>   PCRmin                    = %.2f Mbps\n", _pcrMin * 0.001);
   printer().print("Corvel>   PCRmax                    = %.2f Mbps\n", PCRmax() * 0.001);
   printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_firstEarlyLateCycle));
   printer().print("Corvel>   Frame average bandwidth   = %.2f Mbps\n", averageBandwidth());
@@ -102,15 +98,15 @@ void PKT_FLOW::printStatistics() const {
 }
 
 void PKT_FLOW::reset() {
-  _PCRmax = _PCRmin = 0.0;
+  _pcrMax = _pcrMin = 0.0;
   restartFlow();
 }
 
 void PKT_FLOW::restartFlow() {
   Policing::restartFlow();
   _firstEarlyLateCycle = 0;
-  _accumulatedBytes = _pduSizeSum = 0;
-  _previousCarriedBytes = _previousPduSize = 0;
+  _accumulatedBytes = 0;
+  _previousCarriedBytes = 0;
   _firstPduTime = _previousFirstByte = 0;
   _firstOfFlow = true;
 }

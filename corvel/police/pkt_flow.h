@@ -16,8 +16,8 @@ class PKT_FLOW : public Policing {
   void set_PCRmax(double kbps);
   // 0 < v <= PCR.
   void set_PCRmin(double kbps);
-  double PCRmax() const noexcept { return _PCRmax > 0.0 ? _PCRmax : PCR(); }
-  double PCRmin() const noexcept { return _PCRmin; }
+  double PCRmax() const noexcept { return _pcrMax > 0.0 ? _pcrMax : PCR(); }
+  double PCRmin() const noexcept { return _pcrMin; }
   uint32_t firstEarlyLateCycle() const noexcept { return _firstEarlyLateCycle; }
 
   bool isCellConformant(uint32_t cycle, int32_t frameSize, bool* late) override;
@@ -39,15 +39,13 @@ class PKT_FLOW : public Policing {
   void restartFlow() override;
 
  private:
-  double _PCRmax = 0.0;  // Kbps; 0: PCR
-  double _PCRmin = 0.0;  // Kbps
+  double _pcrMax = 0.0;  // Kbps; 0: PCR
+  double _pcrMin = 0.0;  // Kbps
   uint32_t _firstEarlyLateCycle = 0;
   int64_t _accumulatedBytes = 0;
   int32_t _previousCarriedBytes = 0;
   uint64_t _firstPduTime = 0;
   uint64_t _previousFirstByte = 0;
-  int64_t _pduSizeSum = 0;
-  int32_t _previousPduSize = 0;
   bool _firstOfFlow = true;
 };
 

@@ -71,7 +71,7 @@ void Policing::setTrafficClass(int32_t trafficType, int32_t subtype) {
 void Policing::set_PCR(double kbps) {
   refuseWhenInitialized();
   if (!(kbps >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
-  _PCR = kbps;
+  _pcr = kbps;
   // A frame of n bytes takes n * 8 / PCR ms at the peak rate; PCR 0 is no peak limit.
   _nsPerByteAtPcr = kbps > 0.0 ? 8.0e6 / kbps : 0.0;
   programGcra();
@@ -80,13 +80,13 @@ void Policing::set_PCR(double kbps) {
 void Policing::set_CDVT(double microseconds) {
   refuseWhenInitialized();
   if (!(microseconds >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
-  _CDVT = microseconds;
+  _cdvt = microseconds;
   programGcra();
 }
 
 void Policing::programGcra() {
   if (!_gcra) return;
-  _gcra->set_Limit(_CDVT * 1000.0);
+  _gcra->set_Limit(_cdvt * 1000.0);
   _gcra->set_Increment(_nsPerByteAtPcr * _frameSize);
 }
 
@@ -122,8 +122,8 @@ void Policing::record(bool conformant, bool flagA, bool flagB) {
 void Policing::print() const {
   _printer->print("Corvel>  Police Descriptors:\n");
   _printer->print("Corvel>    ConfType         = %d\n", _conformanceType);
-  _printer->print("Corvel>    PCR              = %.2f Kbps\n", _PCR);
-  _printer->print("Corvel>    CDVT             = %.2f MicroSec\n", _CDVT);
+  _printer->print("Corvel>    PCR              = %.2f Kbps\n", _pcr);
+  _printer->print("Corvel>    CDVT             = %.2f MicroSec\n", _cdvt);
   printDescriptors();
 }
 

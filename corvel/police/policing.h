@@ -79,8 +79,8 @@ class Policing {
   int32_t conformanceType() const noexcept { return _conformanceType; }
   int32_t dataRate() const noexcept { return _dataRate; }
   int32_t busFrequency() const noexcept { return _busFrequency; }
-  double PCR() const noexcept { return _PCR; }
-  double CDVT() const noexcept { return _CDVT; }
+  double PCR() const noexcept { return _pcr; }
+  double CDVT() const noexcept { return _cdvt; }
   int32_t frameSize() const noexcept { return _frameSize; }
   int32_t policeLevel() const noexcept { return _policeLevel; }
   int32_t policeInterval() const noexcept { return _policeInterval; }
@@ -135,8 +135,8 @@ class Policing {
   int32_t _policeInterval = 20;
   int32_t _shapeLevel = 0;
   int32_t _shapeInterval = 20;
-  double _PCR = 0.0;   // Kbps; 0 = no peak limit
-  double _CDVT = 0.0;  // microseconds
+  double _pcr = 0.0;   // Kbps; 0 = no peak limit
+  double _cdvt = 0.0;  // microseconds
   double _nsPerByteAtPcr = 0.0;
   int32_t _conformingCount = 0;
   int32_t _nonConformingCount = 0;

@@ -57,20 +57,20 @@ void TokenBucket_Scheduling::set_CIR(double kbps) {
     throw TextError("CIR must be Less than the Set Max port rate");
   }
   if (twoRate() && PCR() < kbps) throw TextError("CIR must be Less than the Set Peak Information Rate");
-  _CIR = kbps < 0.0 ? 0.0 : kbps;
+  _cir = kbps < 0.0 ? 0.0 : kbps;
   buildProfile();
 }
 
 void TokenBucket_Scheduling::set_CBS(int32_t bytes) {
   if (initialized()) throw TextError(kBurstFrozen);
   const double k = bytes * 8.0 * 0.001;
-  if (!(k <= _CIR && k <= dataRate() * 1000.0)) {
+  if (!(k <= _cir && k <= dataRate() * 1000.0)) {
     printer().print("TokenBucket_Scheduling> aValue = %.2f\n", static_cast<double>(bytes));
     printer().print("TokenBucket_Scheduling> aValue/1000 = %.2f\n", k);
     throw TextError("CBS must be Less than CIR, PIR and the max port rate");
   }
   if (bytes < 0 || (twoRate() && k > PCR())) throw TextError("CBS must be Less than CIR, PIR and the max port rate");
-  _CBS = bytes * 8.0;
+  _cbs = bytes * 8.0;
   buildProfile();
   _tc = _cDepth;
 }
@@ -78,13 +78,13 @@ void TokenBucket_Scheduling::set_CBS(int32_t bytes) {
 void TokenBucket_Scheduling::set_EBS(int32_t bytes) {
   if (initialized()) throw TextError(kBurstFrozen);
   const double k = bytes * 8.0 * 0.001;
-  if (!(k <= _CIR && k <= dataRate() * 1000.0)) {
+  if (!(k <= _cir && k <= dataRate() * 1000.0)) {
     printer().print("TokenBucket_Scheduling> aValue = %.2f\n", static_cast<double>(bytes));
     printer().print("TokenBucket_Scheduling> aValue/1000 = %.2f\n", k);
     throw TextError("EBS must be Less than CIR, PIR and the max port rate");
   }
   if (bytes < 0 || (twoRate() && k > PCR())) throw TextError("EBS must be Less than CIR, PIR and the max port rate");
-  _EBS = bytes * 8.0;
+  _ebs = bytes * 8.0;
   buildProfile();
   _te = _eDepth;
 }
@@ -92,9 +92,9 @@ void TokenBucket_Scheduling::set_EBS(int32_t bytes) {
 void TokenBucket_Scheduling::buildProfile() {
   // Depths are whole bits of at most 2^31 bytes and the bus at most 366 MHz,
   // so a depth in units stays below 2^63.
-  _cDepth = static_cast<uint64_t>(_CBS) * _hz;
-  _eDepth = static_cast<uint64_t>(_EBS) * _hz;
-  _cRate = bitsPerSecond(_CIR);
+  _cDepth = static_cast<uint64_t>(_cbs) * _hz;
+  _eDepth = static_cast<uint64_t>(_ebs) * _hz;
+  _cRate = bitsPerSecond(_cir);
   // srTCM's E fills from C's overflow, so at CIR too; trTCM's P at PIR.
   _eRate = twoRate() ? bitsPerSecond(PCR()) : _cRate;
   _cFillCycles = cyclesToFill(_cDepth, _cRate);
@@ -118,7 +118,7 @@ void TokenBucket_Scheduling::fillBuckets() noexcept {
 }
 
 void TokenBucket_Scheduling::reset() {
-  _CBS = _EBS = _CIR = 0.0;
+  _cbs = _ebs = _cir = 0.0;
   buildProfile();
   restartFlow();
 }
@@ -128,8 +128,8 @@ void TokenBucket_Scheduling::restartFlow() {
   fillBuckets();  // RFC 2697 / 2698: both buckets start full
   _lastRefill = _firstPduTime = 0;
   _firstEarlyLateCycle = 0;
-  _accumulatedBytes = _pduSizeSum = 0;
-  _previousCarriedBytes = _previousPduSize = 0;
+  _accumulatedBytes = 0;
+  _previousCarriedBytes = 0;
   _firstOfFlow = true;
   _sinceRefill = _sinceFirst = 0.0;
   _averagePacketSize = 1;
@@ -226,7 +226,6 @@ bool TokenBucket_Scheduling::isPoliceFlowConformant(bool* flagA, bool* flagB, co
     _firstPduTime = firstByte;
     _accumulatedBytes = 0;
     _previousCarriedBytes = pdu.carriedBytes;
-    _previousPduSize = pdu.pduBytes;
     _firstOfFlow = true;
     if (flagA != nullptr) *flagA = false;
     if (flagB != nullptr) *flagB = false;
@@ -240,15 +239,13 @@ bool TokenBucket_Scheduling::isPoliceFlowConformant(bool* flagA, bool* flagB, co
   }
   if (_sinceRefill > 0.0) _back2backBandwidth = (pdu.carriedBytes * 8.0) / (_sinceRefill * 1.0e6);
   if (c == MeterColour::enGreen) {
-    b = 0.8 * _CIR * _sinceRefill > bits;
+    b = 0.8 * _cir * _sinceRefill > bits;
   } else if (c == MeterColour::enYellow) {
     a = true;
   }
   if ((a || b) && flagACount() == 0 && flagBCount() == 0) _firstEarlyLateCycle = pdu.firstByteCycle - 1;
   _accumulatedBytes += _previousCarriedBytes;
   _previousCarriedBytes = pdu.carriedBytes;
-  _pduSizeSum += _previousPduSize;
-  _previousPduSize = pdu.pduBytes;
   _firstOfFlow = false;
   if (flagA != nullptr) *flagA = a;
   if (flagB != nullptr) *flagB = b;
@@ -317,9 +314,9 @@ bool TokenBucket_Scheduling::isShapeCellConformant(uint32_t cycle, int32_t frame
 void TokenBucket_Scheduling::printDescriptors() const {
   printer().print("Corvel>  Token Bucket Police:\n");
   printer().print("Corvel>    PIR            = %.2f Kbps\n", PCR());
-  printer().print("Corvel>    CIR           = %.2f Bps\n", _CIR);
-  printer().print("Corvel>    CBS           = %.2f Bps\n", _CBS);
-  printer().print("Corvel>    EBS           = %.2f Bps\n", _EBS);
+  printer().print("Corvel>    CIR           = %.2f Bps\n", _cir);
+  printer().print("Corvel>    CBS           = %.2f Bps\n", _cbs);
+  printer().print("Corvel>    EBS           = %.2f Bps\n", _ebs);
   printer().print("Corvel>\tBuket Contents C\t\t= %.2f     \n", static_cast<double>(bucketC()));
   printer().print("Corvel>\tBuket Contents E\t\t= %.2f     \n", static_cast<double>(bucketE()));
 }
@@ -327,9 +324,9 @@ void TokenBucket_Scheduling::printDescriptors() const {
 void TokenBucket_Scheduling::printStatistics() const {
   printFlowCounts(printer(), *this);
   printer().print("Corvel>   PIR                       = %.2f Kbps\n", PCR());
-  printer().print("Corvel>   CIR                       = %.2f Bps\n", _CIR);
-  printer().print("Corvel>   CBS                       = %.2f Bps\n", _CBS);
-  printer().print("Corvel>   EBS                       = %.2f Bps\n", _EBS);
+  printer().print("Corvel>   CIR                       = %.2f Bps\n", _cir);
+  printer().print("Corvel>   CBS                       = %.2f Bps\n", _cbs);
+  printer().print("Corvel>   EBS                       = %.2f Bps\n", _ebs);
   printer().print("Corvel>   Buket Contents C\t         = %.2f     \n", static_cast<double>(bucketC()));
   printer().print("Corvel>   Buket Contents E\t\t     = %.2f     \n", static_cast<double>(bucketE()));
   printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_firstEarlyLateCycle));

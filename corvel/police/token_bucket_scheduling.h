@@ -30,9 +30,9 @@ class TokenBucket_Scheduling : public Policing {
   void set_CIR(double kbps);
   void set_CBS(int32_t bytes);
   void set_EBS(int32_t bytes);
-  double CIR() const noexcept { return _CIR; }
-  double CBS() const noexcept { return _CBS; }  // bits
-  double EBS() const noexcept { return _EBS; }  // bits
+  double CIR() const noexcept { return _cir; }
+  double CBS() const noexcept { return _cbs; }  // bits
+  double EBS() const noexcept { return _ebs; }  // bits
   // Bucket contents in whole bits (C, and E or P).
   int64_t bucketC() const noexcept;
   int64_t bucketE() const noexcept;
@@ -89,9 +89,9 @@ class TokenBucket_Scheduling : public Policing {
   void buildProfile();
 
   // Parameters.
-  double _CBS = 0.0;  // bits
-  double _EBS = 0.0;  // bits
-  double _CIR = 0.0;  // Kbps
+  double _cbs = 0.0;  // bits
+  double _ebs = 0.0;  // bits
+  double _cir = 0.0;  // Kbps
 
   // Profile (initialisation).
   uint64_t _hz = 0;             // units per bit = cycles per second
@@ -111,8 +111,6 @@ class TokenBucket_Scheduling : public Policing {
   uint32_t _firstEarlyLateCycle = 0;
   int64_t _accumulatedBytes = 0;
   int32_t _previousCarriedBytes = 0;
-  int64_t _pduSizeSum = 0;
-  int32_t _previousPduSize = 0;
   bool _firstOfFlow = true;
   double _sinceRefill = 0.0;  // seconds
   double _sinceFirst = 0.0;   // seconds

@@ -37,12 +37,12 @@ class TrafficDescriptor {
   int32_t getTrafficType() const;
   int32_t subtype() const noexcept { return _subtype; }
   bool initialized() const noexcept { return _initialized; }
-  double PCR() const noexcept { return _PCR; }
-  double SCR() const noexcept { return _SCR; }
-  double CDVT() const noexcept { return _CDVT; }
-  int32_t MBS() const noexcept { return _MBS; }
-  double BT() const noexcept { return _BT; }
-  double LineSpeed() const noexcept { return _LineSpeed; }
+  double PCR() const noexcept { return _pcr; }
+  double SCR() const noexcept { return _scr; }
+  double CDVT() const noexcept { return _cdvt; }
+  int32_t MBS() const noexcept { return _mbs; }
+  double BT() const noexcept { return _bt; }
+  double LineSpeed() const noexcept { return _lineSpeed; }
   double pcrBitTimeCycles() const noexcept { return _pcrBitTimeCycles; }
   double scrBitTimeCycles() const noexcept { return _scrBitTimeCycles; }
   double cdvtCycles() const noexcept { return _cdvtCycles; }
@@ -53,17 +53,17 @@ class TrafficDescriptor {
   void fail(const char* what, const char* text) const;
 
   const PrintUtility* _printer;
-  double _PCR = 0.0, _MIN_PCR = 1.0, _MAX_PCR;
-  double _SCR = 0.0, _MIN_SCR = 1.0, _MAX_SCR;
-  double _BT = 0.0;
-  double _CDVT = 0.0, _MIN_CDVT = 0.0, _MAX_CDVT = 30.0;
-  int32_t _MBS = 0, _MIN_MBS = 1, _MAX_MBS = 32;
+  double _pcr = 0.0, _minPcr = 1.0, _maxPcr;
+  double _scr = 0.0, _minScr = 1.0, _maxScr;
+  double _bt = 0.0;
+  double _cdvt = 0.0, _minCdvt = 0.0, _maxCdvt = 30.0;
+  int32_t _mbs = 0, _minMbs = 1, _maxMbs = 32;
   double _pcrBitTimeCycles = 0.0, _scrBitTimeCycles = 0.0, _cdvtCycles = 0.0, _btCycles = 0.0;
   int32_t _trafficType;
   int32_t _subtype = 0;
   bool _initialized = false;
   bool _burst = false;
-  double _LineSpeed = 0.0;
+  double _lineSpeed = 0.0;
   int32_t _minLineSpeed = 100;
   int32_t _maxLineSpeed;
   int32_t _frameSize = 0;

@@ -21,30 +21,30 @@ void UPC_VBR1::set_SCR(double kbps) {
   refuseWhenInitialized();
   if (!(kbps >= 0.0)) return;  // ignored, not refused: GcraTest.NegativeRatesIgnored
   if (PCR() > 0.0 && kbps > PCR()) throw TextError(kScrAbovePcr);
-  _SCRIncrement = kbps;
+  _scrIncrement = kbps;
   _programmedSize = -1;
 }
 
 void UPC_VBR1::set_BT(double microseconds) {
   refuseWhenInitialized();
   if (!(microseconds >= 0.0)) return;
-  _BTLimit = microseconds;
+  _btLimit = microseconds;
   _programmedSize = -1;
 }
 
 void UPC_VBR1::set_MBS(int32_t cells) {
   refuseWhenInitialized();
-  _MBS = cells < 1 ? 1 : cells;
+  _mbs = cells < 1 ? 1 : cells;
   _programmedSize = -1;
 }
 
 double UPC_VBR1::burstTolerance() const {
-  if (_BTLimit >= 0.0) return _BTLimit;
-  if (_SCRIncrement <= 0.0) return 0.0;
+  if (_btLimit >= 0.0) return _btLimit;
+  if (_scrIncrement <= 0.0) return 0.0;
   // (MBS - 1)(1/SCR - 1/PCR) in frame times: bits / Kbps = ms.
   const double bits = frameSize() * 8.0;
   const double peakMs = PCR() > 0.0 ? bits / PCR() : 0.0;
-  return (_MBS - 1) * (bits / _SCRIncrement - peakMs) * 1000.0;
+  return (_mbs - 1) * (bits / _scrIncrement - peakMs) * 1000.0;
 }
 
 VirtualScheduling_GCRA& UPC_VBR1::sustained() {
@@ -53,14 +53,14 @@ VirtualScheduling_GCRA& UPC_VBR1::sustained() {
     _programmedSize = frameSize();
     const double bits = frameSize() * 8.0;
     // SCR 0 sets no sustained limit.
-    _gcra2->set_Increment(_SCRIncrement > 0.0 ? bits / _SCRIncrement * 1.0e6 : 0.0);
+    _gcra2->set_Increment(_scrIncrement > 0.0 ? bits / _scrIncrement * 1.0e6 : 0.0);
     _gcra2->set_Limit((burstTolerance() + CDVT()) * 1000.0);
   }
   return *_gcra2;
 }
 
 bool UPC_VBR1::initializeImpl() {
-  if (PCR() > 0.0 && _SCRIncrement > PCR()) throw TextError(kScrAbovePcr);
+  if (PCR() > 0.0 && _scrIncrement > PCR()) throw TextError(kScrAbovePcr);
   if (_gcra2) return false;
   sustained();
   return true;
@@ -121,7 +121,7 @@ bool UPC_VBR1::conforms(uint32_t cycle, int32_t sizeBytes, int64_t& waitNs) {
 
 void UPC_VBR1::printDescriptors() const {
   printer().print("Corvel>  Vbr Police:\n");
-  printer().print("Corvel>    SCR         = %.2f Kbps\n", _SCRIncrement);
+  printer().print("Corvel>    SCR         = %.2f Kbps\n", _scrIncrement);
   printer().print("Corvel>    BT          = %.2f MicroSec\n", burstTolerance());
 }
 

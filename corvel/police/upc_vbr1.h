@@ -22,8 +22,8 @@ class UPC_VBR1 : public Policing {
   void set_BT(double microseconds);
   // Maximum burst size in cells; never set means 1 (no burst beyond PCR).
   void set_MBS(int32_t cells);
-  double SCR() const noexcept { return _SCRIncrement; }
-  int32_t MBS() const noexcept { return _MBS; }
+  double SCR() const noexcept { return _scrIncrement; }
+  int32_t MBS() const noexcept { return _mbs; }
   // The burst tolerance in microseconds for frames of the current size.
   double burstTolerance() const;
 
@@ -44,9 +44,9 @@ class UPC_VBR1 : public Policing {
   bool decide(uint32_t cycle, int32_t frameSize, bool* late, double* waitCycles, uint64_t* now);
   VirtualScheduling_GCRA& sustained();
 
-  double _SCRIncrement = 0.0;  // SCR, Kbps
-  double _BTLimit = -1.0;      // explicit BT, microseconds; negative: from MBS
-  int32_t _MBS = 1;
+  double _scrIncrement = 0.0;  // SCR, Kbps
+  double _btLimit = -1.0;      // explicit BT, microseconds; negative: from MBS
+  int32_t _mbs = 1;
   int32_t _programmedSize = -1;
   std::optional<VirtualScheduling_GCRA> _gcra2;
 };

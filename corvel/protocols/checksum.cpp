@@ -118,8 +118,8 @@ uint64_t onesComplementAdd(uint64_t sum, std::span<const uint8_t> bytes) {
 }
 
 uint64_t ipv4FixedSum(std::span<const uint8_t> header) {
-  const uint64_t machine = withoutField(machineSum(header), header, IpV4Wire::kChecksum);
-  return foldMachineSum(0, withoutField(machine, header, IpV4Wire::kTotalLength));
+  const uint64_t machine = withoutField(machineSum(header), header, Ipv4Wire::kChecksum);
+  return foldMachineSum(0, withoutField(machine, header, Ipv4Wire::kTotalLength));
 }
 
 uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength) {
@@ -127,7 +127,7 @@ uint16_t ipv4HeaderChecksum(uint64_t fixedSum, uint16_t totalLength) {
 }
 
 uint16_t ipv4HeaderChecksum(std::span<const uint8_t> header) {
-  return checksumOf(sumSkipping(0, header, IpV4Wire::kChecksum));
+  return checksumOf(sumSkipping(0, header, Ipv4Wire::kChecksum));
 }
 
 uint64_t pseudoHeaderSum(std::span<const uint8_t> source, std::span<const uint8_t> destination,

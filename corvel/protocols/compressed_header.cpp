@@ -12,8 +12,17 @@ constexpr const char* kContextIdRange = "value must be 0 thru 65535";
 constexpr const char* kSequenceRange = "value must be 0 thru 15";
 constexpr const char* kByteRange = "value must be 0 thru 255";
 
+// Compressed RTP and compressed UDP: the context identifier in bytes 0-1,
+// the sequence in bits 3-0 of byte 2.
 constexpr BitField kContextId = byteField(0, 2);
+constexpr BitField kContextHigh = byteField(0, 1);
+constexpr BitField kContextLow = byteField(1, 1);
 constexpr BitField kSequence{2, 3, 4};
+// Compressed non-TCP: the context identifier split around the generation.
+constexpr BitField kNonTcpContextHigh = byteField(0, 1);
+constexpr BitField kNonTcpGeneration{1, 5, 6};
+constexpr BitField kNonTcpContextLow = byteField(2, 1);
+constexpr BitField kNonTcpSequence{3, 3, 4};
 
 void checkOptional(const std::optional<int64_t>& value, int32_t width, const char* message) {
   if (value && !bitFieldFits(BitField{0, 7, width}, *value)) throw TextError(message);
@@ -27,9 +36,10 @@ void putChecksum(std::vector<uint8_t>& header, size_t at, const std::optional<in
 
 // ---- shared ----
 
-CompressedHeaderConfig::CompressedHeaderConfig(ProtocolKind kind, const char* alreadyBuiltMessage,
-                                               const char* notBuiltMessage)
+CompressedHeaderConfig::CompressedHeaderConfig(ProtocolKind kind, const Fields& fields,
+                                               const char* alreadyBuiltMessage, const char* notBuiltMessage)
     : ProtocolConfig(kind, false),
+      _fields(fields),
       _alreadyBuiltMessage(alreadyBuiltMessage),
       _notBuiltMessage(notBuiltMessage) {}
 
@@ -50,10 +60,33 @@ void CompressedHeaderConfig::finishBuild(std::vector<uint8_t> header) {
   _built = true;
 }
 
+void CompressedHeaderConfig::setContextId(int64_t value) {
+  requireBuilt();
+  if (!bitFieldFits(kContextId, value)) throw TextError(kContextIdRange);
+  writeBitField(mutableHeader(), _fields.contextHigh, static_cast<uint64_t>(value) >> 8);
+  writeBitField(mutableHeader(), _fields.contextLow, static_cast<uint64_t>(value) & 0xffu);
+}
+
+void CompressedHeaderConfig::setSequence(int64_t value) {
+  requireBuilt();
+  setHeaderField(_fields.sequence, value, kSequenceRange);
+}
+
+uint32_t CompressedHeaderConfig::contextId() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(_fields.contextHigh) << 8 | headerField(_fields.contextLow));
+}
+
+uint32_t CompressedHeaderConfig::sequence() const {
+  requireBuilt();
+  return static_cast<uint32_t>(headerField(_fields.sequence));
+}
+
 // ---- compressed RTP ----
 
 CompressedRtpProtocolConfig::CompressedRtpProtocolConfig()
-    : CompressedHeaderConfig(ProtocolKind::CompressedRtp, "Memory already allocated for CompressedRtp",
+    : CompressedHeaderConfig(ProtocolKind::CompressedRtp, {kContextHigh, kContextLow, kSequence},
+                             "Memory already allocated for CompressedRtp",
                              "No memory not allocated for CompressedRtp") {}
 
 std::unique_ptr<ProtocolConfig> CompressedRtpProtocolConfig::clone() const {
@@ -98,30 +131,11 @@ void CompressedRtpProtocolConfig::buildHeader(bool withChecksum) {
   finishBuild(std::move(header));
 }
 
-void CompressedRtpProtocolConfig::setContextId(int64_t value) {
-  requireBuilt();
-  setHeaderField(kContextId, value, kContextIdRange);
-}
-
-void CompressedRtpProtocolConfig::setSequence(int64_t value) {
-  requireBuilt();
-  setHeaderField(kSequence, value, kSequenceRange);
-}
-
-uint32_t CompressedRtpProtocolConfig::contextId() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kContextId));
-}
-
-uint32_t CompressedRtpProtocolConfig::sequence() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kSequence));
-}
-
 // ---- compressed UDP ----
 
 CompressedUdpProtocolConfig::CompressedUdpProtocolConfig()
-    : CompressedHeaderConfig(ProtocolKind::CompressedUdp, "Memory already allocated for CompressedUdp",
+    : CompressedHeaderConfig(ProtocolKind::CompressedUdp, {kContextHigh, kContextLow, kSequence},
+                             "Memory already allocated for CompressedUdp",
                              "No memory not allocated for CompressedUdp") {}
 
 std::unique_ptr<ProtocolConfig> CompressedUdpProtocolConfig::clone() const {
@@ -150,37 +164,11 @@ void CompressedUdpProtocolConfig::buildHeader(bool withChecksum) {
   finishBuild(std::move(header));
 }
 
-void CompressedUdpProtocolConfig::setContextId(int64_t value) {
-  requireBuilt();
-  setHeaderField(kContextId, value, kContextIdRange);
-}
-
-void CompressedUdpProtocolConfig::setSequence(int64_t value) {
-  requireBuilt();
-  setHeaderField(kSequence, value, kSequenceRange);
-}
-
-uint32_t CompressedUdpProtocolConfig::contextId() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kContextId));
-}
-
-uint32_t CompressedUdpProtocolConfig::sequence() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kSequence));
-}
-
 // ---- compressed non-TCP ----
-
-namespace {
-constexpr BitField kNonTcpContextHigh = byteField(0, 1);
-constexpr BitField kNonTcpGeneration{1, 5, 6};
-constexpr BitField kNonTcpContextLow = byteField(2, 1);
-constexpr BitField kNonTcpSequence{3, 3, 4};
-}  // namespace
 
 CompressedNonTcpProtocolConfig::CompressedNonTcpProtocolConfig()
     : CompressedHeaderConfig(ProtocolKind::CompressedNonTcp,
+                             {kNonTcpContextHigh, kNonTcpContextLow, kNonTcpSequence},
                              "Memory already allocated for CompressedNonTcp", "memory not allocated") {}
 
 std::unique_ptr<ProtocolConfig> CompressedNonTcpProtocolConfig::clone() const {
@@ -201,36 +189,14 @@ void CompressedNonTcpProtocolConfig::buildHeader(bool withChecksum) {
   finishBuild(std::move(header));
 }
 
-void CompressedNonTcpProtocolConfig::setContextId(int64_t value) {
-  requireBuilt();
-  if (!bitFieldFits(byteField(0, 2), value)) throw TextError(kContextIdRange);
-  writeBitField(mutableHeader(), kNonTcpContextHigh, static_cast<uint64_t>(value) >> 8);
-  writeBitField(mutableHeader(), kNonTcpContextLow, static_cast<uint64_t>(value) & 0xffu);
-}
-
 void CompressedNonTcpProtocolConfig::setGeneration(int64_t value) {
   requireBuilt();
   setHeaderField(kNonTcpGeneration, value, "GENERATION value must be 0 thru 63");
 }
 
-void CompressedNonTcpProtocolConfig::setSequence(int64_t value) {
-  requireBuilt();
-  setHeaderField(kNonTcpSequence, value, kSequenceRange);
-}
-
-uint32_t CompressedNonTcpProtocolConfig::contextId() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kNonTcpContextHigh) << 8 | headerField(kNonTcpContextLow));
-}
-
 uint32_t CompressedNonTcpProtocolConfig::generation() const {
   requireBuilt();
   return static_cast<uint32_t>(headerField(kNonTcpGeneration));
-}
-
-uint32_t CompressedNonTcpProtocolConfig::sequence() const {
-  requireBuilt();
-  return static_cast<uint32_t>(headerField(kNonTcpSequence));
 }
 
 }  // namespace corvel

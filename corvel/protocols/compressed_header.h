@@ -24,15 +24,30 @@
 
 namespace corvel {
 
-// State shared by the three forms: whether the header exists yet.
+// State shared by the three forms: whether the header exists yet, and the
+// context identifier and sequence every form carries, each at its own place.
 class CompressedHeaderConfig : public ProtocolConfig {
  public:
   // Generic, RTP, or a plain payload (not a context-state message).
   bool acceptsInner(const ProtocolConfig& inner) const override;
   bool isBuilt() const { return _built; }
 
+  // Only once the header is built.
+  void setContextId(int64_t value);  // 0..65535
+  void setSequence(int64_t value);   // 0..15
+  uint32_t contextId() const;
+  uint32_t sequence() const;
+
  protected:
-  CompressedHeaderConfig(ProtocolKind kind, const char* alreadyBuiltMessage,
+  // Where a form keeps the context identifier (its high and its low byte)
+  // and the sequence.
+  struct Fields {
+    BitField contextHigh;
+    BitField contextLow;
+    BitField sequence;
+  };
+
+  CompressedHeaderConfig(ProtocolKind kind, const Fields& fields, const char* alreadyBuiltMessage,
                          const char* notBuiltMessage);
   // Throws unless the header exists (or, for `requireUnbuilt`, does not yet).
   void requireBuilt() const;
@@ -40,6 +55,7 @@ class CompressedHeaderConfig : public ProtocolConfig {
   void finishBuild(std::vector<uint8_t> header);
 
  private:
+  Fields _fields;
   const char* _alreadyBuiltMessage;
   const char* _notBuiltMessage;
   bool _built = false;
@@ -61,10 +77,6 @@ class CompressedRtpProtocolConfig : public CompressedHeaderConfig {
   // The optional values, checked here and used by `buildHeader`.
   void setOptions(const CompressedRtpOptions& options);
   void buildHeader(bool withChecksum);
-  void setContextId(int64_t value);  // 0..65535
-  void setSequence(int64_t value);   // 0..15
-  uint32_t contextId() const;
-  uint32_t sequence() const;
 
  private:
   CompressedRtpOptions _options;
@@ -82,10 +94,6 @@ class CompressedUdpProtocolConfig : public CompressedHeaderConfig {
 
   void setOptions(const CompressedUdpOptions& options);
   void buildHeader(bool withChecksum);
-  void setContextId(int64_t value);  // 0..65535
-  void setSequence(int64_t value);   // 0..15
-  uint32_t contextId() const;
-  uint32_t sequence() const;
 
  private:
   CompressedUdpOptions _options;
@@ -98,12 +106,8 @@ class CompressedNonTcpProtocolConfig : public CompressedHeaderConfig {
 
   void setOptions(std::optional<int64_t> udpChecksum);  // 0..65535
   void buildHeader(bool withChecksum);
-  void setContextId(int64_t value);   // 0..65535
   void setGeneration(int64_t value);  // 0..63
-  void setSequence(int64_t value);    // 0..15
-  uint32_t contextId() const;
   uint32_t generation() const;
-  uint32_t sequence() const;
 
  private:
   std::optional<int64_t> _udpChecksum;

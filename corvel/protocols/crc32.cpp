@@ -14,42 +14,95 @@ constexpr int kSlices = 16;
 
 using SliceTables = std::array<Crc32Table, kSlices>;
 
+// The two bit orders of the same CRC-32. With the most significant bit first
+// the register shifts left and a byte enters at the top; with the least
+// significant bit first (reflected) it shifts right and a byte enters at the
+// bottom. Everything else of the slice-by-16 routine is the same for both.
+enum class BitOrder { MsbFirst, LsbFirst };
+
+template <BitOrder kOrder>
+struct CrcBits {
+  static constexpr bool kMsb = kOrder == BitOrder::MsbFirst;
+
+  // The register after one byte (already xored in at the entry end) runs
+  // through 8 shift-and-divide rounds.
+  static constexpr uint32_t divide(uint32_t crc) {
+    for (int bit = 0; bit < 8; ++bit) {
+      if constexpr (kMsb) {
+        crc = (crc & 0x80000000u) ? (crc << 1) ^ kPolynomial : crc << 1;
+      } else {
+        crc = (crc & 1u) ? (crc >> 1) ^ kReflectedPolynomial : crc >> 1;
+      }
+    }
+    return crc;
+  }
+  // The byte of the register that the next data byte meets, and the register
+  // with that byte shifted out.
+  static constexpr uint32_t entryByte(uint32_t crc) { return kMsb ? crc >> 24 : crc & 0xffu; }
+  static constexpr uint32_t shiftByte(uint32_t crc) { return kMsb ? crc << 8 : crc >> 8; }
+  // Four data bytes as a word laid out like the register: the first byte at
+  // the entry end.
+  static uint32_t load(const uint8_t* p) {
+    if constexpr (kMsb) {
+      return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+    } else {
+      return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+    }
+  }
+  // Byte k (0 the first on the wire) of such a word.
+  static constexpr uint32_t byteAt(uint32_t word, int k) {
+    return kMsb ? (word >> (24 - 8 * k)) & 0xffu : (word >> (8 * k)) & 0xffu;
+  }
+};
+
 // Slice k advances the CRC past a byte followed by k zero bytes.
-constexpr SliceTables msbFirstTables() {
+template <BitOrder kOrder>
+constexpr SliceTables sliceTables() {
+  using Bits = CrcBits<kOrder>;
   SliceTables t{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t crc = i << 24;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x80000000u) ? (crc << 1) ^ kPolynomial : crc << 1;
-    t[0][i] = crc;
-  }
+  for (uint32_t i = 0; i < 256; ++i) t[0][i] = Bits::divide(Bits::kMsb ? i << 24 : i);
   for (int k = 1; k < kSlices; ++k) {
-    for (uint32_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
+    for (uint32_t i = 0; i < 256; ++i) t[k][i] = Bits::shiftByte(t[k - 1][i]) ^ t[0][Bits::entryByte(t[k - 1][i])];
   }
   return t;
 }
 
-constexpr SliceTables lsbFirstTables() {
-  SliceTables t{};
-  for (uint32_t i = 0; i < 256; ++i) {
-    uint32_t crc = i;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) ? (crc >> 1) ^ kReflectedPolynomial : crc >> 1;
-    t[0][i] = crc;
-  }
-  for (int k = 1; k < kSlices; ++k) {
-    for (uint32_t i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xffu];
-  }
-  return t;
+template <BitOrder kOrder>
+constexpr SliceTables kSliceTables = sliceTables<kOrder>();
+
+// The four bytes of `word` through the slices `last` down to `last` - 3.
+template <BitOrder kOrder>
+inline uint32_t foldWord(uint32_t word, int last) {
+  using Bits = CrcBits<kOrder>;
+  const SliceTables& t = kSliceTables<kOrder>;
+  return t[last][Bits::byteAt(word, 0)] ^ t[last - 1][Bits::byteAt(word, 1)] ^
+         t[last - 2][Bits::byteAt(word, 2)] ^ t[last - 3][Bits::byteAt(word, 3)];
 }
 
-constexpr SliceTables kMsbFirst = msbFirstTables();
-constexpr SliceTables kLsbFirst = lsbFirstTables();
-
-inline uint32_t loadBigEndian32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-inline uint32_t loadLittleEndian32(const uint8_t* p) {
-  return (uint32_t{p[3]} << 24) | (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+// Slice-by-16: sixteen bytes per step, the rest in steps of eight and four
+// bytes, then byte by byte.
+template <BitOrder kOrder>
+uint32_t updateSliced(uint32_t crc, std::span<const uint8_t> data) {
+  using Bits = CrcBits<kOrder>;
+  const uint8_t* p = data.data();
+  size_t left = data.size();
+  for (; left >= 16; left -= 16, p += 16) {
+    crc = foldWord<kOrder>(crc ^ Bits::load(p), 15) ^ foldWord<kOrder>(Bits::load(p + 4), 11) ^
+          foldWord<kOrder>(Bits::load(p + 8), 7) ^ foldWord<kOrder>(Bits::load(p + 12), 3);
+  }
+  if (left >= 8) {
+    crc = foldWord<kOrder>(crc ^ Bits::load(p), 7) ^ foldWord<kOrder>(Bits::load(p + 4), 3);
+    p += 8;
+    left -= 8;
+  }
+  if (left >= 4) {
+    crc = foldWord<kOrder>(crc ^ Bits::load(p), 3);
+    p += 4;
+    left -= 4;
+  }
+  const Crc32Table& t0 = kSliceTables<kOrder>[0];
+  for (; left > 0; --left, ++p) crc = Bits::shiftByte(crc) ^ t0[Bits::entryByte(crc) ^ *p];
+  return crc;
 }
 
 void requireFour(std::span<uint8_t> out) {
@@ -80,7 +133,7 @@ inline void clearUpperVectorState() {}
 
 }  // namespace
 
-void crc32Table(Crc32Table& table) { table = kMsbFirst[0]; }
+void crc32Table(Crc32Table& table) { table = kSliceTables<BitOrder::MsbFirst>[0]; }
 
 uint32_t crc32(const Crc32Table& table, std::span<const uint8_t> data) {
   uint32_t crc = 0xffffffffu;
@@ -112,37 +165,7 @@ uint32_t Aal5Crc32::updateByFolding(uint32_t state, std::span<const uint8_t> dat
 }
 
 uint32_t Aal5Crc32::updateByTables(uint32_t state, std::span<const uint8_t> data) {
-  const auto& t = kMsbFirst;
-  uint32_t crc = state;
-  const uint8_t* p = data.data();
-  size_t left = data.size();
-  for (; left >= 16; left -= 16, p += 16) {
-    const uint32_t a = crc ^ loadBigEndian32(p);
-    const uint32_t b = loadBigEndian32(p + 4);
-    const uint32_t c = loadBigEndian32(p + 8);
-    const uint32_t d = loadBigEndian32(p + 12);
-    crc = t[15][a >> 24] ^ t[14][(a >> 16) & 0xffu] ^ t[13][(a >> 8) & 0xffu] ^ t[12][a & 0xffu] ^
-          t[11][b >> 24] ^ t[10][(b >> 16) & 0xffu] ^ t[9][(b >> 8) & 0xffu] ^ t[8][b & 0xffu] ^
-          t[7][c >> 24] ^ t[6][(c >> 16) & 0xffu] ^ t[5][(c >> 8) & 0xffu] ^ t[4][c & 0xffu] ^
-          t[3][d >> 24] ^ t[2][(d >> 16) & 0xffu] ^ t[1][(d >> 8) & 0xffu] ^ t[0][d & 0xffu];
-  }
-  // The rest in steps of eight and four bytes, then byte by byte.
-  if (left >= 8) {
-    const uint32_t a = crc ^ loadBigEndian32(p);
-    const uint32_t b = loadBigEndian32(p + 4);
-    crc = t[7][a >> 24] ^ t[6][(a >> 16) & 0xffu] ^ t[5][(a >> 8) & 0xffu] ^ t[4][a & 0xffu] ^
-          t[3][b >> 24] ^ t[2][(b >> 16) & 0xffu] ^ t[1][(b >> 8) & 0xffu] ^ t[0][b & 0xffu];
-    p += 8;
-    left -= 8;
-  }
-  if (left >= 4) {
-    const uint32_t a = crc ^ loadBigEndian32(p);
-    crc = t[3][a >> 24] ^ t[2][(a >> 16) & 0xffu] ^ t[1][(a >> 8) & 0xffu] ^ t[0][a & 0xffu];
-    p += 4;
-    left -= 4;
-  }
-  for (; left > 0; --left, ++p) crc = (crc << 8) ^ t[0][(crc >> 24) ^ *p];
-  return crc;
+  return updateSliced<BitOrder::MsbFirst>(state, data);
 }
 
 void Aal5Crc32::store(std::span<const uint8_t> covered, std::span<uint8_t> out) const {
@@ -174,37 +197,7 @@ uint32_t EthernetFcs::updateByFolding(uint32_t state, std::span<const uint8_t> d
 }
 
 uint32_t EthernetFcs::updateByTables(uint32_t state, std::span<const uint8_t> data) {
-  const auto& t = kLsbFirst;
-  uint32_t crc = state;
-  const uint8_t* p = data.data();
-  size_t left = data.size();
-  for (; left >= 16; left -= 16, p += 16) {
-    const uint32_t a = crc ^ loadLittleEndian32(p);
-    const uint32_t b = loadLittleEndian32(p + 4);
-    const uint32_t c = loadLittleEndian32(p + 8);
-    const uint32_t d = loadLittleEndian32(p + 12);
-    crc = t[15][a & 0xffu] ^ t[14][(a >> 8) & 0xffu] ^ t[13][(a >> 16) & 0xffu] ^ t[12][a >> 24] ^
-          t[11][b & 0xffu] ^ t[10][(b >> 8) & 0xffu] ^ t[9][(b >> 16) & 0xffu] ^ t[8][b >> 24] ^
-          t[7][c & 0xffu] ^ t[6][(c >> 8) & 0xffu] ^ t[5][(c >> 16) & 0xffu] ^ t[4][c >> 24] ^
-          t[3][d & 0xffu] ^ t[2][(d >> 8) & 0xffu] ^ t[1][(d >> 16) & 0xffu] ^ t[0][d >> 24];
-  }
-  // The rest in steps of eight and four bytes, then byte by byte.
-  if (left >= 8) {
-    const uint32_t a = crc ^ loadLittleEndian32(p);
-    const uint32_t b = loadLittleEndian32(p + 4);
-    crc = t[7][a & 0xffu] ^ t[6][(a >> 8) & 0xffu] ^ t[5][(a >> 16) & 0xffu] ^ t[4][a >> 24] ^
-          t[3][b & 0xffu] ^ t[2][(b >> 8) & 0xffu] ^ t[1][(b >> 16) & 0xffu] ^ t[0][b >> 24];
-    p += 8;
-    left -= 8;
-  }
-  if (left >= 4) {
-    const uint32_t a = crc ^ loadLittleEndian32(p);
-    crc = t[3][a & 0xffu] ^ t[2][(a >> 8) & 0xffu] ^ t[1][(a >> 16) & 0xffu] ^ t[0][a >> 24];
-    p += 4;
-    left -= 4;
-  }
-  for (; left > 0; --left, ++p) crc = (crc >> 8) ^ t[0][(crc ^ *p) & 0xffu];
-  return crc;
+  return updateSliced<BitOrder::LsbFirst>(state, data);
 }
 
 void EthernetFcs::store(std::span<const uint8_t> covered, std::span<uint8_t> out) const {

@@ -19,10 +19,10 @@ void writeIfHeld(std::span<uint8_t> bytes, const BitField& field, uint16_t value
 void writeLength(const Encapsulator& layer, std::span<uint8_t> bytes, uint16_t value) {
   switch (layer.kind()) {
     case ProtocolKind::IpV4:
-      writeIfHeld(bytes, IpV4Wire::kTotalLength, value);
+      writeIfHeld(bytes, Ipv4Wire::kTotalLength, value);
       break;
     case ProtocolKind::IpV6:
-      writeIfHeld(bytes, IpV6Wire::kPayloadLength, value);
+      writeIfHeld(bytes, Ipv6Wire::kPayloadLength, value);
       break;
     case ProtocolKind::Udp:
       writeIfHeld(bytes, UdpWire::kLength, value);

@@ -12,7 +12,7 @@
 namespace corvel {
 
 namespace {
-constexpr int32_t kIpv4MinHeader = IpV4Wire::kSize;
+constexpr int32_t kIpv4MinHeader = Ipv4Wire::kSize;
 }  // namespace
 
 std::optional<ProtocolKind> ipPayloadKind(uint64_t protocol) {
@@ -28,26 +28,26 @@ IpV4Decapsulator::IpV4Decapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "IPv4", "IPv4 warning, ") {}
 
 std::optional<ProtocolKind> IpV4Decapsulator::serviceAccessProtocol(ByteView layer) const {
-  const std::optional<uint64_t> protocol = layer.field(IpV4Wire::kProtocol);
+  const std::optional<uint64_t> protocol = layer.field(Ipv4Wire::kProtocol);
   return protocol ? ipPayloadKind(*protocol) : std::nullopt;
 }
 
 int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
   // The header length field says where the payload starts; a field below
   // the minimum (or none at all) counts as the minimum.
-  const int32_t header = std::max(kIpv4MinHeader, static_cast<int32_t>(layer.value(IpV4Wire::kHeaderLength)) * 4);
+  const int32_t header = std::max(kIpv4MinHeader, static_cast<int32_t>(layer.value(Ipv4Wire::kHeaderLength)) * 4);
   int32_t payload = checkSizes(layer, header, 0, 65515, 1);
-  const int64_t totalLength = static_cast<int64_t>(layer.value(IpV4Wire::kTotalLength));
+  const int64_t totalLength = static_cast<int64_t>(layer.value(Ipv4Wire::kTotalLength));
   if (totalLength <= 0 && context.lengthsFromContext == 0) fail("internal length is <= 0.");
   payload = checkInternalSize(payload, totalLength - header, context);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
-    if (layer.value(IpV4Wire::kTimeToLive) == 0) warn(context, "TTL is zero");
-    if (layer.value(IpV4Wire::kChecksum) == 0) warn(context, "CHECKSUM field is zero");
+    if (layer.value(Ipv4Wire::kTimeToLive) == 0) warn(context, "TTL is zero");
+    if (layer.value(Ipv4Wire::kChecksum) == 0) warn(context, "CHECKSUM field is zero");
     if (layer.allZero(12, 4)) warn(context, "DEST_ADDR field is zero");
     if (layer.allZero(16, 4)) warn(context, "DEST_ADDR field is zero");
-    if (layer.value(IpV4Wire::kChecksum) != 0 &&
-        ipv4HeaderChecksum(layer.bytes().first(static_cast<size_t>(header))) != layer.value(IpV4Wire::kChecksum))
+    if (layer.value(Ipv4Wire::kChecksum) != 0 &&
+        ipv4HeaderChecksum(layer.bytes().first(static_cast<size_t>(header))) != layer.value(Ipv4Wire::kChecksum))
       warn(context, "CHECKSUM field is not correct");
   }
   context.sourceAddress = layer.bytes().subspan(12, 4);
@@ -57,7 +57,7 @@ int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
 
 IpV6Decapsulator::IpV6Decapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "IpV6", "IPV6 warning, "),
-      _ownNextHeader(readBitField(config.headerBytes(), IpV6Wire::kNextHeader)) {}
+      _ownNextHeader(readBitField(config.headerBytes(), Ipv6Wire::kNextHeader)) {}
 
 // The stream's own next header is what its builder writes: a captured header
 // that names it is taken as the stream sends it, also when the number is an
@@ -68,32 +68,32 @@ bool IpV6Decapsulator::walksExtensions(uint64_t nextHeader) const {
 }
 
 std::optional<ProtocolKind> IpV6Decapsulator::serviceAccessProtocol(ByteView layer) const {
-  const std::optional<uint64_t> next = layer.field(IpV6Wire::kNextHeader);
+  const std::optional<uint64_t> next = layer.field(Ipv6Wire::kNextHeader);
   if (!next) return std::nullopt;
   if (!walksExtensions(*next)) return ipPayloadKind(*next);
-  const ExtensionWalk walk = walkIpv6Extensions(layer.from(IpV6Wire::kSize), *next);
+  const ExtensionWalk walk = walkIpv6Extensions(layer.from(Ipv6Wire::kSize), *next);
   return walk.end == ExtensionWalkEnd::UpperLayer ? ipPayloadKind(walk.nextHeader) : std::nullopt;
 }
 
 int32_t IpV6Decapsulator::verify(ByteView layer, VerifyContext& context) {
-  int32_t payload = checkSizes(layer, IpV6Wire::kSize, 0, 65535, 1);
-  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(IpV6Wire::kPayloadLength)), context);
-  const uint64_t next = layer.value(IpV6Wire::kNextHeader);
+  int32_t payload = checkSizes(layer, Ipv6Wire::kSize, 0, 65535, 1);
+  payload = checkInternalSize(payload, static_cast<int64_t>(layer.value(Ipv6Wire::kPayloadLength)), context);
+  const uint64_t next = layer.value(Ipv6Wire::kNextHeader);
   ExtensionWalk walk;
   if (walksExtensions(next)) {
-    walk = walkIpv6Extensions(layer.sub(IpV6Wire::kSize, static_cast<size_t>(payload)), next);
+    walk = walkIpv6Extensions(layer.sub(Ipv6Wire::kSize, static_cast<size_t>(payload)), next);
     if (walk.end == ExtensionWalkEnd::PastPayload) fail("extension header runs past the payload.");
   }
   // The layer inside starts behind the extension headers.
-  _headerSize = IpV6Wire::kSize + static_cast<int32_t>(walk.length);
+  _headerSize = Ipv6Wire::kSize + static_cast<int32_t>(walk.length);
   payload -= static_cast<int32_t>(walk.length);
   if (payload <= 0) fail("protocol contains no payload.");
   if (warningsOn(context)) {
-    if (layer.value(IpV6Wire::kVersion) != IpV6Wire::kVersionNumber) warn(context, "VERSION field is not 6");
-    if (layer.value(IpV6Wire::kFlowLabel) == 0) warn(context, "FLOW LABEL field is zero");
+    if (layer.value(Ipv6Wire::kVersion) != Ipv6Wire::kVersionNumber) warn(context, "VERSION field is not 6");
+    if (layer.value(Ipv6Wire::kFlowLabel) == 0) warn(context, "FLOW LABEL field is zero");
     if (next == 0 && walk.length == 0) warn(context, "NEXT HEADER field not specified");
     if (walk.end == ExtensionWalkEnd::Unknown) warn(context, "NEXT HEADER names an extension header that is not walked");
-    if (layer.value(IpV6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
+    if (layer.value(Ipv6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
     if (layer.allZero(8, 16)) warn(context, "SOURCE field is zero");
     if (layer.allZero(24, 16)) warn(context, "DESTINATION field is zero");
   }

@@ -16,7 +16,7 @@ constexpr const char* kInvalidArgument = "Error, invalid argument.";
 
 IpV4ProtocolConfig::IpV4ProtocolConfig(std::string_view headerHex)
     : ProtocolConfig(ProtocolKind::IpV4, false) {
-  loadHeader(headerHex, IpV4Wire::kSize,
+  loadHeader(headerHex, Ipv4Wire::kSize,
              "IPV4 header hex value must be represented in a string with 40 characters.",
              "IPV4 header contain nonHex character(s)");
 }
@@ -31,31 +31,31 @@ bool IpV4ProtocolConfig::acceptsInner(const ProtocolConfig& inner) const {
 }
 
 void IpV4ProtocolConfig::setVersion(int64_t value) {
-  setHeaderField(IpV4Wire::kVersion, value, "Error, VER field value must be 0 thru 15");
+  setHeaderField(Ipv4Wire::kVersion, value, "Error, VER field value must be 0 thru 15");
 }
 
 // IHL is a 4-bit count of 32-bit words (RFC 791): any value outside 0..15 is
 // refused, whatever its low bits.
 void IpV4ProtocolConfig::setHeaderLength(int64_t value) {
-  setHeaderField(IpV4Wire::kHeaderLength, value, "Error, IHL value must be 0 thru 15");
+  setHeaderField(Ipv4Wire::kHeaderLength, value, "Error, IHL value must be 0 thru 15");
 }
 
 void IpV4ProtocolConfig::setTotalLength(int64_t value) {
-  setHeaderField(IpV4Wire::kTotalLength, value, "Error, LEN field value must be 0 thru 65535");
+  setHeaderField(Ipv4Wire::kTotalLength, value, "Error, LEN field value must be 0 thru 65535");
 }
 
 void IpV4ProtocolConfig::setTimeToLive(int64_t value) {
-  setHeaderField(IpV4Wire::kTimeToLive, value, "Error, ST value must be 0 thru 255");
+  setHeaderField(Ipv4Wire::kTimeToLive, value, "Error, ST value must be 0 thru 255");
 }
 
 void IpV4ProtocolConfig::setProtocol(int64_t value) {
-  setHeaderField(IpV4Wire::kProtocol, value, "Error, PRC value must be 0 thru 255");
+  setHeaderField(Ipv4Wire::kProtocol, value, "Error, PRC value must be 0 thru 255");
 }
 
-void IpV4ProtocolConfig::setSourceAddress(std::string_view text) { setAddress(IpV4Wire::kSource, text); }
+void IpV4ProtocolConfig::setSourceAddress(std::string_view text) { setAddress(Ipv4Wire::kSource, text); }
 
 void IpV4ProtocolConfig::setDestinationAddress(std::string_view text) {
-  setAddress(IpV4Wire::kDestination, text);
+  setAddress(Ipv4Wire::kDestination, text);
 }
 
 void IpV4ProtocolConfig::setAddress(const BitField& field, std::string_view text) {
@@ -71,28 +71,28 @@ void IpV4ProtocolConfig::setAddress(const BitField& field, std::string_view text
 }
 
 uint32_t IpV4ProtocolConfig::version() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kVersion));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kVersion));
 }
 uint32_t IpV4ProtocolConfig::headerLengthField() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kHeaderLength));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kHeaderLength));
 }
 uint32_t IpV4ProtocolConfig::totalLength() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kTotalLength));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kTotalLength));
 }
 uint32_t IpV4ProtocolConfig::timeToLive() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kTimeToLive));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kTimeToLive));
 }
 uint32_t IpV4ProtocolConfig::protocol() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kProtocol));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kProtocol));
 }
 uint32_t IpV4ProtocolConfig::checksum() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kChecksum));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kChecksum));
 }
 uint32_t IpV4ProtocolConfig::sourceAddress() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kSource));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kSource));
 }
 uint32_t IpV4ProtocolConfig::destinationAddress() const {
-  return static_cast<uint32_t>(headerField(IpV4Wire::kDestination));
+  return static_cast<uint32_t>(headerField(Ipv4Wire::kDestination));
 }
 
 }  // namespace corvel

@@ -15,7 +15,7 @@ inline constexpr uint8_t kIpProtocolIpv4 = 4;
 // The 20-byte header without options. The IHL counts the header in 32-bit
 // words, the total length counts header and data; the header checksum covers
 // the header alone (see checksum.h).
-struct IpV4Wire {
+struct Ipv4Wire {
   static constexpr int32_t kSize = 20;
   static constexpr int32_t kVersionNumber = 4;
   static constexpr int32_t kHeaderWords = kSize / 4;  // the IHL of a header without options
@@ -32,7 +32,7 @@ struct IpV4Wire {
   static constexpr BitField kSource = byteField(12, 4);
   static constexpr BitField kDestination = byteField(16, 4);
 };
-static_assert(fieldEnd(IpV4Wire::kDestination) == IpV4Wire::kSize);
+static_assert(fieldEnd(Ipv4Wire::kDestination) == Ipv4Wire::kSize);
 
 class IpV4ProtocolConfig : public ProtocolConfig {
  public:

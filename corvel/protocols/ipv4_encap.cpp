@@ -11,15 +11,15 @@ IpV4Encapsulator::IpV4Encapsulator(const IpV4ProtocolConfig& config)
       _fixedSum(ipv4FixedSum(headerCopy())) {}
 
 double IpV4Encapsulator::maxPayload() const {
-  return static_cast<double>(bitFieldMax(IpV4Wire::kTotalLength.width) - IpV4Wire::kSize);
+  return static_cast<double>(bitFieldMax(Ipv4Wire::kTotalLength.width) - Ipv4Wire::kSize);
 }
 
 void IpV4Encapsulator::encapsulate(std::span<uint8_t> layer) {
   const Layout layout = split(layer);
   copyHeader(layout);
   const auto totalLength = static_cast<uint16_t>(headerSize() + payloadSize() + padding());
-  writeBitField(layout.header, IpV4Wire::kTotalLength, totalLength);
-  writeBitField(layout.header, IpV4Wire::kChecksum,
+  writeBitField(layout.header, Ipv4Wire::kTotalLength, totalLength);
+  writeBitField(layout.header, Ipv4Wire::kChecksum,
                 computeChecksum() ? ipv4HeaderChecksum(_fixedSum, totalLength) : 0);
 }
 

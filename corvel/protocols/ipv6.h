@@ -14,7 +14,7 @@ inline constexpr uint8_t kIpProtocolIpv6 = 41;
 
 // The fixed 40-byte header. The traffic class straddles bytes 0 and 1; the
 // payload length counts what follows the header.
-struct IpV6Wire {
+struct Ipv6Wire {
   static constexpr int32_t kSize = 40;
   static constexpr int32_t kVersionNumber = 6;
   static constexpr BitField kVersion{0, 7, 4};
@@ -26,7 +26,7 @@ struct IpV6Wire {
   static constexpr BitField kSource = byteField(8, 16);
   static constexpr BitField kDestination = byteField(24, 16);
 };
-static_assert(fieldEnd(IpV6Wire::kDestination) == IpV6Wire::kSize);
+static_assert(fieldEnd(Ipv6Wire::kDestination) == Ipv6Wire::kSize);
 
 class IpV6ProtocolConfig : public ProtocolConfig {
  public:

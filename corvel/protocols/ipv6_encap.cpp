@@ -11,7 +11,7 @@ IpV6Encapsulator::IpV6Encapsulator(const IpV6ProtocolConfig& config)
 void IpV6Encapsulator::encapsulate(std::span<uint8_t> layer) {
   const Layout layout = split(layer);
   copyHeader(layout);
-  writeBitField(layout.header, IpV6Wire::kPayloadLength, static_cast<uint64_t>(payloadSize() + padding()));
+  writeBitField(layout.header, Ipv6Wire::kPayloadLength, static_cast<uint64_t>(payloadSize() + padding()));
 }
 
 }  // namespace corvel

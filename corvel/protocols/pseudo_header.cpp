@@ -1,6 +1,7 @@
 #include "corvel/protocols/pseudo_header.h"
 
 #include "corvel/protocols/bit_field.h"
+#include "corvel/protocols/checksum.h"
 #include "corvel/protocols/encapsulator.h"
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/ipv6.h"
@@ -26,9 +27,9 @@ bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> oute
                            PseudoHeaderAddresses& out) {
   switch (outerKind) {
     case ProtocolKind::IpV4:
-      return take(outerHeader, IpV4Wire::kSource, IpV4Wire::kDestination, out);
+      return take(outerHeader, Ipv4Wire::kSource, Ipv4Wire::kDestination, out);
     case ProtocolKind::IpV6:
-      return take(outerHeader, IpV6Wire::kSource, IpV6Wire::kDestination, out);
+      return take(outerHeader, Ipv6Wire::kSource, Ipv6Wire::kDestination, out);
     default:
       return false;
   }
@@ -36,6 +37,18 @@ bool pseudoHeaderAddresses(ProtocolKind outerKind, std::span<const uint8_t> oute
 
 bool pseudoHeaderAddresses(const Encapsulator* outer, PseudoHeaderAddresses& out) {
   return outer != nullptr && pseudoHeaderAddresses(outer->kind(), outer->headerCopy(), out);
+}
+
+bool PseudoHeaderCache::sumFor(const Encapsulator* outer, uint64_t& sum) {
+  if (!_ready || _outer != outer) {
+    PseudoHeaderAddresses addresses;
+    _present = pseudoHeaderAddresses(outer, addresses);
+    _sum = _present ? pseudoHeaderSum(addresses.source, addresses.destination, _protocol) : 0;
+    _outer = outer;
+    _ready = true;
+  }
+  sum = _sum;
+  return _present;
 }
 
 }  // namespace corvel

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "corvel/protocols/encapsulator.h"
+#include "corvel/protocols/pseudo_header.h"
 
 namespace corvel {
 
@@ -20,16 +21,7 @@ class TcpEncapsulator : public Encapsulator {
   void encapsulate(std::span<uint8_t> layer) override;
 
  private:
-  // Takes the pseudo-header sum for the layer now outside this one.
-  void preparePseudoHeader();
-
-  // The outer layer the sum was taken for; it is taken again when the chain
-  // puts this layer inside another one.
-  const Encapsulator* _pseudoHeaderOuter = nullptr;
-  bool _pseudoHeaderReady = false;
-  bool _hasPseudoHeader = false;
-  // The pseudo-header words every segment carries unchanged (checksum.h).
-  uint64_t _pseudoHeader = 0;
+  PseudoHeaderCache _pseudoHeader;
 };
 
 }  // namespace corvel

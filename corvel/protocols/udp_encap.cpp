@@ -2,25 +2,16 @@
 
 #include "corvel/protocols/bit_field.h"
 #include "corvel/protocols/checksum.h"
-#include "corvel/protocols/pseudo_header.h"
 #include "corvel/protocols/udp.h"
 
 namespace corvel {
 
 UdpEncapsulator::UdpEncapsulator(const UdpProtocolConfig& config)
-    : Encapsulator(ProtocolKind::Udp, enRoleInner, config.headerBytes(), {}) {}
+    : Encapsulator(ProtocolKind::Udp, enRoleInner, config.headerBytes(), {}),
+      _pseudoHeader(kIpProtocolUdp) {}
 
 double UdpEncapsulator::maxPayload() const {
   return static_cast<double>(bitFieldMax(UdpWire::kLength.width) - UdpWire::kSize);
-}
-
-void UdpEncapsulator::preparePseudoHeader() {
-  PseudoHeaderAddresses addresses;
-  _hasPseudoHeader = pseudoHeaderAddresses(outer(), addresses);
-  _pseudoHeader =
-      _hasPseudoHeader ? pseudoHeaderSum(addresses.source, addresses.destination, kIpProtocolUdp) : 0;
-  _pseudoHeaderOuter = outer();
-  _pseudoHeaderReady = true;
 }
 
 void UdpEncapsulator::encapsulate(std::span<uint8_t> layer) {
@@ -28,9 +19,10 @@ void UdpEncapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   const int64_t length = int64_t{headerSize()} + payloadSize() + padding();
   setBitField(layout.header, UdpWire::kLength, length, "value exceeds length range");
-  if (!_pseudoHeaderReady || _pseudoHeaderOuter != outer()) preparePseudoHeader();
-  const bool sum = computeChecksum() && _hasPseudoHeader;
-  writeBitField(layout.header, UdpWire::kChecksum, sum ? udpChecksum(_pseudoHeader, layer) : 0);
+  uint64_t pseudoHeader = 0;
+  const bool present = _pseudoHeader.sumFor(outer(), pseudoHeader);
+  const bool sum = computeChecksum() && present;
+  writeBitField(layout.header, UdpWire::kChecksum, sum ? udpChecksum(pseudoHeader, layer) : 0);
 }
 
 }  // namespace corvel

@@ -8,7 +8,6 @@
 #include "corvel/stats/event.h"
 #include "corvel/stats/pdu_latency.h"
 #include "corvel/stats/run_records.h"
-#include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
 
@@ -29,8 +28,8 @@ IdentityRecord identityOf(const Event& event) {
 
 }  // namespace
 
-CaptureStatistic::CaptureStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "TxEvents"), _busFrequencyMhz(port.mediaBusClockFrequency()) {}
+CaptureStatistic::CaptureStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PortTrafficEventHandler(port, runRecords, directory, "TxEvents"), _busFrequencyMhz(port.clockMhz) {}
 
 CaptureStatistic::~CaptureStatistic() = default;
 

@@ -15,7 +15,7 @@ struct IdentityRecord;
 
 class CaptureStatistic : public PortTrafficEventHandler {
  public:
-  CaptureStatistic(const PortTraffic& port, const char* directory);
+  CaptureStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~CaptureStatistic() override;
 
   void update(Event& event) override;

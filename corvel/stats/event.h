@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "corvel/protocols/captured_stream_frame.h"
+#include "corvel/stats/port_identity.h"
 
 namespace corvel {
 
@@ -59,7 +60,6 @@ enum EventKind : int32_t {
 
 class GeneratedStreamFrame;
 class Policing;
-class PortTraffic;
 
 class Event {
  public:
@@ -104,16 +104,16 @@ class Event {
 // An event about a whole port (category 3): state changes and port errors.
 class PortEvent : public Event {
  public:
-  PortEvent(const PortTraffic& port, int32_t severity, std::string text);
-  PortEvent(const PortTraffic& port, int32_t kind);
+  PortEvent(const PortIdentity& port, int32_t severity, std::string text);
+  PortEvent(const PortIdentity& port, int32_t kind);
 };
 
 // An event about one stream of a port (category 2): a frame sent, or a
 // stream that cannot be built.
 class StreamEvent : public Event {
  public:
-  StreamEvent(const PortTraffic& port, int32_t kind, int32_t stream, int32_t pdu);
-  StreamEvent(const PortTraffic& port, int32_t severity, int32_t stream, int32_t pdu, std::string text);
+  StreamEvent(const PortIdentity& port, int32_t kind, int32_t stream, int32_t pdu);
+  StreamEvent(const PortIdentity& port, int32_t severity, int32_t stream, int32_t pdu, std::string text);
 
   int32_t stream() const noexcept { return _stream; }
   int32_t pdu() const noexcept { return _pdu; }
@@ -143,7 +143,7 @@ class StreamEvent : public Event {
 // A scheduler's choice (category 1); the kind is the class code 17 to 22.
 class QosScheduleEvent : public Event {
  public:
-  QosScheduleEvent(const PortTraffic& port, int32_t code);
+  QosScheduleEvent(const PortIdentity& port, int32_t code);
 };
 
 // A policing result on a transmit port (category 0): kind 13 or 15 for a
@@ -154,7 +154,7 @@ class QosPoliceEvent : public Event {
  public:
   static constexpr int32_t kWordCount = 7;
 
-  QosPoliceEvent(const PortTraffic& port, int32_t kind);
+  QosPoliceEvent(const PortIdentity& port, int32_t kind);
 
   const CapturedStreamFrame* frame() const noexcept { return _frame; }
   void setFrame(const CapturedStreamFrame* frame) noexcept { _frame = frame; }

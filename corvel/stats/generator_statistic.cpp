@@ -22,8 +22,8 @@ const char* stateText(int32_t kind) {
 
 }  // namespace
 
-GeneratorStatistic::GeneratorStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "RxEvents") {}
+GeneratorStatistic::GeneratorStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PortTrafficEventHandler(port, runRecords, directory, "RxEvents") {}
 
 GeneratorStatistic::~GeneratorStatistic() = default;
 

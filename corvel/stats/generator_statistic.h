@@ -11,7 +11,7 @@ namespace corvel {
 
 class GeneratorStatistic : public PortTrafficEventHandler {
  public:
-  GeneratorStatistic(const PortTraffic& port, const char* directory);
+  GeneratorStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~GeneratorStatistic() override;
 
   void update(Event& event) override;

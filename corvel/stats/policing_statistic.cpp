@@ -10,11 +10,11 @@
 
 namespace corvel {
 
-PolicingStatistic::PolicingStatistic(const PortTraffic& port, const char* directory)
-    : PolicingStatistic(port, directory, "TxPolice") {}
+PolicingStatistic::PolicingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PolicingStatistic(port, runRecords, directory, "TxPolice") {}
 
-PolicingStatistic::PolicingStatistic(const PortTraffic& port, const char* directory, std::string_view tag)
-    : PortTrafficEventHandler(port, directory, tag) {}
+PolicingStatistic::PolicingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory, std::string_view tag)
+    : PortTrafficEventHandler(port, runRecords, directory, tag) {}
 
 PolicingStatistic::~PolicingStatistic() = default;
 

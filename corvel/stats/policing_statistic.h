@@ -18,7 +18,7 @@ struct CapturedStreamPdu;
 
 class PolicingStatistic : public PortTrafficEventHandler {
  public:
-  PolicingStatistic(const PortTraffic& port, const char* directory);
+  PolicingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~PolicingStatistic() override;
 
   void update(Event& event) override;
@@ -30,7 +30,7 @@ class PolicingStatistic : public PortTrafficEventHandler {
   static void printSummaryWhenDue(const Policing& police);
 
  protected:
-  PolicingStatistic(const PortTraffic& port, const char* directory, std::string_view tag);
+  PolicingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory, std::string_view tag);
 
  private:
   void pduPoliced(const QosPoliceEvent& event);

@@ -1,17 +1,16 @@
 #include "corvel/stats/port_traffic_event_handler.h"
 
 #include "corvel/base/print_utility.h"
-#include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
 
-PortTrafficEventHandler::PortTrafficEventHandler(const PortTraffic& port, const char* directory,
-                                                 std::string_view tag)
+PortTrafficEventHandler::PortTrafficEventHandler(const PortIdentity& port, RunRecords* runRecords,
+                                                 const char* directory, std::string_view tag)
     : _directory(directory ? directory : ""),
-      _runRecords(port.runRecords()),
-      _direction(port.direction()),
-      _device(port.device()),
-      _port(port.port()) {
+      _runRecords(runRecords),
+      _direction(port.direction),
+      _device(port.device),
+      _port(port.port) {
   if (_directory.empty()) return;
   // Said once here: the statistic then ignores its events, as one without a
   // directory does.

@@ -9,15 +9,16 @@
 
 #include "corvel/base/log_file.h"
 #include "corvel/stats/observable.h"
+#include "corvel/stats/port_identity.h"
 
 namespace corvel {
 
-class PortTraffic;
 struct RunRecords;
 
 class PortTrafficEventHandler : public Observer {
  public:
-  PortTrafficEventHandler(const PortTraffic& port, const char* directory, std::string_view tag);
+  PortTrafficEventHandler(const PortIdentity& port, RunRecords* runRecords, const char* directory,
+                          std::string_view tag);
   ~PortTrafficEventHandler() override;
 
   int32_t direction() const noexcept { return _direction; }
@@ -27,7 +28,7 @@ class PortTrafficEventHandler : public Observer {
   const std::string& fileName() const noexcept { return _log.fileName(); }
   // The log directory as the configuration gave it (empty without one).
   const std::string& directory() const noexcept { return _directory; }
-  // What the ports of the run share, taken from the port; null without.
+  // What the ports of the run share; null without.
   RunRecords* runRecords() const noexcept { return _runRecords; }
 
   // Writes the summary lines of the statistic, once; nothing without a file.

@@ -9,8 +9,8 @@
 
 namespace corvel {
 
-Project3GWirelessStatistic::Project3GWirelessStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "Tx3GPolice") {}
+Project3GWirelessStatistic::Project3GWirelessStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PortTrafficEventHandler(port, runRecords, directory, "Tx3GPolice") {}
 
 Project3GWirelessStatistic::~Project3GWirelessStatistic() = default;
 

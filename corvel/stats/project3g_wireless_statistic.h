@@ -13,7 +13,7 @@ class QosPoliceEvent;
 
 class Project3GWirelessStatistic : public PortTrafficEventHandler {
  public:
-  Project3GWirelessStatistic(const PortTraffic& port, const char* directory);
+  Project3GWirelessStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~Project3GWirelessStatistic() override;
 
   void update(Event& event) override;

@@ -4,8 +4,8 @@
 
 namespace corvel {
 
-SchedulingStatistic::SchedulingStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "RxSchedule") {}
+SchedulingStatistic::SchedulingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PortTrafficEventHandler(port, runRecords, directory, "RxSchedule") {}
 
 SchedulingStatistic::~SchedulingStatistic() = default;
 

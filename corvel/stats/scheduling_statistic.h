@@ -8,7 +8,7 @@ namespace corvel {
 
 class SchedulingStatistic : public PortTrafficEventHandler {
  public:
-  SchedulingStatistic(const PortTraffic& port, const char* directory);
+  SchedulingStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~SchedulingStatistic() override;
 
   void update(Event& event) override;

@@ -8,13 +8,14 @@
 
 namespace corvel {
 
-std::unique_ptr<Observer> createStatistic(StatisticKind kind, const PortTraffic& port, const char* directory) {
+std::unique_ptr<Observer> createStatistic(StatisticKind kind, const PortIdentity& port, RunRecords* runRecords,
+                                          const char* directory) {
   switch (kind) {
-    case enStatisticGenerator: return std::make_unique<GeneratorStatistic>(port, directory);
-    case enStatisticScheduling: return std::make_unique<SchedulingStatistic>(port, directory);
-    case enStatisticCapture: return std::make_unique<CaptureStatistic>(port, directory);
-    case enStatisticZelmorPolice: return std::make_unique<ZelmorPoliceStatistic>(port, directory);
-    case enStatisticProject3GWireless: return std::make_unique<Project3GWirelessStatistic>(port, directory);
+    case enStatisticGenerator: return std::make_unique<GeneratorStatistic>(port, runRecords, directory);
+    case enStatisticScheduling: return std::make_unique<SchedulingStatistic>(port, runRecords, directory);
+    case enStatisticCapture: return std::make_unique<CaptureStatistic>(port, runRecords, directory);
+    case enStatisticZelmorPolice: return std::make_unique<ZelmorPoliceStatistic>(port, runRecords, directory);
+    case enStatisticProject3GWireless: return std::make_unique<Project3GWirelessStatistic>(port, runRecords, directory);
     default: return nullptr;
   }
 }

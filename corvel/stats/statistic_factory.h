@@ -8,7 +8,8 @@
 namespace corvel {
 
 class Observer;
-class PortTraffic;
+struct PortIdentity;
+struct RunRecords;
 
 enum StatisticKind : int32_t {
   enStatisticGenerator,         // "RxEvents"
@@ -20,7 +21,7 @@ enum StatisticKind : int32_t {
 
 // The statistic of that kind for the port, writing under the directory; null
 // when this kind of statistic is not available.
-std::unique_ptr<Observer> createStatistic(StatisticKind kind, const PortTraffic& port,
+std::unique_ptr<Observer> createStatistic(StatisticKind kind, const PortIdentity& port, RunRecords* runRecords,
                                           const char* directory);
 
 }  // namespace corvel

@@ -5,8 +5,8 @@
 
 namespace corvel {
 
-ZelmorPoliceStatistic::ZelmorPoliceStatistic(const PortTraffic& port, const char* directory)
-    : PortTrafficEventHandler(port, directory, "TxZelmorPolice") {}
+ZelmorPoliceStatistic::ZelmorPoliceStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory)
+    : PortTrafficEventHandler(port, runRecords, directory, "TxZelmorPolice") {}
 
 ZelmorPoliceStatistic::~ZelmorPoliceStatistic() = default;
 

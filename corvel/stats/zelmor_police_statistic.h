@@ -11,7 +11,7 @@ namespace corvel {
 
 class ZelmorPoliceStatistic : public PortTrafficEventHandler {
  public:
-  ZelmorPoliceStatistic(const PortTraffic& port, const char* directory);
+  ZelmorPoliceStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~ZelmorPoliceStatistic() override;
 
   void update(Event& event) override;

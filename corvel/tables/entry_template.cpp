@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 namespace {
@@ -13,7 +13,7 @@ namespace {
 // Widths above this can only give values that are refused anyway.
 constexpr std::size_t kWidthCap = kMaxSubstitutedValue + 1;
 
-std::string QualifiedName(const xmlAttr* attribute) {
+std::string qualifiedName(const xmlAttr* attribute) {
   std::string name;
   if (attribute->ns != nullptr && attribute->ns->prefix != nullptr) {
     name.append(reinterpret_cast<const char*>(attribute->ns->prefix)).push_back(':');
@@ -31,7 +31,7 @@ EntryTemplate::EntryTemplate(const xmlNode* templateElement, int32_t level, cons
   for (const xmlAttr* attribute = templateElement->properties; attribute != nullptr;
        attribute = attribute->next) {
     Attribute compiled;
-    compiled.name = QualifiedName(attribute);
+    compiled.name = qualifiedName(attribute);
     compiled.pieces = compileValue(GetNodeValue(attribute).value_or(std::string()), level, resolve);
     compiled.target = xmlNewNsProp(_entry.get(), attribute->ns, attribute->name, BAD_CAST "");
     if (compiled.target == nullptr) throw std::bad_alloc();

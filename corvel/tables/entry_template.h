@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "corvel/tables/loop_variable.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 

@@ -4,13 +4,13 @@
 #include <string_view>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {
 
-std::optional<FunctionParameterType> ParameterType(std::string_view text) noexcept {
+std::optional<FunctionParameterType> parameterType(std::string_view text) noexcept {
   if (text == "int") return enParameterInt;
   if (text == "string") return enParameterString;
   if (text == "hi32") return enParameterHi32;
@@ -19,12 +19,12 @@ std::optional<FunctionParameterType> ParameterType(std::string_view text) noexce
   return std::nullopt;
 }
 
-bool IsDefinitionAttribute(std::string_view name) noexcept {
+bool isDefinitionAttribute(std::string_view name) noexcept {
   return name == "_function_name" || name == "_table_id" || name == "_element_type" ||
          name == "_entry_type";
 }
 
-std::string Required(const xmlNode* element, std::string_view name, const char* message) {
+std::string requiredAttribute(const xmlNode* element, std::string_view name, const char* message) {
   std::optional<std::string> value = GetAttribute(element, name);
   if (!value) {
     const PlaceScope place(element);
@@ -36,14 +36,15 @@ std::string Required(const xmlNode* element, std::string_view name, const char* 
 }  // namespace
 
 FunctionDefinition::FunctionDefinition(const xmlNode* functionElement) {
-  _elementType = Required(functionElement, "_element_type", "_element_type_ not defined for function definition");
+  _elementType =
+      requiredAttribute(functionElement, "_element_type", "_element_type_ not defined for function definition");
   _functionName =
-      Required(functionElement, "_function_name", "_function_name not defined for function definition");
-  _tableId = Required(functionElement, "_table_id", "_table_id not defined for function definition");
-  for (auto& [name, value] : GetAttributeList(functionElement)) {
-    if (IsDefinitionAttribute(name)) continue;
+      requiredAttribute(functionElement, "_function_name", "_function_name not defined for function definition");
+  _tableId = requiredAttribute(functionElement, "_table_id", "_table_id not defined for function definition");
+  for (auto& [name, value] : getAttributeList(functionElement)) {
+    if (isDefinitionAttribute(name)) continue;
     const PlaceScope place(functionElement, name);
-    const std::optional<FunctionParameterType> type = ParameterType(value);
+    const std::optional<FunctionParameterType> type = parameterType(value);
     if (!type) throw TextError("Unknown parameter type");
     if (_parameterCount == kMaxParameters) throw TextError("more than 16 parameters in function definition");
     _parameters[_parameterCount++] = FunctionParameter{std::move(name), *type};

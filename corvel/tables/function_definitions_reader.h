@@ -21,12 +21,12 @@ class TableReaderContext;
 // caller; messages thrown while applying one are reported as parse errors
 // under TcsFunctionProtocol and end the reading. False at once when the
 // status is not 0.
-bool ReadFunctions(TableReaderContext& context);
+bool readFunctions(TableReaderContext& context);
 
 // Executes the function for every entry of the table, in entry order.
 // Returns the number of commands executed. Throws what the entry iterator
 // throws.
-std::size_t ApplyFunction(const FunctionDefinition& function, TableDefinition& table,
+std::size_t applyFunction(const FunctionDefinition& function, TableDefinition& table,
                           HostCommandBuilder& builder);
 
 }  // namespace corvel

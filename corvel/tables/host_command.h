@@ -31,7 +31,7 @@ class HostCommandBuilder {
   // field is the entry's attribute of that name, else the defaults
   // element's. False when the command is abandoned: an "int" value that is
   // not wholly a number (base 0) or that is -1.
-  bool FormatHostCommand(const FunctionDefinition& function, const xmlNode* defaults, const xmlNode* entry);
+  bool formatHostCommand(const FunctionDefinition& function, const xmlNode* defaults, const xmlNode* entry);
 
   // Formats the command; at verbose level 4 or 9 prints
   // "Corvel>    tolk command: %s\n" with it; passes it to the host's
@@ -53,13 +53,13 @@ class HostCommandBuilder {
 // True when the whole text is one integer as a base-0 conversion reads it:
 // optional leading white space and sign, then "0x"/"0X" and hexadecimal
 // digits, "0" and octal digits, or decimal digits.
-bool IsWholeInteger(std::string_view text) noexcept;
+bool isWholeInteger(std::string_view text) noexcept;
 
 // The 48-bit halves of a hexadecimal field value ("0x" and up to 12 digits):
 // "0x" and the upper 32 bits in 8 digits, "0x" and the lower 16 bits in 4
 // digits, the missing leading digits written as "0". Longer values give their
 // first 8 and last 4 digits. A value without the "0x" prefix gives zeros.
-void AppendHi32(std::string& out, std::string_view value);
-void AppendLo16(std::string& out, std::string_view value);
+void appendHi32(std::string& out, std::string_view value);
+void appendLo16(std::string& out, std::string_view value);
 
 }  // namespace corvel

@@ -53,6 +53,6 @@ struct LoopVariable {
 };
 
 // Appends `value` written in `radix` (2 to 36).
-void AppendInRadix(std::string& out, int64_t value, int32_t radix);
+void appendInRadix(std::string& out, int64_t value, int32_t radix);
 
 }  // namespace corvel

@@ -5,10 +5,10 @@
 // Walking a table's entries (function application, stream-set and policy
 // loops):
 //
-//   if (TableEntriesGenerator* entries = table.CreateEntryIterator()) {
-//     const xmlNode* defaults = table.GetDefaultsNode();
+//   if (TableEntriesGenerator* entries = table.createEntryIterator()) {
+//     const xmlNode* defaults = table.getDefaultsNode();
 //     while (xmlNode* entry = entries->next()) {
-//       std::optional<std::string> port = TableDefinition::FieldValue(entry, defaults, "port");
+//       std::optional<std::string> port = TableDefinition::fieldValue(entry, defaults, "port");
 //       ...
 //     }
 //   }
@@ -42,16 +42,16 @@ class TableDefinition {
   // TableEntriesLoops, any other table a TableEntriesConstruct; null when
   // neither accepts the table (no defaults element or no first entry), which
   // yields no entries. Throws a TextError for a loop that cannot be run.
-  TableEntriesGenerator* CreateEntryIterator();
-  // The iterator the last CreateEntryIterator made (null before).
+  TableEntriesGenerator* createEntryIterator();
+  // The iterator the last createEntryIterator made (null before).
   TableEntriesGenerator* entryIterator() const noexcept { return _entries.get(); }
 
   // The defaults element, the child named NAME.defaults; null without one.
-  xmlNode* GetDefaultsNode() const;
+  xmlNode* getDefaultsNode() const;
 
   // A field's value for an entry: the entry's attribute of that name, else
   // the defaults element's; nullopt when neither has it.
-  static std::optional<std::string> FieldValue(const xmlNode* entry, const xmlNode* defaults,
+  static std::optional<std::string> fieldValue(const xmlNode* entry, const xmlNode* defaults,
                                                std::string_view field);
 
   // The table element's name (NAME).

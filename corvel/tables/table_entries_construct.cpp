@@ -4,7 +4,7 @@
 #include <string>
 
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -12,18 +12,18 @@ bool TableEntriesConstruct::init(xmlNode* tableElement) {
   _current = nullptr;
   const std::optional<std::string> tableName = GetNodeName(tableElement);
   if (!tableName || tableElement->type != XML_ELEMENT_NODE) return false;
-  xmlNode* defaults = ElementFrom(tableElement->children);
-  if (!IsNodeNamed(defaults, *tableName + ".defaults")) return false;
-  xmlNode* first = NextElement(defaults);
+  xmlNode* defaults = elementFrom(tableElement->children);
+  if (!isNodeNamed(defaults, *tableName + ".defaults")) return false;
+  xmlNode* first = nextElement(defaults);
   const std::optional<std::string> firstName = GetNodeName(first);
-  if (!firstName || !IsEntryName(*firstName)) return false;
+  if (!firstName || !isEntryName(*firstName)) return false;
   _current = first;
   return true;
 }
 
 xmlNode* TableEntriesConstruct::next() {
   xmlNode* entry = _current;
-  _current = NextElement(_current);
+  _current = nextElement(_current);
   return entry;
 }
 

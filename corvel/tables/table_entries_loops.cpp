@@ -6,18 +6,18 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/tables/table_nodes.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {
 
-int32_t IntAttribute(const xmlNode* element, std::string_view name) {
+int32_t intAttribute(const xmlNode* element, std::string_view name) {
   bool found = false;
   return GetAttributeInt(element, name, found);
 }
 
-std::string NodeName(const xmlNode* node) { return GetNodeName(node).value_or(std::string()); }
+std::string nodeName(const xmlNode* node) { return GetNodeName(node).value_or(std::string()); }
 
 }  // namespace
 
@@ -29,10 +29,10 @@ bool TableEntriesLoops::init(xmlNode* tableElement) {
   _nextTemplate = 0;
   _exhausted = true;
   if (tableElement == nullptr || tableElement->type != XML_ELEMENT_NODE) return false;
-  xmlNode* defaults = ElementFrom(tableElement->children);
-  if (!IsNodeNamed(defaults, NodeName(tableElement) + ".defaults")) return false;
-  xmlNode* outer = NextElement(defaults);
-  if (!IsNodeNamed(outer, "for")) return false;
+  xmlNode* defaults = elementFrom(tableElement->children);
+  if (!isNodeNamed(defaults, nodeName(tableElement) + ".defaults")) return false;
+  xmlNode* outer = nextElement(defaults);
+  if (!isNodeNamed(outer, "for")) return false;
   _tableId = GetAttribute(tableElement, "id").value_or(std::string());
 
   std::vector<PendingOperation> operations;
@@ -66,8 +66,8 @@ void TableEntriesLoops::parseLevel(xmlNode* forElement, int32_t level,
   _countersByLevel[level - 1].push_back(static_cast<int32_t>(_variables.size()));
   _variables.push_back(readCounting(forElement, enLoopCounter, level));
 
-  for (xmlNode* child = ElementFrom(forElement->children); child != nullptr; child = NextElement(child)) {
-    const std::string name = NodeName(child);
+  for (xmlNode* child = elementFrom(forElement->children); child != nullptr; child = nextElement(child)) {
+    const std::string name = nodeName(child);
     if (name == "for") {
       parseLevel(child, level + 1, operations, templates);
     } else if (name == "loop") {
@@ -77,13 +77,13 @@ void TableEntriesLoops::parseLevel(xmlNode* forElement, int32_t level,
       variable.name = GetAttribute(child, "id").value_or(std::string());
       variable.level = level;
       variable.kind = enIntegerVariable;
-      variable.first = IntAttribute(child, "value");
+      variable.first = intAttribute(child, "value");
       _variables.push_back(std::move(variable));
     } else if (name == "var-def-ip4-addr") {
       _variables.push_back(readIpv4(child, level));
     } else if (name == "var-opr") {
       operations.push_back(PendingOperation{level, child});
-    } else if (IsTemplateName(name)) {
+    } else if (isTemplateName(name)) {
       templates.push_back(PendingTemplate{level, child});
     }
   }
@@ -94,10 +94,10 @@ LoopVariable TableEntriesLoops::readCounting(xmlNode* element, LoopVariableKind 
   variable.name = GetAttribute(element, "id").value_or(std::string());
   variable.level = level;
   variable.kind = kind;
-  variable.first = IntAttribute(element, "first");
-  variable.last = IntAttribute(element, "last");
-  variable.incr = IntAttribute(element, "incr");
-  const int32_t radix = IntAttribute(element, "radix");
+  variable.first = intAttribute(element, "first");
+  variable.last = intAttribute(element, "last");
+  variable.incr = intAttribute(element, "incr");
+  const int32_t radix = intAttribute(element, "radix");
   variable.radix = radix == 0 ? 10 : radix;
   // A counter that does not move forward would never end its loop.
   if (kind == enLoopCounter && variable.incr < 1) {
@@ -120,7 +120,7 @@ LoopVariable TableEntriesLoops::readIpv4(xmlNode* element, int32_t level) const 
   variable.kind = enIpv4Variable;
   uint32_t address = 0;
   for (const std::string_view part : {"ip1", "ip2", "ip3", "ip4"}) {
-    const int32_t number = IntAttribute(element, part);
+    const int32_t number = intAttribute(element, part);
     if (number < 0 || number > 255) {
       const PlaceScope place(element, part);
       throw TextError("IPv4 variable " + variable.name + " of table " + _tableId +

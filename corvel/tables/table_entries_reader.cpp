@@ -8,7 +8,7 @@
 #include "corvel/base/print_utility.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {
@@ -24,18 +24,18 @@ using EnteredEntities = std::set<const xmlNode*>;
 
 // The entity declaration behind a reference (libxml2 links it as the
 // reference's only child; the entity's content hangs below it).
-const xmlNode* EntityDeclaration(const xmlNode* reference) noexcept {
+const xmlNode* entityDeclaration(const xmlNode* reference) noexcept {
   const xmlNode* declaration = reference->children;
   return declaration != nullptr && declaration->type == XML_ENTITY_DECL ? declaration : nullptr;
 }
 
-bool ReadTableNodes(TableReaderContext& context, xmlNode* last, int depth, EnteredEntities& entered) {
+bool readTableNodes(TableReaderContext& context, xmlNode* last, int depth, EnteredEntities& entered) {
   bool recorded = false;
   for (xmlNode* node = last; node != nullptr; node = node->prev) {
     if (node->type == XML_ENTITY_REF_NODE) {
-      const xmlNode* declaration = EntityDeclaration(node);
+      const xmlNode* declaration = entityDeclaration(node);
       if (declaration != nullptr && depth < kMaxEntityDepth && entered.insert(declaration).second &&
-          ReadTableNodes(context, declaration->last, depth + 1, entered)) {
+          readTableNodes(context, declaration->last, depth + 1, entered)) {
         recorded = true;
       }
       continue;
@@ -55,15 +55,15 @@ bool ReadTableNodes(TableReaderContext& context, xmlNode* last, int depth, Enter
 
 }  // namespace
 
-bool ReadTables(TableReaderContext& context) {
+bool readTables(TableReaderContext& context) {
   if (context.status() != 0) return false;
-  const std::vector<xmlNode*> sections = SelectNodes(context.documentNode(), "//corvel/table_entries");
+  const std::vector<xmlNode*> sections = selectNodes(context.documentNode(), "//corvel/table_entries");
   if (sections.empty()) return false;
   context.printer().print("Corvel> ------ Retreiving Tables ------\n");
   bool recorded = false;
   EnteredEntities entered;
   for (xmlNode* section : sections) {
-    if (ReadTableNodes(context, section->last, 0, entered)) recorded = true;
+    if (readTableNodes(context, section->last, 0, entered)) recorded = true;
   }
   return recorded;
 }

@@ -11,6 +11,6 @@ class TableReaderContext;
 // table. Children are walked from the last to the first; entity references
 // are entered; an id already in the map is passed over. True when a table
 // was recorded; false at once when the status is not 0.
-bool ReadTables(TableReaderContext& context);
+bool readTables(TableReaderContext& context);
 
 }  // namespace corvel

@@ -11,29 +11,29 @@ namespace corvel {
 
 // An entry element of a plain table: its name's part from the first "." on
 // is ".entry" (route.entry for the table route).
-bool IsEntryName(std::string_view name) noexcept;
+bool isEntryName(std::string_view name) noexcept;
 
 // An entry template of a loop table: named "entry" or an entry name as above.
-bool IsTemplateName(std::string_view name) noexcept;
+bool isTemplateName(std::string_view name) noexcept;
 
 // The first element among the node and its following siblings; comments,
 // text and every other kind of node are passed over. Null when there is none.
-xmlNode* ElementFrom(xmlNode* node) noexcept;
+xmlNode* elementFrom(xmlNode* node) noexcept;
 
 // The element after this one among its siblings, as above.
-inline xmlNode* NextElement(const xmlNode* element) noexcept {
-  return element != nullptr ? ElementFrom(element->next) : nullptr;
+inline xmlNode* nextElement(const xmlNode* element) noexcept {
+  return element != nullptr ? elementFrom(element->next) : nullptr;
 }
 
 // The first child element of `parent` with the given (qualified) name.
-xmlNode* FindChildElement(const xmlNode* parent, std::string_view name) noexcept;
+xmlNode* findChildElement(const xmlNode* parent, std::string_view name) noexcept;
 
 // The value of an element's attribute without copying it when the document
 // holds it as one piece of text (the usual case); otherwise the value is
 // assembled in `scratch` and the view points there. nullopt when the element
 // has no such attribute. The view lives until the attribute or `scratch`
 // changes.
-std::optional<std::string_view> AttributeView(const xmlNode* element, std::string_view name,
+std::optional<std::string_view> attributeView(const xmlNode* element, std::string_view name,
                                               std::string& scratch);
 
 }  // namespace corvel

@@ -6,113 +6,113 @@
 #include "corvel/protocols/atm.h"
 #include "corvel/protocols/dslam.h"
 #include "corvel/protocols/interpyx.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
 namespace {
 
-constexpr size_t kAtmHeaderDigits = HexDigits(AtmWire::kSize);
-constexpr size_t kAal5HeaderDigits = HexDigits(Aal5Wire::kSize);
-constexpr size_t kAal58023HeaderDigits = HexDigits(Aal58023Wire::kSize);
-constexpr size_t kAal5TrailerDigits = HexDigits(Aal5Wire::kTrailerSize);
-constexpr size_t kDSlamHeaderDigits = HexDigits(DSlamWire::kSize);
-constexpr size_t kInterPyxHeaderDigits = HexDigits(InterPyxWire::kSize);
+constexpr size_t kAtmHeaderDigits = hexDigits(AtmWire::kSize);
+constexpr size_t kAal5HeaderDigits = hexDigits(Aal5Wire::kSize);
+constexpr size_t kAal58023HeaderDigits = hexDigits(Aal58023Wire::kSize);
+constexpr size_t kAal5TrailerDigits = hexDigits(Aal5Wire::kTrailerSize);
+constexpr size_t kDSlamHeaderDigits = hexDigits(DSlamWire::kSize);
+constexpr size_t kInterPyxHeaderDigits = hexDigits(InterPyxWire::kSize);
 
 using Atm = AtmProtocolConfig;
 const std::array kAtmFields = {
-    IntField<Atm>("vci", &Atm::setVci),
-    IntField<Atm>("vpi", &Atm::setVpi),
+    intField<Atm>("vci", &Atm::setVci),
+    intField<Atm>("vpi", &Atm::setVpi),
 };
 
 using Aal5 = AAL5ProtocolConfig;
 const std::array kAal5Fields = {
-    HexField<Aal5>("llc", &Aal5::setLlc, HexDigits(Aal5Wire::kLlc)),
-    HexField<Aal5>("oui", &Aal5::setOui, HexDigits(Aal5Wire::kOui)),
-    HexField<Aal5>("et", &Aal5::setPid, HexDigits(Aal5Wire::kPid)),
+    hexField<Aal5>("llc", &Aal5::setLlc, hexDigits(Aal5Wire::kLlc)),
+    hexField<Aal5>("oui", &Aal5::setOui, hexDigits(Aal5Wire::kOui)),
+    hexField<Aal5>("et", &Aal5::setPid, hexDigits(Aal5Wire::kPid)),
 };
 
 using Aal58023 = AAL58023ProtocolConfig;
 const std::array kAal58023Fields = {
-    HexField<Aal58023>("llc", &Aal58023::setLlc, HexDigits(Aal58023Wire::kLlc)),
-    HexField<Aal58023>("oui", &Aal58023::setOui, HexDigits(Aal58023Wire::kOui)),
-    HexField<Aal58023>("pid", &Aal58023::setPid, HexDigits(Aal58023Wire::kPid)),
-    HexField<Aal58023>("pad", &Aal58023::setPad, HexDigits(Aal58023Wire::kPad)),
+    hexField<Aal58023>("llc", &Aal58023::setLlc, hexDigits(Aal58023Wire::kLlc)),
+    hexField<Aal58023>("oui", &Aal58023::setOui, hexDigits(Aal58023Wire::kOui)),
+    hexField<Aal58023>("pid", &Aal58023::setPid, hexDigits(Aal58023Wire::kPid)),
+    hexField<Aal58023>("pad", &Aal58023::setPad, hexDigits(Aal58023Wire::kPad)),
 };
 
 using DSlam = DSlamProtocolConfig;
 const std::array kDSlamFields = {
-    IntField<DSlam>("vci", &DSlam::setVci), IntField<DSlam>("vpi", &DSlam::setVpi),
-    IntField<DSlam>("pti", &DSlam::setPti), IntField<DSlam>("clp", &DSlam::setClp),
-    IntField<DSlam>("ppt", &DSlam::setPpt), IntField<DSlam>("ppn", &DSlam::setPpn),
-    IntField<DSlam>("pt", &DSlam::setPt),
+    intField<DSlam>("vci", &DSlam::setVci), intField<DSlam>("vpi", &DSlam::setVpi),
+    intField<DSlam>("pti", &DSlam::setPti), intField<DSlam>("clp", &DSlam::setClp),
+    intField<DSlam>("ppt", &DSlam::setPpt), intField<DSlam>("ppn", &DSlam::setPpn),
+    intField<DSlam>("pt", &DSlam::setPt),
 };
 
 using InterPyx = InterPyxProtocolConfig;
 const std::array kInterPyxFields = {
-    IntField<InterPyx>("ci", &InterPyx::setCi),      IntField<InterPyx>("ai", &InterPyx::setAi),
-    IntField<InterPyx>("mi", &InterPyx::setMi),      IntField<InterPyx>("ct", &InterPyx::setCt),
-    IntField<InterPyx>("clp", &InterPyx::setClp),    IntField<InterPyx>("pri", &InterPyx::setPri),
-    IntField<InterPyx>("st", &InterPyx::setSt),      IntField<InterPyx>("src", &InterPyx::setSource),
-    IntField<InterPyx>("dest", &InterPyx::setDestination),
+    intField<InterPyx>("ci", &InterPyx::setCi),      intField<InterPyx>("ai", &InterPyx::setAi),
+    intField<InterPyx>("mi", &InterPyx::setMi),      intField<InterPyx>("ct", &InterPyx::setCt),
+    intField<InterPyx>("clp", &InterPyx::setClp),    intField<InterPyx>("pri", &InterPyx::setPri),
+    intField<InterPyx>("st", &InterPyx::setSt),      intField<InterPyx>("src", &InterPyx::setSource),
+    intField<InterPyx>("dest", &InterPyx::setDestination),
 };
 
 }  // namespace
 
-ProtocolPtr ReadAtmProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsAtmProtocol", element, [&]() -> ProtocolPtr {
-    if (!HasAttributeMap(element.node)) return nullptr;
-    const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = MakeConfig<Atm>(element.node, ChooseHeader(element, texts, kAtmHeaderDigits));
+ProtocolPtr readAtmProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsAtmProtocol", element, [&]() -> ProtocolPtr {
+    if (!hasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = readHeaderGroup(element.node);
+    auto config = makeConfig<Atm>(element.node, chooseHeader(element, texts, kAtmHeaderDigits));
     if (element.isMask()) config->makeMask();
-    ApplyFields<Atm>(*config, element.node, kAtmFields, element.isMask());
-    ApplyShapeGroup(*config, element.node);
-    ApplyPoliceGroup(*config, element.node);
+    applyFields<Atm>(*config, element.node, kAtmFields, element.isMask());
+    applyShapeGroup(*config, element.node);
+    applyPoliceGroup(*config, element.node);
     return config;
   });
 }
 
-ProtocolPtr ReadAal5Protocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsAAL5Protocol", element, [&]() -> ProtocolPtr {
-    if (!HasAttributeMap(element.node)) return nullptr;
-    const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = MakeConfig<Aal5>(element.node, ChooseHeader(element, texts, kAal5HeaderDigits),
-                                         ZeroHex(kAal5TrailerDigits));
+ProtocolPtr readAal5Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsAAL5Protocol", element, [&]() -> ProtocolPtr {
+    if (!hasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = readHeaderGroup(element.node);
+    auto config = makeConfig<Aal5>(element.node, chooseHeader(element, texts, kAal5HeaderDigits),
+                                         zeroHex(kAal5TrailerDigits));
     if (element.isMask()) config->makeMask();
     // The LLC/SNAP fields have no mask value: a mask keeps what they write.
-    ApplyFields<Aal5>(*config, element.node, kAal5Fields);
-    ApplyShapeGroup(*config, element.node);
-    ApplyPoliceGroup(*config, element.node);
+    applyFields<Aal5>(*config, element.node, kAal5Fields);
+    applyShapeGroup(*config, element.node);
+    applyPoliceGroup(*config, element.node);
     return config;
   });
 }
 
-ProtocolPtr ReadAal58023Protocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsAAL58023Protocol", element, [&]() -> ProtocolPtr {
-    const std::optional<std::string> header = ReadOwnHeader(element.node, kAal58023HeaderDigits);
+ProtocolPtr readAal58023Protocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsAAL58023Protocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = readOwnHeader(element.node, kAal58023HeaderDigits);
     if (!header) return nullptr;
-    auto config = MakeConfig<Aal58023>(element.node, *header, ZeroHex(kAal5TrailerDigits));
-    ApplyFields<Aal58023>(*config, element.node, kAal58023Fields);
+    auto config = makeConfig<Aal58023>(element.node, *header, zeroHex(kAal5TrailerDigits));
+    applyFields<Aal58023>(*config, element.node, kAal58023Fields);
     return config;
   });
 }
 
-ProtocolPtr ReadDSlamProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsDSlamProtocol", element, [&]() -> ProtocolPtr {
-    const std::optional<std::string> header = ReadOwnHeader(element.node, kDSlamHeaderDigits);
+ProtocolPtr readDSlamProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsDSlamProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = readOwnHeader(element.node, kDSlamHeaderDigits);
     if (!header) return nullptr;
-    auto config = MakeConfig<DSlam>(element.node, *header);
-    ApplyFields<DSlam>(*config, element.node, kDSlamFields);
+    auto config = makeConfig<DSlam>(element.node, *header);
+    applyFields<DSlam>(*config, element.node, kDSlamFields);
     return config;
   });
 }
 
-ProtocolPtr ReadInterPyxProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsInterPyxProtocol", element, [&]() -> ProtocolPtr {
-    const std::optional<std::string> header = ReadOwnHeader(element.node, kInterPyxHeaderDigits);
+ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsInterPyxProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = readOwnHeader(element.node, kInterPyxHeaderDigits);
     if (!header) return nullptr;
-    auto config = MakeConfig<InterPyx>(element.node, *header);
-    ApplyFields<InterPyx>(*config, element.node, kInterPyxFields);
+    auto config = makeConfig<InterPyx>(element.node, *header);
+    applyFields<InterPyx>(*config, element.node, kInterPyxFields);
     return config;
   });
 }

@@ -7,20 +7,20 @@
 namespace corvel {
 
 // atm: group H; vci, vpi (int); groups S and P. Unit TcsAtmProtocol.
-ProtocolPtr ReadAtmProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readAtmProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // aal5: group H; llc, oui, et (hex, applied in both modes); groups S and P.
 // Unit TcsAAL5Protocol.
-ProtocolPtr ReadAal5Protocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readAal5Protocol(TcsManager& manager, const ProtocolElement& element);
 
 // aal5_802_3: own hdr; llc, oui, pid, pad (hex). Unit TcsAAL58023Protocol.
-ProtocolPtr ReadAal58023Protocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readAal58023Protocol(TcsManager& manager, const ProtocolElement& element);
 
 // dslam: own hdr; vci, vpi, pti, clp, ppt, ppn, pt (int). Unit TcsDSlamProtocol.
-ProtocolPtr ReadDSlamProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readDSlamProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // interpyx: own hdr; ci, ai, mi, ct, clp, pri, st, src, dest (int).
 // Unit TcsInterPyxProtocol.
-ProtocolPtr ReadInterPyxProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

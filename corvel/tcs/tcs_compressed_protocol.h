@@ -10,23 +10,23 @@ namespace corvel {
 
 // compressed_udp: udp_checksum, ipv4_delta shape the header; then context_id
 // and sequence.
-ProtocolPtr ReadCompressedUdpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readCompressedUdpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // compressed_rtp: udp_checksum, delta_ipv4, delta_rtpseq, delta_rtptimestamp
 // and cc shape the header; then context_id and sequence.
-ProtocolPtr ReadCompressedRtpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readCompressedRtpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // compressed_non_tcp2: udp_checksum shapes the header; then context_id,
 // generation and sequence.
-ProtocolPtr ReadCompressedNonTcpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readCompressedNonTcpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // context_state: one entry per context child (context_id, invalidate,
 // sequence, generation). Throws "at least one content must exists" without one.
-ProtocolPtr ReadContextStateProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readContextStateProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // full_header: generation, sequence, context_id; every child element is read
 // through CreateProtocol (value mode) and its configurations come first, the
 // full header last.
-ProtocolList ReadFullHeaderProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolList readFullHeaderProtocol(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

@@ -4,55 +4,55 @@
 
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/vlan.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
 namespace {
 
-constexpr size_t kEthernetHeaderDigits = HexDigits(EthernetWire::kSize);
-constexpr size_t kVLanHeaderDigits = HexDigits(VLanWire::kSize);
-constexpr size_t kXVLanHeaderDigits = HexDigits(XVLanWire::kSize);
-constexpr size_t kTrailerDigits = HexDigits(EthernetWire::kFcsSize);  // the frame check sequence
-constexpr size_t kAddressDigits = HexDigits(EthernetWire::kSource);
+constexpr size_t kEthernetHeaderDigits = hexDigits(EthernetWire::kSize);
+constexpr size_t kVLanHeaderDigits = hexDigits(VLanWire::kSize);
+constexpr size_t kXVLanHeaderDigits = hexDigits(XVLanWire::kSize);
+constexpr size_t kTrailerDigits = hexDigits(EthernetWire::kFcsSize);  // the frame check sequence
+constexpr size_t kAddressDigits = hexDigits(EthernetWire::kSource);
 
 using Eth = EthernetProtocolConfig;
 const std::array kEthernetFields = {
-    HexField<Eth>("src_addr", &Eth::setSource, kAddressDigits),
-    HexField<Eth>("dest_addr", &Eth::setDestination, kAddressDigits),
-    HexField<Eth>("protocol_type", &Eth::setProtocol, HexDigits(EthernetWire::kEtherType)),
+    hexField<Eth>("src_addr", &Eth::setSource, kAddressDigits),
+    hexField<Eth>("dest_addr", &Eth::setDestination, kAddressDigits),
+    hexField<Eth>("protocol_type", &Eth::setProtocol, hexDigits(EthernetWire::kEtherType)),
 };
 
 using VLan = VLanProtocolConfig;
 const std::array kVLanFields = {
-    HexField<VLan>("source_addr", &VLan::setSource, kAddressDigits),
-    HexField<VLan>("dest_addr", &VLan::setDestination, kAddressDigits),
-    IntField<VLan>("protocol_id", &VLan::setProtocolId),
-    IntField<VLan>("pri", &VLan::setPriority),
-    IntField<VLan>("cfi", &VLan::setCfi),
-    IntField<VLan>("vlan_id", &VLan::setVlanId),
-    IntField<VLan>("ether_type", &VLan::setEtherType),
+    hexField<VLan>("source_addr", &VLan::setSource, kAddressDigits),
+    hexField<VLan>("dest_addr", &VLan::setDestination, kAddressDigits),
+    intField<VLan>("protocol_id", &VLan::setProtocolId),
+    intField<VLan>("pri", &VLan::setPriority),
+    intField<VLan>("cfi", &VLan::setCfi),
+    intField<VLan>("vlan_id", &VLan::setVlanId),
+    intField<VLan>("ether_type", &VLan::setEtherType),
 };
 
 using XVLan = XVLanProtocolConfig;
 const std::array kXVLanFields = {
-    HexField<XVLan>("dest_addr", &XVLan::setDestination, kAddressDigits),
-    HexField<XVLan>("src_addr", &XVLan::setSource, kAddressDigits),
-    IntField<XVLan>("protocol_id", &XVLan::setProtocolId),
-    IntField<XVLan>("pri", &XVLan::setPriority),
-    IntField<XVLan>("cfi", &XVLan::setCfi),
-    IntField<XVLan>("vlan_id", &XVLan::setVlanId),
-    HexField<XVLan>("llc", &XVLan::setLlc, HexDigits(XVLanWire::kLlc)),
-    IntField<XVLan>("dsap", &XVLan::setDsap),
-    IntField<XVLan>("ssap", &XVLan::setSsap),
-    IntField<XVLan>("ctrl", &XVLan::setControl),
-    HexField<XVLan>("snap", &XVLan::setSnap, HexDigits(XVLanWire::kSnap)),
-    IntField<XVLan>("vendor", &XVLan::setVendor),
-    IntField<XVLan>("type", &XVLan::setType),
+    hexField<XVLan>("dest_addr", &XVLan::setDestination, kAddressDigits),
+    hexField<XVLan>("src_addr", &XVLan::setSource, kAddressDigits),
+    intField<XVLan>("protocol_id", &XVLan::setProtocolId),
+    intField<XVLan>("pri", &XVLan::setPriority),
+    intField<XVLan>("cfi", &XVLan::setCfi),
+    intField<XVLan>("vlan_id", &XVLan::setVlanId),
+    hexField<XVLan>("llc", &XVLan::setLlc, hexDigits(XVLanWire::kLlc)),
+    intField<XVLan>("dsap", &XVLan::setDsap),
+    intField<XVLan>("ssap", &XVLan::setSsap),
+    intField<XVLan>("ctrl", &XVLan::setControl),
+    hexField<XVLan>("snap", &XVLan::setSnap, hexDigits(XVLanWire::kSnap)),
+    intField<XVLan>("vendor", &XVLan::setVendor),
+    intField<XVLan>("type", &XVLan::setType),
 };
 
-void ApplyValidateLevel(ProtocolConfig& config, const xmlNode* node) {
-  if (const std::optional<int32_t> level = IntAttribute(node, "validate_level")) {
+void applyValidateLevel(ProtocolConfig& config, const xmlNode* node) {
+  if (const std::optional<int32_t> level = intAttribute(node, "validate_level")) {
     const PlaceScope place(node, "validate_level");
     config.setValidateLevel(*level);
   }
@@ -60,42 +60,42 @@ void ApplyValidateLevel(ProtocolConfig& config, const xmlNode* node) {
 
 }  // namespace
 
-ProtocolPtr ReadEthernetProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsEthernetProtocol", element, [&]() -> ProtocolPtr {
-    if (!HasAttributeMap(element.node)) return nullptr;
-    const HeaderTexts texts = ReadHeaderGroup(element.node);
-    auto config = MakeConfig<Eth>(element.node, ChooseHeader(element, texts, kEthernetHeaderDigits),
-                                        ZeroHex(kTrailerDigits));
+ProtocolPtr readEthernetProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsEthernetProtocol", element, [&]() -> ProtocolPtr {
+    if (!hasAttributeMap(element.node)) return nullptr;
+    const HeaderTexts texts = readHeaderGroup(element.node);
+    auto config = makeConfig<Eth>(element.node, chooseHeader(element, texts, kEthernetHeaderDigits),
+                                        zeroHex(kTrailerDigits));
     if (element.isMask()) config->makeMask();
-    ApplyFields<Eth>(*config, element.node, kEthernetFields, element.isMask());
-    ApplyShapeGroup(*config, element.node);
-    ApplyPoliceGroup(*config, element.node);
+    applyFields<Eth>(*config, element.node, kEthernetFields, element.isMask());
+    applyShapeGroup(*config, element.node);
+    applyPoliceGroup(*config, element.node);
     return config;
   });
 }
 
-ProtocolPtr ReadVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsVLanProtocol", element, [&]() -> ProtocolPtr {
-    const std::optional<std::string> header = ReadOwnHeader(element.node, kVLanHeaderDigits);
+ProtocolPtr readVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsVLanProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = readOwnHeader(element.node, kVLanHeaderDigits);
     if (!header) return nullptr;
-    auto config = MakeConfig<VLan>(element.node, *header, ZeroHex(kTrailerDigits));
+    auto config = makeConfig<VLan>(element.node, *header, zeroHex(kTrailerDigits));
     // A flow-key mask: all bits set, the named fields cleared.
     if (element.isMask()) config->makeMask();
-    ApplyFields<VLan>(*config, element.node, kVLanFields, element.isMask());
-    ApplyValidateLevel(*config, element.node);
+    applyFields<VLan>(*config, element.node, kVLanFields, element.isMask());
+    applyValidateLevel(*config, element.node);
     return config;
   });
 }
 
-ProtocolPtr ReadXVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, "TcsXVLanProtocol", element, [&]() -> ProtocolPtr {
-    const std::optional<std::string> header = ReadOwnHeader(element.node, kXVLanHeaderDigits);
+ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, "TcsXVLanProtocol", element, [&]() -> ProtocolPtr {
+    const std::optional<std::string> header = readOwnHeader(element.node, kXVLanHeaderDigits);
     if (!header) return nullptr;
-    auto config = MakeConfig<XVLan>(element.node, *header, ZeroHex(kTrailerDigits));
+    auto config = makeConfig<XVLan>(element.node, *header, zeroHex(kTrailerDigits));
     if (element.isMask()) config->makeMask();
-    ApplyFields<XVLan>(*config, element.node, kXVLanFields, element.isMask());
+    applyFields<XVLan>(*config, element.node, kXVLanFields, element.isMask());
     // Only a capture set verifies frames, so only it takes a validation level.
-    if (element.setType == enSetTypeCapture) ApplyValidateLevel(*config, element.node);
+    if (element.setType == enSetTypeCapture) applyValidateLevel(*config, element.node);
     return config;
   });
 }

@@ -8,14 +8,14 @@ namespace corvel {
 
 // ethernet: hdr/trl (group H); src_addr, dest_addr, protocol_type (hex);
 // groups S and P. Reporting unit TcsEthernetProtocol.
-ProtocolPtr ReadEthernetProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readEthernetProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // vlan: own hdr; source_addr, dest_addr (hex), protocol_id, pri, cfi,
 // vlan_id, ether_type, validate_level (int). Reporting unit TcsVLanProtocol.
-ProtocolPtr ReadVLanProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readVLanProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // xvlan: own hdr; the 802.3 tag with LLC and SNAP; validate_level only for a
 // capture set. Reporting unit TcsXVLanProtocol.
-ProtocolPtr ReadXVLanProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

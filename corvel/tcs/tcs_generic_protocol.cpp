@@ -6,8 +6,8 @@
 
 #include "corvel/protocols/frame_packer.h"
 #include "corvel/protocols/generic.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -19,24 +19,24 @@ constexpr uint32_t kAllOnes = 0xFFFFFFFFu;
 // The declaration "//corvel/type_definitions/NAME.declare", first in document
 // order. The children are compared by name rather than put into the path, so
 // no element name can change the expression.
-const xmlNode* FindDeclaration(const xmlNode* documentNode, std::string_view name) {
+const xmlNode* findDeclaration(const xmlNode* documentNode, std::string_view name) {
   const std::string wanted = std::string(name) + ".declare";
-  for (const xmlNode* candidate : SelectNodes(documentNode, "//corvel/type_definitions/*")) {
-    if (IsNodeNamed(candidate, wanted)) return candidate;
+  for (const xmlNode* candidate : selectNodes(documentNode, "//corvel/type_definitions/*")) {
+    if (isNodeNamed(candidate, wanted)) return candidate;
   }
   return nullptr;
 }
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 // The unsigned decimal reading of the C library for a 32-bit unsigned long:
 // leading white space, an optional sign (a minus negates modulo 2^32) and the
 // digits. `rest` is what follows the number (the whole text when there is
 // none); `overflow` tells a number beyond 32 bits, which the C library would
 // answer with 2^32 - 1, from 2^32 - 1 itself.
-uint32_t ReadUnsigned32(std::string_view text, std::string_view& rest, bool& overflow) {
+uint32_t readUnsigned32(std::string_view text, std::string_view& rest, bool& overflow) {
   size_t at = 0;
-  while (at < text.size() && IsSpace(text[at])) ++at;
+  while (at < text.size() && isSpace(text[at])) ++at;
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-')) negative = text[at++] == '-';
   const size_t digitsAt = at;
@@ -62,7 +62,7 @@ uint32_t ReadUnsigned32(std::string_view text, std::string_view& rest, bool& ove
 
 }  // namespace
 
-ProtocolPtr ReadGenericProtocol(TcsManager& /*manager*/, const ProtocolElement& element) {
+ProtocolPtr readGenericProtocol(TcsManager& /*manager*/, const ProtocolElement& element) {
   const std::optional<std::string> hdr = GetAttributeText(element.node, "hdr");
   const std::optional<std::string> trl = GetAttributeText(element.node, "trl");
   if (!hdr && !trl) return nullptr;
@@ -74,12 +74,12 @@ ProtocolPtr ReadGenericProtocol(TcsManager& /*manager*/, const ProtocolElement& 
   return std::make_unique<GenericProtocolConfig>(header, trailer);
 }
 
-std::optional<std::string> CustomFieldDigits(const PrintUtility& printer,
+std::optional<std::string> customFieldDigits(const PrintUtility& printer,
                                              std::string_view fieldName, std::string_view value) {
   if (IsHexString(value)) return std::string(value.substr(2));
   std::string_view rest;
   bool overflow = false;
-  const uint32_t number = ReadUnsigned32(value, rest, overflow);
+  const uint32_t number = readUnsigned32(value, rest, overflow);
   if (!rest.empty()) {
     printer.print("Corvel> ERROR: invalid character in %.*s (%.*s)\n",
                   static_cast<int>(fieldName.size()), fieldName.data(),
@@ -95,8 +95,8 @@ std::optional<std::string> CustomFieldDigits(const PrintUtility& printer,
   return std::string(digits, written.ptr);
 }
 
-ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& element) {
-  const xmlNode* declaration = FindDeclaration(manager.documentNode(), element.name);
+ProtocolPtr readCustomProtocol(TcsManager& manager, const ProtocolElement& element) {
+  const xmlNode* declaration = findDeclaration(manager.documentNode(), element.name);
   if (declaration == nullptr) {
     manager.ReportParseError(kUnit, element.name,
                              "could not find generic protocol .declare tcs statment");
@@ -110,9 +110,9 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
   };
   std::vector<Field> fields;
   int64_t totalBits = 0;
-  for (auto& [name, value] : GetAttributeList(declaration)) {
-    if (TcsManager::IsReservedWord(name)) continue;
-    const int32_t width = TextToIntBase0(value);
+  for (auto& [name, value] : getAttributeList(declaration)) {
+    if (TcsManager::isReservedWord(name)) continue;
+    const int32_t width = textToIntBase0(value);
     totalBits += width;
     fields.push_back({std::move(name), width});
   }
@@ -142,7 +142,7 @@ ProtocolPtr ReadCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
 #endif
     const PlaceScope place(element.node, field.name);
     const std::optional<std::string> digits =
-        CustomFieldDigits(manager.printer(), field.name, value);
+        customFieldDigits(manager.printer(), field.name, value);
     // A refused value has been printed (a value wider than its field by the
     // packer); the place follows.
     if (!digits || !packer.packField(field.width, *digits)) {

@@ -9,11 +9,11 @@ namespace corvel {
 // ipv4: group H; ver, hlen, ttl, protocol (int), src_addr, dest_addr (text);
 // groups S and P. In value mode an absent ver, hlen or ttl whose header field
 // is 0 becomes 4, 5 or 1. Unit TcsIpv4Protocol.
-ProtocolPtr ReadIpv4Protocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readIpv4Protocol(TcsManager& manager, const ProtocolElement& element);
 
 // ipv6: group H; version, class, flow_label, next_header, hop_limit (int),
 // source_addr, dest_addr (text after its "0x"); groups S and P. In value mode
 // an absent version whose header field is 0 becomes 6. Unit TcsIpv6Protocol.
-ProtocolPtr ReadIpv6Protocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readIpv6Protocol(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

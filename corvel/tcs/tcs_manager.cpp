@@ -8,14 +8,14 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/tcs_atm_protocol.h"
 #include "corvel/tcs/tcs_compressed_protocol.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_ethernet_protocol.h"
 #include "corvel/tcs/tcs_generic_protocol.h"
 #include "corvel/tcs/tcs_ip_protocol.h"
 #include "corvel/tcs/tcs_payload_protocol.h"
 #include "corvel/tcs/tcs_protocol_reader.h"
 #include "corvel/tcs/tcs_transport_protocol.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -26,7 +26,7 @@ using SingleReader = ProtocolPtr (*)(TcsManager&, const ProtocolElement&);
 
 // Most readers yield one configuration or none.
 template <SingleReader read>
-ProtocolList AsList(TcsManager& manager, const ProtocolElement& element) {
+ProtocolList asList(TcsManager& manager, const ProtocolElement& element) {
   ProtocolList list;
   if (ProtocolPtr config = read(manager, element)) list.push_back(std::move(config));
   return list;
@@ -40,30 +40,30 @@ struct ReaderEntry {
 // Element names in the order they are tried; a name matching none is a
 // custom protocol (unless it is reserved).
 constexpr std::array kReaders = {
-    ReaderEntry{"payload", &AsList<ReadIncrementPayload>},
-    ReaderEntry{"increment_payload", &AsList<ReadIncrementPayload>},
-    ReaderEntry{"fixed_payload", &AsList<ReadFixedPayload>},
-    ReaderEntry{"random_payload", &AsList<ReadRandomPayload>},
-    ReaderEntry{"ethernet", &AsList<ReadEthernetProtocol>},
-    ReaderEntry{"atm", &AsList<ReadAtmProtocol>},
-    ReaderEntry{"dslam", &AsList<ReadDSlamProtocol>},
-    ReaderEntry{"interpyx", &AsList<ReadInterPyxProtocol>},
-    ReaderEntry{"aal5", &AsList<ReadAal5Protocol>},
-    ReaderEntry{"aal5_802_3", &AsList<ReadAal58023Protocol>},
-    ReaderEntry{"ipv4", &AsList<ReadIpv4Protocol>},
-    ReaderEntry{"ipv6", &AsList<ReadIpv6Protocol>},
-    ReaderEntry{"udp", &AsList<ReadUdpProtocol>},
-    ReaderEntry{"tcp", &AsList<ReadTcpProtocol>},
-    ReaderEntry{"rtp", &AsList<ReadRtpProtocol>},
-    ReaderEntry{"vlan", &AsList<ReadVLanProtocol>},
-    ReaderEntry{"xvlan", &AsList<ReadXVLanProtocol>},
-    ReaderEntry{"compressed_udp", &AsList<ReadCompressedUdpProtocol>},
-    ReaderEntry{"compressed_rtp", &AsList<ReadCompressedRtpProtocol>},
-    ReaderEntry{"compressed_non_tcp2", &AsList<ReadCompressedNonTcpProtocol>},
-    ReaderEntry{"full_header", &ReadFullHeaderProtocol},
-    ReaderEntry{"context_state", &AsList<ReadContextStateProtocol>},
-    ReaderEntry{"generic", &AsList<ReadGenericProtocol>},
-    ReaderEntry{"workbench_log", &AsList<ReadWorkbenchLogPayload>},
+    ReaderEntry{"payload", &asList<readIncrementPayload>},
+    ReaderEntry{"increment_payload", &asList<readIncrementPayload>},
+    ReaderEntry{"fixed_payload", &asList<readFixedPayload>},
+    ReaderEntry{"random_payload", &asList<readRandomPayload>},
+    ReaderEntry{"ethernet", &asList<readEthernetProtocol>},
+    ReaderEntry{"atm", &asList<readAtmProtocol>},
+    ReaderEntry{"dslam", &asList<readDSlamProtocol>},
+    ReaderEntry{"interpyx", &asList<readInterPyxProtocol>},
+    ReaderEntry{"aal5", &asList<readAal5Protocol>},
+    ReaderEntry{"aal5_802_3", &asList<readAal58023Protocol>},
+    ReaderEntry{"ipv4", &asList<readIpv4Protocol>},
+    ReaderEntry{"ipv6", &asList<readIpv6Protocol>},
+    ReaderEntry{"udp", &asList<readUdpProtocol>},
+    ReaderEntry{"tcp", &asList<readTcpProtocol>},
+    ReaderEntry{"rtp", &asList<readRtpProtocol>},
+    ReaderEntry{"vlan", &asList<readVLanProtocol>},
+    ReaderEntry{"xvlan", &asList<readXVLanProtocol>},
+    ReaderEntry{"compressed_udp", &asList<readCompressedUdpProtocol>},
+    ReaderEntry{"compressed_rtp", &asList<readCompressedRtpProtocol>},
+    ReaderEntry{"compressed_non_tcp2", &asList<readCompressedNonTcpProtocol>},
+    ReaderEntry{"full_header", &readFullHeaderProtocol},
+    ReaderEntry{"context_state", &asList<readContextStateProtocol>},
+    ReaderEntry{"generic", &asList<readGenericProtocol>},
+    ReaderEntry{"workbench_log", &asList<readWorkbenchLogPayload>},
 };
 
 // The document's own element and attribute names: never protocol names.
@@ -86,16 +86,16 @@ TcsManager::TcsManager(TcsDocument& document)
 
 TcsManager::~TcsManager() = default;
 
-bool TcsManager::IsReservedWord(std::string_view name) noexcept {
+bool TcsManager::isReservedWord(std::string_view name) noexcept {
   for (std::string_view word : kReservedWords) {
     if (word == name) return true;
   }
   return false;
 }
 
-bool TcsManager::ReadRootAttributes() {
-  xmlNode* root = SelectSingleNode(_documentNode, "//corvel");
-  if (root == nullptr || !HasAttributeMap(root)) return false;
+bool TcsManager::readRootAttributes() {
+  xmlNode* root = selectSingleNode(_documentNode, "//corvel");
+  if (root == nullptr || !hasAttributeMap(root)) return false;
   try {
     const PlaceScope place(root);
     bool found = false;
@@ -159,8 +159,8 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
   for (const ReaderEntry& entry : kReaders) {
     if (entry.name == element.name) return entry.read(*this, element);
   }
-  if (IsReservedWord(element.name)) throw TextError("protocol is a reserved word");
-  return AsList<ReadCustomProtocol>(*this, element);
+  if (isReservedWord(element.name)) throw TextError("protocol is a reserved word");
+  return asList<readCustomProtocol>(*this, element);
 }
 
 // ---- Section readers ---------------------------------------------------
@@ -168,11 +168,11 @@ ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
 // is written; until then each finds nothing, so a load reports every section
 // as missing and ends without ports.
 
-// ReadTableEntries and ReadFunctionDefinitions: tcs_manager_tables.cpp.
-// ReadStreams: tcs_manager_streams.cpp.
-// ReadRxPorts and ReadTxPorts: tcs_manager_ports.cpp.
+// readTableEntries and readFunctionDefinitions: tcs_manager_tables.cpp.
+// readStreams: tcs_manager_streams.cpp.
+// readRxPorts and readTxPorts: tcs_manager_ports.cpp.
 
-// ReadPolicies: tcs_manager_policies.cpp.
+// readPolicies: tcs_manager_policies.cpp.
 
 
 }  // namespace corvel

@@ -22,7 +22,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/protocols/protocol_config.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 
@@ -69,18 +69,18 @@ class TcsManager {
   // Reads random_number_seed, compute_crc, compute_checksum and unit from the
   // element selected by "//corvel". False when there is no such element; the
   // controller then fails the load.
-  bool ReadRootAttributes();
+  bool readRootAttributes();
 
   // The section readers, called by the controller in this order. Each answers
   // true when it found and read at least one item, and false at once when the
   // status is not 0.
-  bool ReadTableEntries();
-  bool ReadFunctionDefinitions();
-  bool ReadPolicies();
-  bool ReadStreams();
+  bool readTableEntries();
+  bool readFunctionDefinitions();
+  bool readPolicies();
+  bool readStreams();
   // The port readers configure the port objects found in the registry.
-  bool ReadRxPorts(PortDirectory& devices);
-  bool ReadTxPorts(PortDirectory& devices);
+  bool readRxPorts(PortDirectory& devices);
+  bool readTxPorts(PortDirectory& devices);
 
   // Reads one protocol element with the reader its name selects. Empty when
   // the status is not 0 on entry, when the reader fails, or when an error was
@@ -128,7 +128,7 @@ class TcsManager {
   DefinitionTable<PolicySetDefinition>& policySets() noexcept { return _policySets; }
 
   // True for the names that can never be protocol elements.
-  static bool IsReservedWord(std::string_view name) noexcept;
+  static bool isReservedWord(std::string_view name) noexcept;
 
  private:
   ProtocolList _dispatch(const ProtocolElement& element);

@@ -9,15 +9,15 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/policy_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_policy_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
-bool TcsManager::ReadPolicies() {
+bool TcsManager::readPolicies() {
   if (_status != kStatusOk) return false;
-  if (xmlNode* root = SelectSingleNode(_documentNode, "//corvel//policies")) {
+  if (xmlNode* root = selectSingleNode(_documentNode, "//corvel//policies")) {
     try {
       const PlaceScope place(root);
       bool found = false;
@@ -31,7 +31,7 @@ bool TcsManager::ReadPolicies() {
       return false;
     }
   }
-  const std::vector<xmlNode*> sets = SelectNodes(_documentNode, "//corvel/policies/policy_set");
+  const std::vector<xmlNode*> sets = selectNodes(_documentNode, "//corvel/policies/policy_set");
   if (!sets.empty()) _printer->print("Corvel> ------ Retreiving Policies ------\n");
   bool found = false;
   for (xmlNode* setNode : sets) {
@@ -43,9 +43,9 @@ bool TcsManager::ReadPolicies() {
       _printer->print("Corvel>              Set will be ignored.\n");
       continue;
     }
-    xmlNode* policy = SelectSingleNode(setNode, "./policy");
+    xmlNode* policy = selectSingleNode(setNode, "./policy");
     if (policy == nullptr) continue;
-    xmlNode* loop = SelectSingleNode(setNode, "./for_table_entries");
+    xmlNode* loop = selectSingleNode(setNode, "./for_table_entries");
     _policySets.emplace(*id, std::make_shared<PolicySetDefinition>(*id, policy, loop, setNode));
     found = true;
   }

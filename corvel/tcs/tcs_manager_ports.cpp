@@ -12,11 +12,11 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_policy_mgt.h"
 #include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "corvel/traffic/generate_port_config.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_directory.h"
@@ -31,22 +31,22 @@ constexpr const char* kRxPortUnit = "TcsRxPortMgt";
 constexpr const char* kTxPortUnit = "TcsTxPortMgt";
 
 // Port elements only: comments and stray text between them name no port.
-std::vector<xmlNode*> PortElements(const xmlNode* section) {
+std::vector<xmlNode*> portElements(const xmlNode* section) {
   std::vector<xmlNode*> elements;
-  for (xmlNode* child : GetChildNodes(section)) {
+  for (xmlNode* child : getChildNodes(section)) {
     if (child->type == XML_ELEMENT_NODE) elements.push_back(child);
   }
   return elements;
 }
 
-void PrintPort(const TcsManager& manager, int32_t device, int32_t port, const PortConfig& config) {
+void printPort(const TcsManager& manager, int32_t device, int32_t port, const PortConfig& config) {
   manager.printer().print("Corvel>   Device %d Port %d\n", device, port);
   manager.printer().print("Corvel>     PortRate %d BusFrequency %d\n", config.rate(), config.busFrequency());
 }
 
 // The set an assign_stream_set element names, built on its first use; null
 // when building reported an error. Throws `missingText` for an unknown id.
-StreamSetDefinition* AssignedSet(TcsManager& manager, const std::string& id, const char* missingText) {
+StreamSetDefinition* assignedSet(TcsManager& manager, const std::string& id, const char* missingText) {
   auto found = manager.streamSets().find(id);
   if (found == manager.streamSets().end() || !found->second) throw TextError(missingText);
   StreamSetDefinition& set = *found->second;
@@ -57,7 +57,7 @@ StreamSetDefinition* AssignedSet(TcsManager& manager, const std::string& id, con
   return &set;
 }
 
-std::string AssignedId(const xmlNode* assignment) {
+std::string assignedId(const xmlNode* assignment) {
   return GetAttribute(assignment, "id").value_or(std::string());
 }
 
@@ -65,15 +65,15 @@ std::string AssignedId(const xmlNode* assignment) {
 // set is looked at. In interlace mode the named sets are checked first, then
 // each round takes up to `count` stacks from every set in turn until a round
 // finds none left: interlace,3 over two sets of five gives 3, 3, 2, 2.
-void AssignRxStreamSets(TcsManager& manager, const xmlNode* portNode, const StreamMerge& merge,
+void assignRxStreamSets(TcsManager& manager, const xmlNode* portNode, const StreamMerge& merge,
                         PortTrafficGenerator& generator) {
   const bool append = merge.mode == StreamMergeMode::append;
   std::vector<StreamSetDefinition*> interlaced;
-  for (xmlNode* assignment : SelectNodes(portNode, "./assign_stream_set")) {
+  for (xmlNode* assignment : selectNodes(portNode, "./assign_stream_set")) {
     const PlaceScope place(assignment, "id");
-    const std::string id = AssignedId(assignment);
+    const std::string id = assignedId(assignment);
     if (append) manager.printer().print("Corvel>     Stream: %s\n", id.c_str());
-    StreamSetDefinition* set = AssignedSet(manager, id, "stream_set not found");
+    StreamSetDefinition* set = assignedSet(manager, id, "stream_set not found");
     if (set == nullptr) return;
     if (set->isCapture()) throw TextError("adding a Tx stream to a Rx stream");
     if (!append) {
@@ -98,16 +98,16 @@ void AssignRxStreamSets(TcsManager& manager, const xmlNode* portNode, const Stre
 // The error rate goes to the configuration in single precision; a value
 // beyond float's range is clamped first (still out of 0..1, so still refused)
 // because converting it would be undefined.
-float BitErrorRate(double rate) {
+float toBitErrorRate(double rate) {
   if (rate > 2.0) return 2.0f;
   if (rate < -1.0) return -1.0f;
   return static_cast<float>(rate);  // NaN stays NaN and is refused
 }
 
-void ReadRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortConfig& config) {
+void readRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortConfig& config) {
   const PrintUtility& printer = manager.printer();
   bool found = false;
-  if (xmlNode* gap = SelectSingleNode(portNode, "./interpacket_timedistribution")) {
+  if (xmlNode* gap = selectSingleNode(portNode, "./interpacket_timedistribution")) {
     bool hasMax = false;
     const int32_t maxTime = GetAttributeInt(gap, "max_time", hasMax);
     if (hasMax) {
@@ -118,12 +118,12 @@ void ReadRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortCo
       config.setInterpacketRange(minTime, maxTime);
     }
   }
-  if (xmlNode* errors = SelectSingleNode(portNode, "./frame_bit_error")) {
+  if (xmlNode* errors = selectSingleNode(portNode, "./frame_bit_error")) {
     bool hasBurst = false;
     const int32_t maxBurst = GetAttributeInt(errors, "max_burst_length", hasBurst);
     if (hasBurst) {
       const PlaceScope place(errors);
-      config.setBitError(BitErrorRate(GetAttributeDouble(errors, "error_rate", found)), maxBurst);
+      config.setBitError(toBitErrorRate(GetAttributeDouble(errors, "error_rate", found)), maxBurst);
     }
   }
   const int32_t lineSpeed = GetAttributeInt(portNode, "shaper_linespeed", found);
@@ -135,12 +135,12 @@ void ReadRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortCo
                 config.interpacketMax());
   config.setComputeCrc(manager.computeCrc());
   config.setComputeChecksum(manager.computeChecksum());
-  ReadStreamDistribution(printer, portNode, config);
+  readStreamDistribution(printer, portNode, config);
 }
 
 // A port element for a device and port the host never registered configures
 // nothing; the user hears of it with the element's place.
-void WarnUnregisteredPort(TcsManager& manager, const char* direction, int32_t device, int32_t port) {
+void warnUnregisteredPort(TcsManager& manager, const char* direction, int32_t device, int32_t port) {
   manager.printer().print("Corvel> Warning, the %s port element for device %d port %d names a port the host did "
                           "not register; it is ignored\n",
                           direction, device, port);
@@ -160,22 +160,22 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
     const int32_t port = GetAttributeInt(portNode, "port", found);
     PortTrafficGenerator* generator = devices.findGenerator(device, port);
     if (generator == nullptr) {
-      WarnUnregisteredPort(manager, "rx", device, port);
+      warnUnregisteredPort(manager, "rx", device, port);
       return;
     }
     config.setRateAndBusFrequency(generator->rate(), generator->mediaBusClockFrequency());
-    PrintPort(manager, device, port, config);
+    printPort(manager, device, port, config);
 
-    ReadRxSettings(manager, portNode, config);
-    const StreamMerge merge = ReadStreamMerge(portNode);
+    readRxSettings(manager, portNode, config);
+    const StreamMerge merge = readStreamMerge(portNode);
 
     // The configuration goes first: the generator builds its frame source from it.
     generator->setPortConfig(config);
     if (const char* directory = config.dataLogDirectory()) generator->setDataLogDirectory(directory);
     if (const char* directory = config.pduDataLogDirectory()) generator->setPduLogDirectory(directory);
-    AssignPolicySets(manager, portNode, config, generator, nullptr);
+    assignPolicySets(manager, portNode, config, generator, nullptr);
     if (manager.status() != TcsManager::kStatusOk) return;
-    AssignRxStreamSets(manager, portNode, merge, *generator);
+    assignRxStreamSets(manager, portNode, merge, *generator);
   } catch (const TextError& error) {
     manager.ReportParseError(kRxPortUnit, std::nullopt, error.text());
   } catch (...) {
@@ -187,7 +187,7 @@ void _readRxPort(TcsManager& manager, const xmlNode* portNode, const GeneratePor
 // Runs one step of a transmit port: a message text is a parse error of
 // TcsTxPortMgt, anything else a parse exception of the named method.
 template <class Step>
-void RunTxStep(TcsManager& manager, const char* methodName, Step&& step) {
+void runTxStep(TcsManager& manager, const char* methodName, Step&& step) {
   try {
     step();
   } catch (const TextError& error) {
@@ -206,11 +206,11 @@ void _configureTxPortConfig(TcsManager& manager, PortTrafficCapture& capture, Po
 }
 
 void _configureTxSet(TcsManager& manager, const xmlNode* portNode, PortTrafficCapture& capture) {
-  for (xmlNode* assignment : SelectNodes(portNode, "./assign_stream_set")) {
+  for (xmlNode* assignment : selectNodes(portNode, "./assign_stream_set")) {
     const PlaceScope place(assignment, "id");
-    const std::string id = AssignedId(assignment);
+    const std::string id = assignedId(assignment);
     manager.printer().print("Corvel>     Stream: %s\n", id.c_str());
-    StreamSetDefinition* set = AssignedSet(manager, id, "unable to find stream");
+    StreamSetDefinition* set = assignedSet(manager, id, "unable to find stream");
     if (set == nullptr) return;
     if (!set->isCapture()) throw TextError("adding a Rx stream to a Tx stream");
     while (const ProtocolStack* stack = set->nextStack()) capture.addStream(*stack);
@@ -224,35 +224,35 @@ void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig&
   const PlaceScope place(portNode);
   PortTrafficCapture* capture = nullptr;
   PortConfig config = defaults;
-  RunTxStep(manager, "_readTxPort", [&] {
+  runTxStep(manager, "_readTxPort", [&] {
     bool found = false;
     const int32_t device = GetAttributeInt(portNode, "device", found);
     const int32_t port = GetAttributeInt(portNode, "port", found);
     capture = devices.findCapture(device, port);
     if (capture == nullptr) {
-      WarnUnregisteredPort(manager, "tx", device, port);
+      warnUnregisteredPort(manager, "tx", device, port);
       return;
     }
     config.setRateAndBusFrequency(capture->rate(), capture->mediaBusClockFrequency());
-    PrintPort(manager, device, port, config);
+    printPort(manager, device, port, config);
   });
   if (capture == nullptr || manager.status() != TcsManager::kStatusOk) return;
-  RunTxStep(manager, "_configureTxPortConfig", [&] { _configureTxPortConfig(manager, *capture, config); });
+  runTxStep(manager, "_configureTxPortConfig", [&] { _configureTxPortConfig(manager, *capture, config); });
   if (manager.status() != TcsManager::kStatusOk) return;
-  RunTxStep(manager, "_configureTxPolicies", [&] { AssignPolicySets(manager, portNode, config, nullptr, capture); });
+  runTxStep(manager, "_configureTxPolicies", [&] { assignPolicySets(manager, portNode, config, nullptr, capture); });
   if (manager.status() != TcsManager::kStatusOk) return;
-  RunTxStep(manager, "_configureTxSet", [&] { _configureTxSet(manager, portNode, *capture); });
+  runTxStep(manager, "_configureTxSet", [&] { _configureTxSet(manager, portNode, *capture); });
 }
 
 }  // namespace
 
-bool TcsManager::ReadRxPorts(PortDirectory& devices) {
+bool TcsManager::readRxPorts(PortDirectory& devices) {
   if (_status != kStatusOk) return false;
   GeneratePortConfig defaults;
-  if (xmlNode* section = SelectSingleNode(_documentNode, "//corvel/rx_ports")) {
-    ReadLogDirectories(section, "shape_datalog_dir", defaults);
+  if (xmlNode* section = selectSingleNode(_documentNode, "//corvel/rx_ports")) {
+    readLogDirectories(section, "shape_datalog_dir", defaults);
   }
-  const std::vector<xmlNode*> sections = SelectNodes(_documentNode, "//corvel/rx_ports");
+  const std::vector<xmlNode*> sections = selectNodes(_documentNode, "//corvel/rx_ports");
   if (sections.empty()) {
     _printer->print("Corvel> ERROR: Could not find stream node\n");
     return false;
@@ -260,7 +260,7 @@ bool TcsManager::ReadRxPorts(PortDirectory& devices) {
   _printer->print("Corvel> ------ Retreiving Rx Ports ------\n");
   bool found = false;
   for (xmlNode* section : sections) {
-    const std::vector<xmlNode*> ports = PortElements(section);
+    const std::vector<xmlNode*> ports = portElements(section);
     // Receive ports are read from the last element to the first.
     for (auto port = ports.rbegin(); port != ports.rend() && _status == kStatusOk; ++port) {
       _readRxPort(*this, *port, defaults, devices);
@@ -270,13 +270,13 @@ bool TcsManager::ReadRxPorts(PortDirectory& devices) {
   return found;
 }
 
-bool TcsManager::ReadTxPorts(PortDirectory& devices) {
+bool TcsManager::readTxPorts(PortDirectory& devices) {
   if (_status != kStatusOk) return false;
   PortConfig defaults(0);
-  if (xmlNode* section = SelectSingleNode(_documentNode, "//corvel/tx_ports")) {
-    ReadLogDirectories(section, "police_datalog_dir", defaults);
+  if (xmlNode* section = selectSingleNode(_documentNode, "//corvel/tx_ports")) {
+    readLogDirectories(section, "police_datalog_dir", defaults);
   }
-  const std::vector<xmlNode*> sections = SelectNodes(_documentNode, "//corvel/tx_ports");
+  const std::vector<xmlNode*> sections = selectNodes(_documentNode, "//corvel/tx_ports");
   if (sections.empty()) {
     _printer->print("Corvel> ERROR: Could not find stream node\n");
     return false;
@@ -284,7 +284,7 @@ bool TcsManager::ReadTxPorts(PortDirectory& devices) {
   _printer->print("Corvel> ------ Retreiving Tx Ports ------\n");
   bool found = false;
   for (xmlNode* section : sections) {
-    for (xmlNode* port : PortElements(section)) {
+    for (xmlNode* port : portElements(section)) {
       if (_status != kStatusOk) break;
       _readTxPort(*this, port, defaults, devices);
       found = true;

@@ -8,14 +8,14 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_place.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
-bool TcsManager::ReadStreams() {
+bool TcsManager::readStreams() {
   if (_status != kStatusOk) return false;
-  const std::vector<xmlNode*> sets = SelectNodes(_documentNode, "//corvel/streams/stream_set");
+  const std::vector<xmlNode*> sets = selectNodes(_documentNode, "//corvel/streams/stream_set");
   if (sets.empty()) return false;
   _printer->print("Corvel> ------ Retreiving Streams ------\n");
 
@@ -31,11 +31,11 @@ bool TcsManager::ReadStreams() {
     }
 
     std::shared_ptr<StreamSetDefinition> record;
-    if (xmlNode* protocols = SelectSingleNode(setNode, "./protocols")) {
-      xmlNode* loop = SelectSingleNode(setNode, "./for_table_entries");
+    if (xmlNode* protocols = selectSingleNode(setNode, "./protocols")) {
+      xmlNode* loop = selectSingleNode(setNode, "./for_table_entries");
       record = std::make_shared<StreamSetDefinition>(*id, protocols, loop, setNode);
       if (GetAttribute(setNode, "type") == "capture") record->setType(enSetTypeCapture);
-    } else if (xmlNode* files = SelectSingleNode(setNode, "./stream_files")) {
+    } else if (xmlNode* files = selectSingleNode(setNode, "./stream_files")) {
       // Stream files take no loop, and their sets are always generated.
       record = std::make_shared<StreamSetDefinition>(*id, files, nullptr, setNode);
     } else {

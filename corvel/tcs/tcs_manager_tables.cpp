@@ -32,14 +32,14 @@ class ManagerTableContext final : public TableReaderContext {
 
 }  // namespace
 
-bool TcsManager::ReadTableEntries() {
+bool TcsManager::readTableEntries() {
   ManagerTableContext context(*this);
-  return ReadTables(context);
+  return readTables(context);
 }
 
-bool TcsManager::ReadFunctionDefinitions() {
+bool TcsManager::readFunctionDefinitions() {
   ManagerTableContext context(*this);
-  return ReadFunctions(context);
+  return readFunctions(context);
 }
 
 }  // namespace corvel

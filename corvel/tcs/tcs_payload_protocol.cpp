@@ -1,7 +1,7 @@
 #include "corvel/tcs/tcs_payload_protocol.h"
 
 #include "corvel/protocols/payload_config.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -9,12 +9,12 @@ namespace {
 
 constexpr std::string_view kUnit = "TcsPayloadProtocol";
 
-int32_t IntOrOne(const xmlNode* node, std::string_view name) {
-  return IntAttribute(node, name).value_or(1);
+int32_t intOrOne(const xmlNode* node, std::string_view name) {
+  return intAttribute(node, name).value_or(1);
 }
 
 // A skip flag: set unless its text is "0"; clear when absent.
-bool Flag(const xmlNode* node, std::string_view name) {
+bool flagAttribute(const xmlNode* node, std::string_view name) {
   const std::optional<std::string> text = GetAttributeText(node, name);
   return text && *text != "0";
 }
@@ -22,9 +22,9 @@ bool Flag(const xmlNode* node, std::string_view name) {
 // The iterations go in after construction (every payload is built with one
 // iteration), so that a refused count is told apart from a refused size.
 template <class Config>
-std::unique_ptr<Config> WithIterations(std::unique_ptr<Config> config, const xmlNode* node) {
+std::unique_ptr<Config> withIterations(std::unique_ptr<Config> config, const xmlNode* node) {
   const PlaceScope place(node, "iterations");
-  config->setIterations(IntOrOne(node, "iterations"));
+  config->setIterations(intOrOne(node, "iterations"));
   return config;
 }
 
@@ -32,36 +32,36 @@ std::unique_ptr<Config> WithIterations(std::unique_ptr<Config> config, const xml
 // traffic) and carry no payload tag. Only a capture stream reads tags, so a
 // generating stream ignores the attribute: it writes a tag exactly when it
 // names a tx_port (ProtocolReaderTest.SignatureOnlyOnCaptureSets).
-void ApplySignature(PayloadConfig& config, const ProtocolElement& element) {
+void applySignature(PayloadConfig& config, const ProtocolElement& element) {
   if (element.setType != enSetTypeCapture) return;
   const PlaceScope place(element.node, "signature");
-  if (IntAttribute(element.node, "signature") == 0) config.setCarriesSignature(false);
+  if (intAttribute(element.node, "signature") == 0) config.setCarriesSignature(false);
 }
 
-ProtocolPtr WithGroups(std::unique_ptr<PayloadConfig> config, const ProtocolElement& element) {
+ProtocolPtr withGroups(std::unique_ptr<PayloadConfig> config, const ProtocolElement& element) {
   const xmlNode* node = element.node;
-  ApplyShapeGroup(*config, node);
-  ApplyPayloadGroup(*config, node);
-  ApplyPoliceGroup(*config, node);
-  ApplySignature(*config, element);
+  applyShapeGroup(*config, node);
+  applyPayloadGroup(*config, node);
+  applyPoliceGroup(*config, node);
+  applySignature(*config, element);
   return config;
 }
 
 }  // namespace
 
-ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
+ProtocolPtr readIncrementPayload(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
     // The sizes and the increment are checked against each other: a refusal
     // names the element.
     auto config = std::make_unique<IncrementPayloadConfig>(
-        IntOrOne(node, "start_size"), IntOrOne(node, "end_size"), IntOrOne(node, "incr"), 1);
-    return WithGroups(WithIterations(std::move(config), node), element);
+        intOrOne(node, "start_size"), intOrOne(node, "end_size"), intOrOne(node, "incr"), 1);
+    return withGroups(withIterations(std::move(config), node), element);
   });
 }
 
-ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
+ProtocolPtr readFixedPayload(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
     const std::string sizes = GetAttributeText(node, "size").value_or("1");
     // A capture stream may expect PDUs without payload bytes (size="0").
@@ -71,25 +71,25 @@ ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element
       const PlaceScope place(node, "size");
       config = std::make_unique<FixedPayloadConfig>(sizes, 1, empty);
     }
-    return WithGroups(WithIterations(std::move(config), node), element);
+    return withGroups(withIterations(std::move(config), node), element);
   });
 }
 
-ProtocolPtr ReadRandomPayload(TcsManager& /*manager*/, const ProtocolElement& element) {
+ProtocolPtr readRandomPayload(TcsManager& /*manager*/, const ProtocolElement& element) {
   const xmlNode* node = element.node;
-  auto config = std::make_unique<RandomPayloadConfig>(IntOrOne(node, "min_size"),
-                                                      IntOrOne(node, "max_size"), 1);
-  return WithGroups(WithIterations(std::move(config), node), element);
+  auto config = std::make_unique<RandomPayloadConfig>(intOrOne(node, "min_size"),
+                                                      intOrOne(node, "max_size"), 1);
+  return withGroups(withIterations(std::move(config), node), element);
 }
 
-ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element) {
-  return ReadReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
+ProtocolPtr readWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element) {
+  return readReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
     const xmlNode* node = element.node;
     const std::optional<std::string> fileName = GetAttributeText(node, "filename");
     if (!fileName) return nullptr;
-    return WithIterations(
-        std::make_unique<WorkbenchLogPayloadConfig>(*fileName, Flag(node, "skipFirstLine"),
-                                                    Flag(node, "skipLineNumbers"), 1),
+    return withIterations(
+        std::make_unique<WorkbenchLogPayloadConfig>(*fileName, flagAttribute(node, "skipFirstLine"),
+                                                    flagAttribute(node, "skipLineNumbers"), 1),
         node);
   });
 }

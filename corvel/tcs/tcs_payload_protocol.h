@@ -10,17 +10,17 @@ namespace corvel {
 
 // payload, increment_payload: start_size, end_size, incr, iterations.
 // Unit TcsPayloadProtocol.
-ProtocolPtr ReadIncrementPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readIncrementPayload(TcsManager& manager, const ProtocolElement& element);
 
 // fixed_payload: size (comma-separated sizes; in a capture set a size may be
 // 0), iterations. Unit TcsPayloadProtocol.
-ProtocolPtr ReadFixedPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readFixedPayload(TcsManager& manager, const ProtocolElement& element);
 
 // random_payload: min_size, max_size, iterations. Reports nothing itself.
-ProtocolPtr ReadRandomPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readRandomPayload(TcsManager& manager, const ProtocolElement& element);
 
 // workbench_log: filename (required; without it no configuration),
 // skipFirstLine, skipLineNumbers, iterations. Unit TcsPayloadProtocol.
-ProtocolPtr ReadWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

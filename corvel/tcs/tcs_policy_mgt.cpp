@@ -16,10 +16,10 @@
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/policy_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/tcs/tcs_table_loop.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "corvel/traffic/contract_shaping_policy.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
@@ -32,7 +32,7 @@ namespace {
 constexpr int32_t kCbr = 0, kRtVbr = 1, kNrtVbr = 2, kUbr = 4;
 
 // An int attribute when present.
-std::optional<int32_t> IntAttribute(const xmlNode* element, std::string_view name) {
+std::optional<int32_t> intAttribute(const xmlNode* element, std::string_view name) {
   const PlaceScope place(element, name);
   bool found = false;
   const int32_t value = GetAttributeInt(element, name, found);
@@ -48,7 +48,7 @@ struct Contract {
   int32_t level = ProtocolFlowKey::kLevelDatalink;
 };
 
-std::unique_ptr<TrafficDescriptor> MakeDescriptor(const PortConfig& config,
+std::unique_ptr<TrafficDescriptor> makeDescriptor(const PortConfig& config,
                                                   int32_t type, int32_t subtype) {
   auto descriptor = std::make_unique<TrafficDescriptor>(config.rate(), type, subtype, sharedPrinter());
   descriptor->set_LineSpeed(config.rate());
@@ -56,14 +56,14 @@ std::unique_ptr<TrafficDescriptor> MakeDescriptor(const PortConfig& config,
   return descriptor;
 }
 
-int32_t Priority(const xmlNode* element) { return IntAttribute(element, "priority").value_or(0); }
+int32_t priorityOf(const xmlNode* element) { return intAttribute(element, "priority").value_or(0); }
 
-Contract ReadCbr(const xmlNode* element, const PortConfig& config) {
-  Contract contract{MakeDescriptor(config, kCbr, 0), nullptr};
-  const std::optional<int32_t> pcr = IntAttribute(element, "pcr");
+Contract readCbr(const xmlNode* element, const PortConfig& config) {
+  Contract contract{makeDescriptor(config, kCbr, 0), nullptr};
+  const std::optional<int32_t> pcr = intAttribute(element, "pcr");
   if (!pcr) throw TextError("PCR not defined in tcs file");
   contract.descriptor->set_PCR(*pcr);
-  if (auto cdvt = IntAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
+  if (auto cdvt = intAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
   auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), sharedPrinter());
   police->set_PCR(contract.descriptor->PCR());
   police->set_CDVT(contract.descriptor->CDVT());
@@ -71,11 +71,11 @@ Contract ReadCbr(const xmlNode* element, const PortConfig& config) {
   return contract;
 }
 
-Contract ReadUbr(const xmlNode* element, const PortConfig& config) {
-  const int32_t priority = Priority(element);
-  Contract contract{MakeDescriptor(config, kUbr, priority), nullptr};
-  if (auto pcr = IntAttribute(element, "pcr")) contract.descriptor->set_PCR(*pcr);
-  if (auto cdvt = IntAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
+Contract readUbr(const xmlNode* element, const PortConfig& config) {
+  const int32_t priority = priorityOf(element);
+  Contract contract{makeDescriptor(config, kUbr, priority), nullptr};
+  if (auto pcr = intAttribute(element, "pcr")) contract.descriptor->set_PCR(*pcr);
+  if (auto cdvt = intAttribute(element, "cdvt")) contract.descriptor->set_CDVT(*cdvt);
   auto police = std::make_unique<UPC_CBR1>(config.rate(), config.busFrequency(), sharedPrinter());
   police->setTrafficClass(kUbr, priority);
   police->set_PCR(contract.descriptor->PCR());
@@ -84,13 +84,13 @@ Contract ReadUbr(const xmlNode* element, const PortConfig& config) {
   return contract;
 }
 
-Contract ReadVbr(const xmlNode* element, const PortConfig& config, int32_t type) {
-  Contract contract{MakeDescriptor(config, type, 0), nullptr};
+Contract readVbr(const xmlNode* element, const PortConfig& config, int32_t type) {
+  Contract contract{makeDescriptor(config, type, 0), nullptr};
   TrafficDescriptor& descriptor = *contract.descriptor;
-  const std::optional<int32_t> pcr = IntAttribute(element, "pcr");
-  const std::optional<int32_t> cdvt = IntAttribute(element, "cdvt");
-  const std::optional<int32_t> scr = IntAttribute(element, "scr");
-  const std::optional<int32_t> mbs = IntAttribute(element, "mbs");
+  const std::optional<int32_t> pcr = intAttribute(element, "pcr");
+  const std::optional<int32_t> cdvt = intAttribute(element, "cdvt");
+  const std::optional<int32_t> scr = intAttribute(element, "scr");
+  const std::optional<int32_t> mbs = intAttribute(element, "mbs");
   if (pcr) descriptor.set_PCR(*pcr);
   if (cdvt) descriptor.set_CDVT(*cdvt);
   if (scr) descriptor.set_SCR(*scr);
@@ -105,28 +105,28 @@ Contract ReadVbr(const xmlNode* element, const PortConfig& config, int32_t type)
   return contract;
 }
 
-Contract ReadFlow(const xmlNode* element, const PortConfig& config) {
-  Contract contract{MakeDescriptor(config, kCbr, 0), nullptr, ProtocolFlowKey::kLevelPdu};
+Contract readFlow(const xmlNode* element, const PortConfig& config) {
+  Contract contract{makeDescriptor(config, kCbr, 0), nullptr, ProtocolFlowKey::kLevelPdu};
   auto police = std::make_unique<PKT_FLOW>(config.rate(), config.busFrequency(), sharedPrinter());
-  if (auto cpr = IntAttribute(element, "cpr")) {
+  if (auto cpr = intAttribute(element, "cpr")) {
     contract.descriptor->set_PCR(*cpr);
     police->set_PCR(contract.descriptor->PCR());
   }
-  if (auto cdvt = IntAttribute(element, "cdvt")) {
+  if (auto cdvt = intAttribute(element, "cdvt")) {
     contract.descriptor->set_CDVT(*cdvt);
     police->set_CDVT(contract.descriptor->CDVT());
   }
-  if (auto low = IntAttribute(element, "cpr_min")) police->set_PCRmin(*low);
-  if (auto high = IntAttribute(element, "cpr_max")) police->set_PCRmax(*high);
+  if (auto low = intAttribute(element, "cpr_min")) police->set_PCRmin(*low);
+  if (auto high = intAttribute(element, "cpr_max")) police->set_PCRmax(*high);
   contract.police = std::move(police);
   return contract;
 }
 
 // The token buckets are set in the order that lets each check see the values
 // it depends on: the peak rate, the committed rate, CBS, then EBS (PBS).
-Contract ReadTokenBucketFlow(const xmlNode* element, const PortConfig& config) {
-  const int32_t priority = Priority(element);
-  Contract contract{MakeDescriptor(config, kUbr, priority), nullptr, ProtocolFlowKey::kLevelPdu};
+Contract readTokenBucketFlow(const xmlNode* element, const PortConfig& config) {
+  const int32_t priority = priorityOf(element);
+  Contract contract{makeDescriptor(config, kUbr, priority), nullptr, ProtocolFlowKey::kLevelPdu};
   TrafficDescriptor& descriptor = *contract.descriptor;
   // Without confType the bucket keeps its default, the single-rate marker.
   const std::string type = GetAttribute(element, "confType").value_or("srTCM");
@@ -138,10 +138,10 @@ Contract ReadTokenBucketFlow(const xmlNode* element, const PortConfig& config) {
   auto bucket = std::make_unique<TokenBucket_Scheduling>(config.rate(), config.busFrequency(), sharedPrinter(),
                                                          twoRate ? 4 : 3);
   bucket->setTrafficClass(kUbr, priority);
-  const std::optional<int32_t> cir = IntAttribute(element, "cir");
-  const std::optional<int32_t> cbs = IntAttribute(element, "cbs");
+  const std::optional<int32_t> cir = intAttribute(element, "cir");
+  const std::optional<int32_t> cbs = intAttribute(element, "cbs");
   if (twoRate) {
-    if (auto pir = IntAttribute(element, "pir")) {
+    if (auto pir = intAttribute(element, "pir")) {
       descriptor.set_PCR(*pir);
       bucket->set_PIR(descriptor.PCR());
     }
@@ -151,7 +151,7 @@ Contract ReadTokenBucketFlow(const xmlNode* element, const PortConfig& config) {
     bucket->set_CIR(descriptor.PCR());
   }
   if (cbs) bucket->set_CBS(*cbs);
-  if (auto excess = IntAttribute(element, twoRate ? "pbs" : "ebs")) bucket->set_EBS(*excess);
+  if (auto excess = intAttribute(element, twoRate ? "pbs" : "ebs")) bucket->set_EBS(*excess);
   descriptor.set_CDVT(0);
   contract.police = std::move(bucket);
   return contract;
@@ -164,18 +164,18 @@ struct TrafficReader {
 };
 
 constexpr TrafficReader kTrafficReaders[] = {
-    {"cbr", "_configureCbrShapePolicePolicy", &ReadCbr},
+    {"cbr", "_configureCbrShapePolicePolicy", &readCbr},
     {"nrt_vbr", "_configureVbrShapePolicePolicy",
-     [](const xmlNode* e, const PortConfig& c) { return ReadVbr(e, c, kNrtVbr); }},
+     [](const xmlNode* e, const PortConfig& c) { return readVbr(e, c, kNrtVbr); }},
     {"rt_vbr", "_configureVbrShapePolicePolicy",
-     [](const xmlNode* e, const PortConfig& c) { return ReadVbr(e, c, kRtVbr); }},
-    {"ubr", "_configureUbrShapePolicePolicy", &ReadUbr},
-    {"flow", "_configureFlowShapePolicePolicy", &ReadFlow},
-    {"tokenBucket_flow", "_configureTokenBucketFlowShapePolicePolicy", &ReadTokenBucketFlow},
+     [](const xmlNode* e, const PortConfig& c) { return readVbr(e, c, kRtVbr); }},
+    {"ubr", "_configureUbrShapePolicePolicy", &readUbr},
+    {"flow", "_configureFlowShapePolicePolicy", &readFlow},
+    {"tokenBucket_flow", "_configureTokenBucketFlowShapePolicePolicy", &readTokenBucketFlow},
 };
 
 // Reads the traffic-type element; no contract when an error was reported.
-std::optional<Contract> ReadContract(TcsManager& manager, const xmlNode* element, const PortConfig& config) {
+std::optional<Contract> readContract(TcsManager& manager, const xmlNode* element, const PortConfig& config) {
   const std::string name = GetNodeName(element).value_or(std::string());
   const PlaceScope place(element);
   for (const TrafficReader& reader : kTrafficReaders) {
@@ -190,7 +190,7 @@ std::optional<Contract> ReadContract(TcsManager& manager, const xmlNode* element
     return std::nullopt;
   }
   manager.ReportParseError(kPolicyMgtUnit, name,
-                           TcsManager::IsReservedWord(name) ? "traffic type is a reserved word"
+                           TcsManager::isReservedWord(name) ? "traffic type is a reserved word"
                                                             : "No policy implementation available");
   return std::nullopt;
 }
@@ -223,12 +223,12 @@ void _configureShaperFlow(TcsManager& manager, xmlNode* element, int32_t positio
 }
 
 // One policy from a policy element (or its loop copy), appended to the set.
-void BuildPolicy(TcsManager& manager, const xmlNode* policyNode, PolicySetDefinition& set,
+void buildPolicy(TcsManager& manager, const xmlNode* policyNode, PolicySetDefinition& set,
                  const PortConfig& config) {
   if (manager.status() != TcsManager::kStatusOk) return;
-  const std::vector<xmlNode*> elements = ChildElements(policyNode);
+  const std::vector<xmlNode*> elements = childElements(policyNode);
   if (elements.empty()) return;
-  std::optional<Contract> contract = ReadContract(manager, elements.back(), config);
+  std::optional<Contract> contract = readContract(manager, elements.back(), config);
   if (!contract) return;
   auto policy = std::make_unique<FlowPolicy>();
   policy->descriptor = std::move(contract->descriptor);
@@ -249,23 +249,23 @@ void BuildPolicy(TcsManager& manager, const xmlNode* policyNode, PolicySetDefini
 
 // One policy per table entry, each from a copy of the policy element with
 // the entry's values written in, exactly as stream sets expand their loops.
-void ExpandLoop(TcsManager& manager, PolicySetDefinition& set, TableDefinition& table, const PortConfig& config) {
+void expandLoop(TcsManager& manager, PolicySetDefinition& set, TableDefinition& table, const PortConfig& config) {
   TableLoop loop;
   loop.definition = set.policyNode();
   loop.loop = set.loopNode();
   loop.unit = kPolicyMgtUnit;
   loop.copyFailure = "unable to copy the policy";
   loop.unmatchedEndsExpansion = true;
-  ExpandTableLoop(manager, loop, table, [&](xmlNode* policy) { BuildPolicy(manager, policy, set, config); });
+  expandTableLoop(manager, loop, table, [&](xmlNode* policy) { buildPolicy(manager, policy, set, config); });
 }
 
 }  // namespace
 
-void BuildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortConfig& config) {
+void buildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortConfig& config) {
   if (manager.status() != TcsManager::kStatusOk) return;
   try {
     if (set.loopNode() == nullptr) {
-      BuildPolicy(manager, set.policyNode(), set, config);
+      buildPolicy(manager, set.policyNode(), set, config);
       return;
     }
     const std::optional<std::string> tableId = GetAttribute(set.loopNode(), "id");
@@ -274,16 +274,16 @@ void BuildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortCon
       const PlaceScope place(set.loopNode(), "id");
       throw TextError("data table not found");
     }
-    ExpandLoop(manager, set, *table->second, config);
+    expandLoop(manager, set, *table->second, config);
   } catch (const TextError& error) {
     manager.ReportParseError(kPolicyMgtUnit, std::nullopt, error.text());
   }
 }
 
-void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
+void assignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
                       PortTrafficGenerator* generator, PortTrafficCapture* capture) {
   if (manager.status() != TcsManager::kStatusOk) return;
-  for (xmlNode* assignment : SelectNodes(portNode, "./assign_policy_set")) {
+  for (xmlNode* assignment : selectNodes(portNode, "./assign_policy_set")) {
     if (manager.status() != TcsManager::kStatusOk) return;
     const PlaceScope place(assignment, "id");
     const std::string id = GetAttribute(assignment, "id").value_or(std::string());
@@ -291,7 +291,7 @@ void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortCo
     auto found = manager.policySets().find(id);
     if (found == manager.policySets().end() || !found->second) throw TextError("unable to find policy for port");
     PolicySetDefinition& set = *found->second;
-    if (set.policies().empty()) BuildPolicySet(manager, set, config);
+    if (set.policies().empty()) buildPolicySet(manager, set, config);
     if (manager.status() != TcsManager::kStatusOk) return;
     for (const auto& policy : set.policies()) {
       if (generator != nullptr) generator->assignPolicy(ContractShapingPolicy::forPort(*policy));

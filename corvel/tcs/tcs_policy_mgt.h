@@ -22,14 +22,14 @@ inline constexpr const char* kPolicyMgtUnit = "TcsPolicyMgt";
 inline constexpr const char* kShaperPoliceUnit = "TcsShaperPoliceTraffic";
 
 // Builds the set's policies (one, or one per entry of its loop's table).
-void BuildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortConfig& config);
+void buildPolicySet(TcsManager& manager, PolicySetDefinition& set, const PortConfig& config);
 
 // Reads the port element's assign_policy_set children. A receive port's
 // generator takes every policy of every named set, in order, as a shaping
 // contract; a transmit port's capture takes them as police flows. Exactly
 // one of `generator` and `capture` is given. Throws "unable to find policy
 // for port" for an unknown set id.
-void AssignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
+void assignPolicySets(TcsManager& manager, const xmlNode* portNode, const PortConfig& config,
                       PortTrafficGenerator* generator, PortTrafficCapture* capture);
 
 }  // namespace corvel

@@ -23,16 +23,16 @@ class PortConfig;
 // the flag is exactly "1". Absent, empty, or with an empty directory field
 // gives nothing (an empty directory would put the logs in whatever directory
 // the host runs in).
-std::optional<std::string> LogDirectoryOf(const std::optional<std::string>& text);
+std::optional<std::string> logDirectoryOf(const std::optional<std::string>& text);
 
 // Every event-log directory the document names (on a port section or a port
 // element, switched-off ones left out), each once, in document order.
-std::vector<std::string> EventLogDirectories(const xmlNode* documentNode);
+std::vector<std::string> eventLogDirectories(const xmlNode* documentNode);
 
 // The section defaults: eventlog_dir, pdu_datalog_dir, datalog_dir and
 // `fourthName` (shape_datalog_dir on rx_ports, police_datalog_dir on
 // tx_ports) into the configuration's four directories.
-void ReadLogDirectories(const xmlNode* section, std::string_view fourthName, PortConfig& config);
+void readLogDirectories(const xmlNode* section, std::string_view fourthName, PortConfig& config);
 
 // The first stream-distribution child of a receive-port element, in the
 // order sequential interleave, random interleave, sequential, tm41, token
@@ -40,7 +40,7 @@ void ReadLogDirectories(const xmlNode* section, std::string_view fourthName, Por
 // element without max_framecount sets and prints nothing. Without any, the
 // configuration keeps its record (sequential, byColumn) and the sequential
 // lines are printed. Throws the configuration's refusal texts.
-void ReadStreamDistribution(const PrintUtility& printer, const xmlNode* port, GeneratePortConfig& config);
+void readStreamDistribution(const PrintUtility& printer, const xmlNode* port, GeneratePortConfig& config);
 
 // How a receive port takes the stacks of the sets it names.
 enum class StreamMergeMode : int32_t {
@@ -55,6 +55,6 @@ struct StreamMerge {
 
 // stream_merge: "append", or "interlace" with an optional ",count" (a count
 // that is missing or below 1 is 1). Absent or any other text: append.
-StreamMerge ReadStreamMerge(const xmlNode* port);
+StreamMerge readStreamMerge(const xmlNode* port);
 
 }  // namespace corvel

@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "corvel/protocols/payload_config.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -15,16 +15,16 @@ constexpr int32_t kDefaultLevelCount = 10;
 
 }  // namespace
 
-std::string ZeroHex(size_t digits) { return std::string(digits, '0'); }
+std::string zeroHex(size_t digits) { return std::string(digits, '0'); }
 
-std::optional<int32_t> IntAttribute(const xmlNode* node, std::string_view name) {
+std::optional<int32_t> intAttribute(const xmlNode* node, std::string_view name) {
   bool found = false;
   const int32_t value = GetAttributeInt(node, name, found);
   if (!found) return std::nullopt;
   return value;
 }
 
-std::optional<int64_t> WideIntAttribute(const xmlNode* node, std::string_view name) {
+std::optional<int64_t> wideIntAttribute(const xmlNode* node, std::string_view name) {
   const std::optional<std::string> text = GetAttribute(node, name);
   if (!text) return std::nullopt;
   // Same rules as the 32-bit conversion (base 0, leading white space and a
@@ -33,13 +33,13 @@ std::optional<int64_t> WideIntAttribute(const xmlNode* node, std::string_view na
   return static_cast<int64_t>(value);
 }
 
-std::optional<std::string> HexAttribute(const xmlNode* node, std::string_view name) {
+std::optional<std::string> hexAttribute(const xmlNode* node, std::string_view name) {
   std::optional<std::string> text = GetAttributeText(node, name);
   if (!text || !IsHexString(*text)) return std::nullopt;
   return text->substr(2);
 }
 
-HeaderTexts ReadHeaderGroup(const xmlNode* node) {
+HeaderTexts readHeaderGroup(const xmlNode* node) {
   HeaderTexts texts;
   if (std::optional<std::string> hdr = GetAttributeText(node, "hdr")) {
     const PlaceScope place(node, "hdr");
@@ -54,25 +54,25 @@ HeaderTexts ReadHeaderGroup(const xmlNode* node) {
   return texts;
 }
 
-std::string ChooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
+std::string chooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
                          size_t defaultDigits) {
   if (element.mode == enReadModeValue && texts.header) return *texts.header;
-  return ZeroHex(defaultDigits);
+  return zeroHex(defaultDigits);
 }
 
-std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigits) {
+std::optional<std::string> readOwnHeader(const xmlNode* node, size_t defaultDigits) {
   std::optional<std::string> hdr = GetAttributeText(node, "hdr");
-  if (!hdr) return ZeroHex(defaultDigits);
+  if (!hdr) return zeroHex(defaultDigits);
   if (!IsHexString(*hdr)) return std::nullopt;
   return hdr->substr(2);
 }
 
-void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
+void applyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
   const std::optional<std::string> text = GetAttributeText(node, "shape_level");
   if (!text) return;
   const PlaceScope place(node, "shape_level");
-  const std::optional<int32_t> level = GetFieldInt(*text, 1);
-  const std::optional<int32_t> count = GetFieldInt(*text, 2);
+  const std::optional<int32_t> level = getFieldInt(*text, 1);
+  const std::optional<int32_t> count = getFieldInt(*text, 2);
   const bool counted = count && *count >= 1;
   if (level == 1) {
     config.setShapeLevel(1, 0);
@@ -86,16 +86,16 @@ void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node) {
   }
 }
 
-void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
-  if (const std::optional<int32_t> validate = IntAttribute(node, "validate_level")) {
+void applyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
+  if (const std::optional<int32_t> validate = intAttribute(node, "validate_level")) {
     const PlaceScope place(node, "validate_level");
     config.setValidateLevel(*validate);
   }
   const std::optional<std::string> text = GetAttributeText(node, "police_level");
   if (!text) return;
   const PlaceScope place(node, "police_level");
-  const std::optional<int32_t> level = GetFieldInt(*text, 1);
-  const std::optional<int32_t> count = GetFieldInt(*text, 2);
+  const std::optional<int32_t> level = getFieldInt(*text, 1);
+  const std::optional<int32_t> count = getFieldInt(*text, 2);
   const bool counted = count && *count > 0;
   if (level == 1) {
     config.setPoliceLevel(1, 0);
@@ -105,17 +105,17 @@ void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node) {
   }
 }
 
-void ApplyPayloadGroup(PayloadConfig& config, const xmlNode* node) {
+void applyPayloadGroup(PayloadConfig& config, const xmlNode* node) {
   if (const std::optional<std::string> txPort = GetAttributeText(node, "tx_port")) {
     const PlaceScope place(node, "tx_port");
-    const std::optional<int32_t> device = GetFieldInt(*txPort, 1);
-    const std::optional<int32_t> port = GetFieldInt(*txPort, 2);
+    const std::optional<int32_t> device = getFieldInt(*txPort, 1);
+    const std::optional<int32_t> port = getFieldInt(*txPort, 2);
     if (!device || !port) throw TextError("embedded port specification is not complete");
     config.setTxPort(*device, *port);
   }
   const std::optional<std::string> pattern = GetAttributeText(node, "pattern_type");
   const PlaceScope place(node, "pattern_type");
-  config.setPatternType(pattern ? GetFieldInt(*pattern, 1).value_or(0) : 1);
+  config.setPatternType(pattern ? getFieldInt(*pattern, 1).value_or(0) : 1);
 }
 
 }  // namespace corvel

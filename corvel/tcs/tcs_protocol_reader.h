@@ -17,7 +17,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 namespace corvel {
 
@@ -37,27 +37,27 @@ using ProtocolPtr = std::unique_ptr<ProtocolConfig>;
 
 // Hex digits of `bytes` bytes, and of a whole-byte field of a protocol's
 // layout block: header texts and hex attributes are sized from these.
-constexpr size_t HexDigits(int32_t bytes) { return 2 * static_cast<size_t>(bytes); }
-constexpr size_t HexDigits(const BitField& field) { return HexDigits(byteCount(field)); }
+constexpr size_t hexDigits(int32_t bytes) { return 2 * static_cast<size_t>(bytes); }
+constexpr size_t hexDigits(const BitField& field) { return hexDigits(byteCount(field)); }
 
 // An all-zero hex text of `digits` digits: the default header or trailer, and
 // the mask-mode value of a hex field.
-std::string ZeroHex(size_t digits);
+std::string zeroHex(size_t digits);
 
 // ---- Value forms --------------------------------------------------------
 
 // An *int* attribute (base-0 conversion, 32-bit signed, clamped); nullopt when
 // the attribute is absent.
-std::optional<int32_t> IntAttribute(const xmlNode* node, std::string_view name);
+std::optional<int32_t> intAttribute(const xmlNode* node, std::string_view name);
 
 // An *int* attribute converted to 64 bits, for fields of a full 32 bits
 // whose values the 32-bit signed conversion would clamp; the setter's own
 // range check then refuses what does not fit. nullopt when absent.
-std::optional<int64_t> WideIntAttribute(const xmlNode* node, std::string_view name);
+std::optional<int64_t> wideIntAttribute(const xmlNode* node, std::string_view name);
 
 // A *hex* attribute: the digits after the "0x"/"0X" prefix; nullopt when the
 // attribute is absent, empty, or lacks the prefix (such a value is ignored).
-std::optional<std::string> HexAttribute(const xmlNode* node, std::string_view name);
+std::optional<std::string> hexAttribute(const xmlNode* node, std::string_view name);
 
 // ---- Headers ------------------------------------------------------------
 
@@ -67,23 +67,23 @@ struct HeaderTexts {
   std::optional<std::string> header;
   std::optional<std::string> trailer;
 };
-HeaderTexts ReadHeaderGroup(const xmlNode* node);
+HeaderTexts readHeaderGroup(const xmlNode* node);
 
 // The header text of a group-H reader: the default header in mask mode (and
 // in any mode other than values), else hdr's digits when given.
-std::string ChooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
+std::string chooseHeader(const ProtocolElement& element, const HeaderTexts& texts,
                          size_t defaultDigits);
 
 // The header of a reader with its own hdr handling: the default header when
 // hdr is absent, its digits when it carries the prefix, and nullopt (the
 // reader then makes no configuration and says nothing) otherwise.
-std::optional<std::string> ReadOwnHeader(const xmlNode* node, size_t defaultDigits);
+std::optional<std::string> readOwnHeader(const xmlNode* node, size_t defaultDigits);
 
 // Constructs a configuration from its header text. The constructor's
 // refusals (length, non-hex digits) are about hdr when the element gives one;
 // a default header is never refused.
 template <class Config, class... Args>
-std::unique_ptr<Config> MakeConfig(const xmlNode* node, Args&&... args) {
+std::unique_ptr<Config> makeConfig(const xmlNode* node, Args&&... args) {
   const PlaceScope place(node, "hdr");
   return std::make_unique<Config>(std::forward<Args>(args)...);
 }
@@ -91,12 +91,12 @@ std::unique_ptr<Config> MakeConfig(const xmlNode* node, Args&&... args) {
 // ---- Common groups ------------------------------------------------------
 
 // Group S: shape_level "1", "2[,count]" or "3[,count]".
-void ApplyShapeGroup(ProtocolConfig& config, const xmlNode* node);
+void applyShapeGroup(ProtocolConfig& config, const xmlNode* node);
 // Group P: validate_level, then police_level "1", "2[,count]" or "3[,count]".
-void ApplyPoliceGroup(ProtocolConfig& config, const xmlNode* node);
+void applyPoliceGroup(ProtocolConfig& config, const xmlNode* node);
 // Group T: tx_port "device,port" and pattern_type. Throws "embedded port
 // specification is not complete" for a tx_port of fewer than two fields.
-void ApplyPayloadGroup(PayloadConfig& config, const xmlNode* node);
+void applyPayloadGroup(PayloadConfig& config, const xmlNode* node);
 
 // ---- Field tables -------------------------------------------------------
 
@@ -120,15 +120,15 @@ struct FieldSetter {
 };
 
 template <class Config>
-constexpr FieldSetter<Config> IntField(std::string_view name, void (Config::*set)(int64_t)) {
+constexpr FieldSetter<Config> intField(std::string_view name, void (Config::*set)(int64_t)) {
   return {name, FieldForm::Int, set, nullptr, 0};
 }
 template <class Config>
-constexpr FieldSetter<Config> WideIntField(std::string_view name, void (Config::*set)(int64_t)) {
+constexpr FieldSetter<Config> wideIntField(std::string_view name, void (Config::*set)(int64_t)) {
   return {name, FieldForm::WideInt, set, nullptr, 0};
 }
 template <class Config>
-constexpr FieldSetter<Config> HexField(std::string_view name,
+constexpr FieldSetter<Config> hexField(std::string_view name,
                                        void (Config::*set)(std::string_view), size_t digits) {
   return {name, FieldForm::Hex, nullptr, set, digits};
 }
@@ -137,18 +137,18 @@ constexpr FieldSetter<Config> HexField(std::string_view name,
 // (mask mode of a reader whose fields have mask values) a given field is
 // written as 0, or as the all-zero text of its width, instead of its value.
 template <class Config>
-void ApplyFields(Config& config, const xmlNode* node, std::span<const FieldSetter<Config>> fields,
+void applyFields(Config& config, const xmlNode* node, std::span<const FieldSetter<Config>> fields,
                  bool masked = false) {
   for (const FieldSetter<Config>& field : fields) {
     const PlaceScope place(node, field.name);
     if (field.form == FieldForm::Hex) {
-      if (const std::optional<std::string> digits = HexAttribute(node, field.name))
-        (config.*field.setText)(masked ? ZeroHex(field.digits) : *digits);
+      if (const std::optional<std::string> digits = hexAttribute(node, field.name))
+        (config.*field.setText)(masked ? zeroHex(field.digits) : *digits);
       continue;
     }
     const std::optional<int64_t> value = field.form == FieldForm::Int
-                                             ? std::optional<int64_t>(IntAttribute(node, field.name))
-                                             : WideIntAttribute(node, field.name);
+                                             ? std::optional<int64_t>(intAttribute(node, field.name))
+                                             : wideIntAttribute(node, field.name);
     if (value) (config.*field.setNumber)(masked ? 0 : *value);
   }
 }
@@ -159,7 +159,7 @@ void ApplyFields(Config& config, const xmlNode* node, std::span<const FieldSette
 // and the element's name, whatever was built is destroyed, and the result is
 // null. Other exceptions pass on.
 template <class Build>
-ProtocolPtr ReadReporting(TcsManager& manager, std::string_view fileTag,
+ProtocolPtr readReporting(TcsManager& manager, std::string_view fileTag,
                           const ProtocolElement& element, Build&& build) {
   try {
     return build();

@@ -11,9 +11,9 @@
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_table_loop.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -21,20 +21,20 @@ namespace {
 
 // One stack per table entry: each entry's values go into a fresh copy of the
 // protocols element, which is then read like a set without a loop.
-void ExpandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& table) {
+void expandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& table) {
   TableLoop loop;
   loop.definition = set.definitionNode();
   loop.loop = set.loopNode();
   loop.unit = kStreamMgtUnit;
   loop.copyFailure = "unable to copy the protocol stack";
   loop.stopAtNestedLoop = true;
-  ExpandTableLoop(manager, loop, table, [&](xmlNode* protocols) { BuildProtocolStack(manager, protocols, set); });
+  expandTableLoop(manager, loop, table, [&](xmlNode* protocols) { BuildProtocolStack(manager, protocols, set); });
 }
 
-void AppendDumpLine(std::string& line, const xmlNode* node) {
+void appendDumpLine(std::string& line, const xmlNode* node) {
   if (node->type == XML_ELEMENT_NODE) {
     line += GetNodeName(node).value_or(std::string());
-    for (const auto& [name, value] : GetAttributeList(node)) {
+    for (const auto& [name, value] : getAttributeList(node)) {
       line += ' ';
       line += name;
       line += "='";
@@ -47,7 +47,7 @@ void AppendDumpLine(std::string& line, const xmlNode* node) {
   line += GetNodeName(node).value_or(std::string());
 }
 
-bool IsBlankText(const xmlNode* node) {
+bool isBlankText(const xmlNode* node) {
   return node->type == XML_TEXT_NODE && xmlIsBlankNode(const_cast<xmlNode*>(node)) != 0;
 }
 
@@ -63,7 +63,7 @@ void BuildStreamSet(TcsManager& manager, StreamSetDefinition& set) {
         const PlaceScope place(set.loopNode(), "id");
         throw TextError("data table not found");
       }
-      ExpandLoop(manager, set, *table->second);
+      expandLoop(manager, set, *table->second);
       return;
     }
     BuildProtocolStack(manager, set.definitionNode(), set);
@@ -75,7 +75,7 @@ void BuildStreamSet(TcsManager& manager, StreamSetDefinition& set) {
 void BuildProtocolStack(TcsManager& manager, xmlNode* definitionNode, StreamSetDefinition& set) {
   if (manager.status() != TcsManager::kStatusOk) return;
   auto stack = std::make_unique<ProtocolStack>(set.id());
-  const std::vector<xmlNode*> elements = ChildElements(definitionNode);
+  const std::vector<xmlNode*> elements = childElements(definitionNode);
   // The payload comes last in the file and goes first into the stack.
   for (auto element = elements.rbegin(); element != elements.rend(); ++element) {
     const std::string name = GetNodeName(*element).value_or(std::string());
@@ -92,14 +92,14 @@ bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, co
                              const xmlNode* defaults, xmlNode* target) {
   const PrintUtility& printer = manager.printer();
   try {
-    for (const auto& [name, value] : GetAttributeList(loopElement)) {
+    for (const auto& [name, value] : getAttributeList(loopElement)) {
       const PlaceScope place(loopElement, name);
       // A non-empty value names the variable (or is written as it stands);
       // an empty one lets the attribute's own name name it.
       const std::string& variable = value.empty() ? name : value;
       std::optional<std::string> assigned;
       if (GetAttribute(defaults, variable)) {
-        assigned = TableDefinition::FieldValue(entry, defaults, variable);
+        assigned = TableDefinition::fieldValue(entry, defaults, variable);
       } else if (!value.empty()) {
         assigned = value;
       } else {
@@ -116,21 +116,21 @@ bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, co
     printer.print("Corvel> ERROR: Exception in MakeProtocolAssignments\n");
     manager.printPlace();
     printer.print("***** pnAssignedProtocol\n");
-    DumpNode(printer, target);
+    dumpNode(printer, target);
     return false;
   }
 }
 
-void DumpNode(const PrintUtility& printer, const xmlNode* node, int depth) {
-  if (node == nullptr || IsBlankText(node) || IsCommentNode(node)) return;
+void dumpNode(const PrintUtility& printer, const xmlNode* node, int depth) {
+  if (node == nullptr || isBlankText(node) || isCommentNode(node)) return;
   std::string line(static_cast<size_t>(depth) * 3, ' ');
   line += '<';
-  AppendDumpLine(line, node);
+  appendDumpLine(line, node);
   line += ">\n";
   printer.print("%s", line.c_str());
   if (node->type != XML_ELEMENT_NODE) return;
   for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
-    DumpNode(printer, child, depth + 1);
+    dumpNode(printer, child, depth + 1);
   }
 }
 

@@ -47,6 +47,6 @@ bool MakeProtocolAssignments(TcsManager& manager, const xmlNode* loopElement, co
 // Prints a node and its descendants one per line, indented by three spaces
 // per level: "<name attr='value' ...>" for elements, the value before the
 // name for text, no closing tags.
-void DumpNode(const PrintUtility& printer, const xmlNode* node, int depth = 0);
+void dumpNode(const PrintUtility& printer, const xmlNode* node, int depth = 0);
 
 }  // namespace corvel

@@ -6,9 +6,9 @@
 #include "corvel/base/text_error.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -16,29 +16,29 @@ namespace {
 
 // The first element among the copy's children with the loop element's name
 // and the same instance_id (both without one also match).
-xmlNode* MatchProtocol(const xmlNode* copy, const std::string& name, const std::optional<std::string>& instanceId) {
-  for (xmlNode* candidate : ChildElements(copy)) {
-    if (IsNodeNamed(candidate, name) && GetAttribute(candidate, "instance_id") == instanceId) return candidate;
+xmlNode* matchProtocol(const xmlNode* copy, const std::string& name, const std::optional<std::string>& instanceId) {
+  for (xmlNode* candidate : childElements(copy)) {
+    if (isNodeNamed(candidate, name) && GetAttribute(candidate, "instance_id") == instanceId) return candidate;
   }
   return nullptr;
 }
 
 }  // namespace
 
-std::vector<xmlNode*> ChildElements(const xmlNode* parent) {
+std::vector<xmlNode*> childElements(const xmlNode* parent) {
   std::vector<xmlNode*> elements;
-  for (xmlNode* child : GetChildNodes(parent)) {
+  for (xmlNode* child : getChildNodes(parent)) {
     if (child->type == XML_ELEMENT_NODE) elements.push_back(child);
   }
   return elements;
 }
 
-void ExpandTableLoop(TcsManager& manager, const TableLoop& loop, TableDefinition& table,
+void expandTableLoop(TcsManager& manager, const TableLoop& loop, TableDefinition& table,
                      const std::function<void(xmlNode* copy)>& build) {
-  TableEntriesGenerator* entries = table.CreateEntryIterator();
+  TableEntriesGenerator* entries = table.createEntryIterator();
   if (entries == nullptr) return;
-  const xmlNode* defaults = table.GetDefaultsNode();
-  const std::vector<xmlNode*> loopElements = ChildElements(loop.loop);
+  const xmlNode* defaults = table.getDefaultsNode();
+  const std::vector<xmlNode*> loopElements = childElements(loop.loop);
 
   while (manager.status() == TcsManager::kStatusOk) {
     const xmlNode* entry = entries->next();
@@ -46,16 +46,16 @@ void ExpandTableLoop(TcsManager& manager, const TableLoop& loop, TableDefinition
     NodeCopy copy;
     {
       const PlaceScope place(loop.definition);
-      copy = CloneNode(loop.definition);
+      copy = cloneNode(loop.definition);
       if (!copy) throw TextError(loop.copyFailure);
     }
     // While the copy is read, a report about it names the table entry too.
     LoopEntryScope loopEntry(copy.get(), loop.loop, entries->sourceOf(entry));
 
     for (const xmlNode* loopElement : loopElements) {
-      if (loop.stopAtNestedLoop && IsNodeNamed(loopElement, "for_table_entries")) break;
+      if (loop.stopAtNestedLoop && isNodeNamed(loopElement, "for_table_entries")) break;
       const std::string name = GetNodeName(loopElement).value_or(std::string());
-      xmlNode* target = MatchProtocol(copy.get(), name, GetAttribute(loopElement, "instance_id"));
+      xmlNode* target = matchProtocol(copy.get(), name, GetAttribute(loopElement, "instance_id"));
       if (target == nullptr) {
         const PlaceScope place(loopElement);
         manager.ReportParseError(

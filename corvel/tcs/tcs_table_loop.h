@@ -15,7 +15,7 @@ class TableDefinition;
 class TcsManager;
 
 // The element children of `parent` (comments and white space passed over).
-std::vector<xmlNode*> ChildElements(const xmlNode* parent);
+std::vector<xmlNode*> childElements(const xmlNode* parent);
 
 struct TableLoop {
   const xmlNode* definition = nullptr;  // the element copied per entry
@@ -31,7 +31,7 @@ struct TableLoop {
 
 // Expands the loop over the table's entries, handing every finished copy to
 // `build`. The first reported error (the manager's status) ends it.
-void ExpandTableLoop(TcsManager& manager, const TableLoop& loop, TableDefinition& table,
+void expandTableLoop(TcsManager& manager, const TableLoop& loop, TableDefinition& table,
                      const std::function<void(xmlNode* copy)>& build);
 
 }  // namespace corvel

@@ -8,15 +8,15 @@ namespace corvel {
 
 // udp: src_port, dest_port (int); validate_level only for a capture set.
 // Unit TcsUdpProtocol.
-ProtocolPtr ReadUdpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readUdpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // tcp: src_port, dest_port (int); validate_level only for a capture set.
 // Unit TcsTcpProtocol.
-ProtocolPtr ReadTcpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readTcpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 // rtp: version, padding, extention, CSRC_count, marker, payload_type,
 // seq_number, time_stamp, source_id (int); validate_level only for a capture
 // set. Unit TcsRtpProtocol.
-ProtocolPtr ReadRtpProtocol(TcsManager& manager, const ProtocolElement& element);
+ProtocolPtr readRtpProtocol(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel

@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-std::string EscapedEntityValue(std::string_view value) {
+std::string escapedEntityValue(std::string_view value) {
   std::string text;
   text.reserve(value.size());
   for (const char c : value) {
@@ -23,7 +23,7 @@ std::string EscapedEntityValue(std::string_view value) {
   return text;
 }
 
-std::string DoubleQuotedLiteral(std::string_view literal) {
+std::string doubleQuotedLiteral(std::string_view literal) {
   std::string text;
   text.reserve(literal.size());
   for (const char c : literal) {
@@ -37,16 +37,16 @@ std::string DoubleQuotedLiteral(std::string_view literal) {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) noexcept { return (byte & 0xC0u) == 0x80u; }
+bool isContinuation(unsigned char byte) noexcept { return (byte & 0xC0u) == 0x80u; }
 
-bool IsXmlChar(uint32_t c) noexcept {
+bool isXmlChar(uint32_t c) noexcept {
   return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
          (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 }  // namespace
 
-bool IsXmlText(std::string_view text) noexcept {
+bool isXmlText(std::string_view text) noexcept {
   size_t i = 0;
   while (i < text.size()) {
     const auto lead = static_cast<unsigned char>(text[i]);
@@ -74,11 +74,11 @@ bool IsXmlText(std::string_view text) noexcept {
     if (length > text.size() - i) return false;
     for (size_t k = 1; k < length; ++k) {
       const auto byte = static_cast<unsigned char>(text[i + k]);
-      if (!IsContinuation(byte)) return false;
+      if (!isContinuation(byte)) return false;
       c = (c << 6) | (byte & 0x3Fu);
     }
-    // Overlong forms are refused; surrogates fall outside IsXmlChar.
-    if (c < minimum || !IsXmlChar(c)) return false;
+    // Overlong forms are refused; surrogates fall outside isXmlChar.
+    if (c < minimum || !isXmlChar(c)) return false;
     i += length;
   }
   return true;

@@ -20,16 +20,16 @@ namespace corvel {
 // The text between the double quotes of <!ENTITY NAME "..."> for a value
 // set from the console: `"` and `%` written as character references, `&`,
 // `<`, `>`, tab, line feed and carriage return as doubly escaped ones.
-std::string EscapedEntityValue(std::string_view value);
+std::string escapedEntityValue(std::string_view value);
 
 // A literal taken from a template declaration, as written there (its
 // references keep their meaning), made fit for double quotes: a `"` (which
 // the template may have held inside single quotes) becomes "&#34;".
-std::string DoubleQuotedLiteral(std::string_view literal);
+std::string doubleQuotedLiteral(std::string_view literal);
 
 // True when the text is well-formed UTF-8 made only of characters an XML 1.0
 // document may hold (no control characters other than tab, line feed and
 // carriage return, no surrogates, no U+FFFE or U+FFFF).
-bool IsXmlText(std::string_view text) noexcept;
+bool isXmlText(std::string_view text) noexcept;
 
 }  // namespace corvel

@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
-bool WriteAll(int fd, std::string_view text) {
+bool writeAll(int fd, std::string_view text) {
   while (!text.empty()) {
     const ssize_t written = ::write(fd, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
@@ -51,7 +51,7 @@ bool OutputFile::write(std::string_view text, std::string& error) {
     return false;
   }
   _temporary = name;
-  const bool written = WriteAll(fd, text);
+  const bool written = writeAll(fd, text);
   const int writeErrno = errno;
   if (::close(fd) != 0 || !written) {
     error = std::strerror(written ? errno : writeErrno);
@@ -85,24 +85,24 @@ OutputFile::Commit OutputFile::commit(bool replace, std::string& error) {
     return Commit::kFailed;
   }
   // A file system without hard links: check, then rename.
-  if (PathExists(_path)) return Commit::kExists;
+  if (pathExists(_path)) return Commit::kExists;
   return commit(true, error);
 }
 
-bool WriteWholeFile(const std::string& path, std::string_view text) {
+bool writeWholeFile(const std::string& path, std::string_view text) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   struct stat info {};
-  const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, text);
+  const bool written = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && writeAll(fd, text);
   return ::close(fd) == 0 && written;
 }
 
-bool PathExists(const std::string& path) noexcept {
+bool pathExists(const std::string& path) noexcept {
   struct stat info {};
   return ::lstat(path.c_str(), &info) == 0;
 }
 
-std::string JoinPath(const std::string& directory, const std::string& name) {
+std::string joinPath(const std::string& directory, const std::string& name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + "/" + name;
 }

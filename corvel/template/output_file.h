@@ -36,13 +36,13 @@ class OutputFile {
 
 // Writes the text to the file in place, created or truncated; false when it
 // cannot be opened as a regular file (never blocking on a FIFO) or written.
-bool WriteWholeFile(const std::string& path, std::string_view text);
+bool writeWholeFile(const std::string& path, std::string_view text);
 
 // Whether anything (also a dangling symbolic link) has the name.
-bool PathExists(const std::string& path) noexcept;
+bool pathExists(const std::string& path) noexcept;
 
 // The directory joined with a file name: '/' between them unless the
 // directory is empty (the working directory) or already ends in '/'.
-std::string JoinPath(const std::string& directory, const std::string& name);
+std::string joinPath(const std::string& directory, const std::string& name);
 
 }  // namespace corvel

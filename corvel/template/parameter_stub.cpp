@@ -4,7 +4,7 @@
 
 namespace corvel {
 
-std::optional<std::string> StubRefusal(const std::vector<TemplateParameter>& parameters) {
+std::optional<std::string> stubRefusal(const std::vector<TemplateParameter>& parameters) {
   for (const TemplateParameter& parameter : parameters) {
     if (parameter.isLocation() && parameter.value.find('"') != std::string::npos)
       return "Corvel> Error, the value of " + parameter.name +
@@ -12,14 +12,14 @@ std::optional<std::string> StubRefusal(const std::vector<TemplateParameter>& par
     const std::string_view written = parameter.literal && !parameter.isLocation()
                                          ? std::string_view(*parameter.literal)
                                          : std::string_view(parameter.value);
-    if (!IsXmlText(written))
+    if (!isXmlText(written))
       return "Corvel> Error, the value of " + parameter.name +
              " is not XML text (UTF-8 without control characters).\n";
   }
   return std::nullopt;
 }
 
-std::string StubProlog(const std::vector<TemplateParameter>& parameters) {
+std::string parameterStubProlog(const std::vector<TemplateParameter>& parameters) {
   std::string text;
   bool open = false;  // inside the document type's internal subset
   for (const TemplateParameter& parameter : parameters) {

@@ -38,9 +38,9 @@ inline constexpr std::string_view kStubBody =
 // The console text refusing a value that no stub can carry: a location
 // holding a double quote (a system literal has no escape for its own quote),
 // or any value that is not XML text. Nullopt when every value can be written.
-std::optional<std::string> StubRefusal(const std::vector<TemplateParameter>& parameters);
+std::optional<std::string> stubRefusal(const std::vector<TemplateParameter>& parameters);
 
 // The stub's lines before the body: XML declaration and document type.
-std::string StubProlog(const std::vector<TemplateParameter>& parameters);
+std::string parameterStubProlog(const std::vector<TemplateParameter>& parameters);
 
 }  // namespace corvel

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "corvel/template/parameter_stub.h"
 #include "corvel/template/template_source.h"
 
@@ -18,7 +18,7 @@ struct BufferFree {
 
 // The element as XML text, UTF-8 kept as it is (without an encoding libxml2
 // would write every non-ASCII character as a character reference).
-std::optional<std::string> ElementText(xmlNode* element) {
+std::optional<std::string> elementText(xmlNode* element) {
   std::unique_ptr<xmlBuffer, BufferFree> buffer(xmlBufferCreate());
   if (!buffer) return std::nullopt;
   xmlSaveCtxt* save = xmlSaveToBuffer(buffer.get(), "UTF-8", 0);
@@ -33,26 +33,26 @@ std::optional<std::string> ElementText(xmlNode* element) {
 
 }  // namespace
 
-std::optional<std::string> LinkTemplate(const PrintUtility& out, std::string_view stubProlog,
+std::optional<std::string> linkTemplate(const PrintUtility& out, std::string_view stubProlog,
                                         const std::string& stubPath, const xmlDoc* templateDocument) {
   std::string stubText(stubProlog);
   stubText += kStubBody;
   // The stub's definitions are not needed to place the body; the generated
   // file is loaded with them afterwards.
-  SourceParse stub = ParseSource(stubText, stubPath, false);
+  SourceParse stub = parseSource(stubText, stubPath, false);
   if (stub.noParser) {
     out.print("Corvel> Error, unable to create an empty XML document\n");
     return std::nullopt;
   }
   if (!stub.document) {
-    PrintParseReport(out, stubPath, stub.record);
+    printParseReport(out, stubPath, stub.record);
     return std::nullopt;
   }
 
-  xmlNode* stubCorvel = SelectSingleNode(reinterpret_cast<xmlNode*>(stub.document.get()), "//corvel");
+  xmlNode* stubCorvel = selectSingleNode(reinterpret_cast<xmlNode*>(stub.document.get()), "//corvel");
   const xmlNode* templateCorvel =
       templateDocument != nullptr
-          ? SelectSingleNode(reinterpret_cast<const xmlNode*>(templateDocument), "//corvel")
+          ? selectSingleNode(reinterpret_cast<const xmlNode*>(templateDocument), "//corvel")
           : nullptr;
   if (stubCorvel == nullptr || templateCorvel == nullptr) {
     out.print("three");
@@ -71,7 +71,7 @@ std::optional<std::string> LinkTemplate(const PrintUtility& out, std::string_vie
   }
   xmlFreeNode(replaced);
 
-  std::optional<std::string> body = ElementText(copy);
+  std::optional<std::string> body = elementText(copy);
   if (!body) {
     out.print("Corvel> Error, unable to write the linked document\n");
     return std::nullopt;

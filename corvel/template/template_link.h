@@ -23,7 +23,7 @@ class PrintUtility;
 // parser can be made, the parse report when the stub does not parse,
 // "three" when "//corvel" selects nothing in the stub or in the template,
 // "four" when the copy fails, "five" when the replacement fails.
-std::optional<std::string> LinkTemplate(const PrintUtility& out, std::string_view stubProlog,
+std::optional<std::string> linkTemplate(const PrintUtility& out, std::string_view stubProlog,
                                         const std::string& stubPath, const xmlDoc* templateDocument);
 
 }  // namespace corvel

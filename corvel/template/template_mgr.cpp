@@ -13,7 +13,7 @@
 namespace corvel {
 namespace {
 
-std::string TextOf(const char* text) { return text != nullptr ? text : ""; }
+std::string textOf(const char* text) { return text != nullptr ? text : ""; }
 
 }  // namespace
 
@@ -25,7 +25,7 @@ bool TemplateMgr::SetCorvelRoot(const char* directory) {
     print("Corvel> Unable to SetCorvelRoot because Corvel is not in the enCorvelStateUninitialized state\n");
     return false;
   }
-  _rootDirectory = JoinPath(TextOf(directory), "");
+  _rootDirectory = joinPath(textOf(directory), "");
   print("Corvel> Parameter root dir: %s\n", _rootDirectory.c_str());
   _state = enTemplateStateRootSpecified;
   print("Corvel> Transistion templateMgr to enTemplateStateRootSpecified.\n");
@@ -37,8 +37,8 @@ bool TemplateMgr::ReadTemplateStub(const char* fileName) {
     print("Corvel> Unable to ReadTemplateStub because Corvel is not in the enCorvelStateRootSpecified state\n");
     return false;
   }
-  const std::string path = _rootDirectory + TextOf(fileName);
-  const SourceText source = ReadSourceFile(path);
+  const std::string path = _rootDirectory + textOf(fileName);
+  const SourceText source = readSourceFile(path);
   if (source.status == SourceStatus::kCannotOpen) {
     print("Corvel> Unable to open file: %s\n", path.c_str());
     return false;
@@ -50,16 +50,16 @@ bool TemplateMgr::ReadTemplateStub(const char* fileName) {
   _template.adopt(nullptr, std::string());
 
   SourceParse parse;
-  if (source.status == SourceStatus::kRead) parse = ParseSource(source.content, path, true);
+  if (source.status == SourceStatus::kRead) parse = parseSource(source.content, path, true);
   if (!parse.document) {
     if (source.status == SourceStatus::kTooLarge) {
-      PrintTooLargeReport(*this, path);
+      printTooLargeReport(*this, path);
     } else if (source.status == SourceStatus::kReadError) {
       ParseErrorRecord record;
       std::snprintf(record.reason, sizeof record.reason, "The file could not be read");
-      PrintParseReport(*this, path, record);
+      printParseReport(*this, path, record);
     } else if (!parse.noParser) {
-      PrintParseReport(*this, path, parse.record);
+      printParseReport(*this, path, parse.record);
     }
     _state = enTemplateStateError;
     print("Corvel> Error, unable to load template file\n");
@@ -68,7 +68,7 @@ bool TemplateMgr::ReadTemplateStub(const char* fileName) {
   }
 
   print("Corvel> Extracting parameters...\n");
-  ParameterExtraction extraction = ExtractParameters(parse, path);
+  ParameterExtraction extraction = extractParameters(parse, path);
   _parameters = std::move(extraction.parameters);
   if (!extraction.failure.empty()) {
     print("%s", extraction.failure.c_str());
@@ -91,30 +91,30 @@ bool TemplateMgr::SetParameter(const char* name, const char* value) {
     print("Corvel> SetParameter ignored because no parameters exists\n");
     return false;
   }
-  TemplateParameter* parameter = FindParameter(_parameters, TextOf(name));
+  TemplateParameter* parameter = findParameter(_parameters, textOf(name));
   if (parameter == nullptr) {
     print("Corvel>   Warning, unable to locate parameter %s\n", name != nullptr ? name : "(null)");
     return false;
   }
-  parameter->value = TextOf(value);
+  parameter->value = textOf(value);
   parameter->literal.reset();
   return true;
 }
 
-bool TemplateMgr::ExtractTcs(const char* outputFileName, bool overwrite) {
+bool TemplateMgr::extractTcs(const char* outputFileName, bool overwrite) {
   if (_state != enTemplateStateTemplateLoaded) {
     print("Corvel> Unable to extract a tcs file because Corvel is not in the enCorvelStateTemplateLoaded state\n");
     return false;
   }
   // A second document appended to an existing file would not parse: without
   // overwrite an existing output is refused (the console still says append).
-  const std::string outputPath = _rootDirectory + TextOf(outputFileName);
-  if (!overwrite && PathExists(outputPath)) {
+  const std::string outputPath = _rootDirectory + textOf(outputFileName);
+  if (!overwrite && pathExists(outputPath)) {
     print("Corvel> Error, output filename already exists: %s\n", outputPath.c_str());
     return false;
   }
   print("Corvel> Output filename: %s\n", outputPath.c_str());
-  if (const std::optional<std::string> refusal = StubRefusal(_parameters)) {
+  if (const std::optional<std::string> refusal = stubRefusal(_parameters)) {
     print("%s", refusal->c_str());
     return false;
   }
@@ -122,14 +122,14 @@ bool TemplateMgr::ExtractTcs(const char* outputFileName, bool overwrite) {
   print("Corvel> Parameters:\n");
   for (const TemplateParameter& parameter : _parameters)
     if (!parameter.isLocation()) print("Corvel>   %s = %s\n", parameter.name.c_str(), parameter.value.c_str());
-  const std::string prolog = StubProlog(_parameters);
+  const std::string prolog = parameterStubProlog(_parameters);
   const std::string stubPath = _rootDirectory + std::string(kStubFileName);
-  if (!WriteWholeFile(stubPath, prolog + std::string(kStubBody))) {
+  if (!writeWholeFile(stubPath, prolog + std::string(kStubBody))) {
     print("Corvel> Error, writing of stub file (%s) failed.\n", stubPath.c_str());
     return false;
   }
 
-  const std::optional<std::string> linked = LinkTemplate(*this, prolog, stubPath, _template.document());
+  const std::optional<std::string> linked = linkTemplate(*this, prolog, stubPath, _template.document());
   if (!linked || !_writeOutput(outputPath, *linked, overwrite)) {
     print("Corvel> Error, unable to link template and stub.\n");
     return false;

@@ -6,7 +6,7 @@
 //
 //   enTemplateStateUninitialized  --SetCorvelRoot-->     enTemplateStateRootSpecified
 //   enTemplateStateRootSpecified  --ReadTemplateStub-->  enTemplateStateTemplateLoaded
-//   enTemplateStateTemplateLoaded --SetParameter (any number of times), ExtractTcs-->
+//   enTemplateStateTemplateLoaded --SetParameter (any number of times), extractTcs-->
 //                                                         enTemplateStateUninitialized
 // A template that does not parse leads to enTemplateStateError, which only a
 // new manager leaves. Every failure is a console line and a false answer;
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/template/template_parameter.h"
 
 namespace corvel {
@@ -48,7 +48,7 @@ class TemplateMgr : public PrintUtility {
   // Writes the stub file "corvel_temp_file.tcs" to the root directory, links
   // the template's body into it and writes the result to the output name;
   // an existing output is replaced only when `overwrite` is set.
-  bool ExtractTcs(const char* outputFileName, bool overwrite);
+  bool extractTcs(const char* outputFileName, bool overwrite);
 
  private:
   bool _writeOutput(const std::string& outputPath, const std::string& text, bool overwrite);

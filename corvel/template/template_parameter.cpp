@@ -7,25 +7,25 @@
 namespace corvel {
 namespace {
 
-std::string Text(const xmlChar* text) { return text != nullptr ? reinterpret_cast<const char*>(text) : ""; }
+std::string xmlCharText(const xmlChar* text) { return text != nullptr ? reinterpret_cast<const char*>(text) : ""; }
 
 }  // namespace
 
 std::string TemplateParameter::entityValueText() const {
-  return literal ? DoubleQuotedLiteral(*literal) : EscapedEntityValue(value);
+  return literal ? doubleQuotedLiteral(*literal) : escapedEntityValue(value);
 }
 
-ParameterExtraction ExtractParameters(const SourceParse& parse, const std::string& path) {
+ParameterExtraction extractParameters(const SourceParse& parse, const std::string& path) {
   ParameterExtraction result;
   std::string external;
   for (const xmlEntity* entity : parse.ownEntities) {
     TemplateParameter parameter;
-    parameter.name = Text(entity->name);
-    parameter.value = Text(entity->content);
+    parameter.name = xmlCharText(entity->name);
+    parameter.value = xmlCharText(entity->content);
     if (entity->etype != XML_INTERNAL_GENERAL_ENTITY) {
       if (external.empty()) external = parameter.name;
     } else if (entity->orig != nullptr) {
-      parameter.literal = Text(entity->orig);
+      parameter.literal = xmlCharText(entity->orig);
     } else {
       // Without the literal the replacement text stands for it; its
       // references are still references.
@@ -54,7 +54,7 @@ ParameterExtraction ExtractParameters(const SourceParse& parse, const std::strin
   return result;
 }
 
-TemplateParameter* FindParameter(std::vector<TemplateParameter>& parameters, std::string_view name) noexcept {
+TemplateParameter* findParameter(std::vector<TemplateParameter>& parameters, std::string_view name) noexcept {
   for (TemplateParameter& parameter : parameters)
     if (parameter.name == name) return &parameter;
   return nullptr;

@@ -42,9 +42,9 @@ struct ParameterExtraction {
 // entity, CORVEL_LOCATION first, CUSTOM_LOCATION (when declared) second, every
 // parameter a text entity, and no reference to an entity declared nowhere.
 // `path` names the template in the texts.
-ParameterExtraction ExtractParameters(const SourceParse& parse, const std::string& path);
+ParameterExtraction extractParameters(const SourceParse& parse, const std::string& path);
 
 // The first parameter of the name (byte-exact), or null.
-TemplateParameter* FindParameter(std::vector<TemplateParameter>& parameters, std::string_view name) noexcept;
+TemplateParameter* findParameter(std::vector<TemplateParameter>& parameters, std::string_view name) noexcept;
 
 }  // namespace corvel

@@ -12,7 +12,7 @@
 #include <cstdio>
 
 #include "corvel/base/print_utility.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 
 namespace corvel {
 namespace {
@@ -40,12 +40,12 @@ struct DeclarationLog {
   std::vector<std::string> undeclared;
 };
 
-DeclarationLog* LogOf(void* context) noexcept {
+DeclarationLog* logOf(void* context) noexcept {
   auto* parser = static_cast<xmlParserCtxt*>(context);
   return parser != nullptr ? static_cast<DeclarationLog*>(parser->_private) : nullptr;
 }
 
-const xmlEntity* InternalSubsetEntity(xmlParserCtxt* parser, const xmlChar* name) noexcept {
+const xmlEntity* internalSubsetEntity(xmlParserCtxt* parser, const xmlChar* name) noexcept {
   if (parser->myDoc == nullptr || parser->myDoc->intSubset == nullptr ||
       parser->myDoc->intSubset->entities == nullptr)
     return nullptr;
@@ -56,17 +56,17 @@ const xmlEntity* InternalSubsetEntity(xmlParserCtxt* parser, const xmlChar* name
 // A declaration read straight from the document's own internal subset has the
 // document as its only input; inside a parameter entity there are more, in
 // the external subset inSubset is 2. The first declaration of a name binds.
-void LoggingEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* publicId,
+void loggingEntityDecl(void* context, const xmlChar* name, int type, const xmlChar* publicId,
                        const xmlChar* systemId, xmlChar* content) {
   auto* parser = static_cast<xmlParserCtxt*>(context);
   const bool general = type == XML_INTERNAL_GENERAL_ENTITY || type == XML_EXTERNAL_GENERAL_PARSED_ENTITY ||
                        type == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY;
   const bool own = general && parser->inSubset == 1 && parser->inputNr == 1;
-  const xmlEntity* before = own ? InternalSubsetEntity(parser, name) : nullptr;
+  const xmlEntity* before = own ? internalSubsetEntity(parser, name) : nullptr;
   xmlSAX2EntityDecl(context, name, type, publicId, systemId, content);
-  DeclarationLog* log = LogOf(context);
+  DeclarationLog* log = logOf(context);
   if (!own || before != nullptr || log == nullptr) return;
-  if (const xmlEntity* added = InternalSubsetEntity(parser, name)) {
+  if (const xmlEntity* added = internalSubsetEntity(parser, name)) {
     try {
       log->ownEntities.push_back(added);
     } catch (...) {
@@ -75,8 +75,8 @@ void LoggingEntityDecl(void* context, const xmlChar* name, int type, const xmlCh
   }
 }
 
-xmlEntityPtr LoggingGetEntity(void* context, const xmlChar* name) {
-  DeclarationLog* log = LogOf(context);
+xmlEntityPtr loggingGetEntity(void* context, const xmlChar* name) {
+  DeclarationLog* log = logOf(context);
   getEntitySAXFunc lookup = log != nullptr && log->getEntity != nullptr ? log->getEntity : xmlSAX2GetEntity;
   xmlEntityPtr found = lookup(context, name);
   if (found == nullptr && log != nullptr && name != nullptr &&
@@ -92,7 +92,7 @@ xmlEntityPtr LoggingGetEntity(void* context, const xmlChar* name) {
   return found;
 }
 
-ParseErrorRecord TooLargeRecord() {
+ParseErrorRecord tooLargeRecord() {
   ParseErrorRecord record;
   record.found = true;
   std::snprintf(record.reason, sizeof record.reason, "Document is larger than the limit of %zu bytes",
@@ -102,7 +102,7 @@ ParseErrorRecord TooLargeRecord() {
 
 }  // namespace
 
-SourceText ReadSourceFile(const std::string& path) {
+SourceText readSourceFile(const std::string& path) {
   SourceText result;
   // Non-blocking only for the open: a FIFO without a writer would block it.
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -136,14 +136,14 @@ SourceText ReadSourceFile(const std::string& path) {
   return result;
 }
 
-SourceParse ParseSource(const std::string& content, const std::string& url, bool readDefinitions) {
+SourceParse parseSource(const std::string& content, const std::string& url, bool readDefinitions) {
   // No XML_PARSE_NOENT (references stay references), no XML_PARSE_DTDATTR (no
   // defaults added), no XML_PARSE_HUGE (libxml2 keeps its expansion limits),
   // blanks kept so that the copied body keeps its layout.
   const int options = XML_PARSE_NONET | (readDefinitions ? XML_PARSE_DTDLOAD : 0);
   SourceParse result;
   if (content.size() > kMaxTcsFileBytes) {
-    result.record = TooLargeRecord();
+    result.record = tooLargeRecord();
     return result;
   }
   DeclarationLog log;
@@ -156,8 +156,8 @@ SourceParse ParseSource(const std::string& content, const std::string& url, bool
     }
     guard.watch(context.get());
     log.getEntity = context->sax->getEntity;
-    context->sax->getEntity = LoggingGetEntity;
-    context->sax->entityDecl = LoggingEntityDecl;
+    context->sax->getEntity = loggingGetEntity;
+    context->sax->entityDecl = loggingEntityDecl;
     context->_private = &log;
     result.document.reset(xmlCtxtReadMemory(context.get(), content.data(), static_cast<int>(content.size()),
                                             url.c_str(), nullptr, options));
@@ -170,7 +170,7 @@ SourceParse ParseSource(const std::string& content, const std::string& url, bool
   return result;
 }
 
-void PrintParseReport(const PrintUtility& out, const std::string& path, const ParseErrorRecord& record) {
+void printParseReport(const PrintUtility& out, const std::string& path, const ParseErrorRecord& record) {
   // Always a line and a position, even for errors the parser places nowhere
   // (an empty file).
   const int line = record.line > 0 ? record.line : 1;
@@ -183,8 +183,8 @@ void PrintParseReport(const PrintUtility& out, const std::string& path, const Pa
   out.print("Corvel> XML-REASON     : %s\n", reason);
 }
 
-void PrintTooLargeReport(const PrintUtility& out, const std::string& path) {
-  PrintParseReport(out, path, TooLargeRecord());
+void printTooLargeReport(const PrintUtility& out, const std::string& path) {
+  printParseReport(out, path, tooLargeRecord());
 }
 
 }  // namespace corvel

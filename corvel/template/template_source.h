@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 namespace corvel {
 
@@ -34,7 +34,7 @@ struct SourceText {
 };
 
 // Reads the whole file, refusing anything that is not a regular file.
-SourceText ReadSourceFile(const std::string& path);
+SourceText readSourceFile(const std::string& path);
 
 struct XmlDocFree {
   void operator()(xmlDoc* document) const noexcept { xmlFreeDoc(document); }
@@ -60,12 +60,12 @@ struct SourceParse {
 // system identifiers. With `readDefinitions` the external subset and the
 // external parameter entities are read (local regular files only), so that
 // the entities they declare count as declared.
-SourceParse ParseSource(const std::string& content, const std::string& url, bool readDefinitions);
+SourceParse parseSource(const std::string& content, const std::string& url, bool readDefinitions);
 
 // The three-line report of the TCS loader for a text that did not parse:
 // "=== E R R O R ===", the line and position in the file, the reason.
-void PrintParseReport(const PrintUtility& out, const std::string& path, const ParseErrorRecord& record);
+void printParseReport(const PrintUtility& out, const std::string& path, const ParseErrorRecord& record);
 // The same for a file larger than kMaxTcsFileBytes.
-void PrintTooLargeReport(const PrintUtility& out, const std::string& path);
+void printTooLargeReport(const PrintUtility& out, const std::string& path);
 
 }  // namespace corvel

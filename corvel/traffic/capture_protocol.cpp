@@ -118,7 +118,7 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
     discardCurrent();
     throw;
   }
-  StreamEvent event(_port, enEventKindPduFailed, -1, -1);
+  StreamEvent event(_port.identity(), enEventKindPduFailed, -1, -1);
   VerifyReport report;
   VerifyContext context;
   context.report = &report;

@@ -8,7 +8,7 @@ namespace corvel {
 
 void announceDiscarded(PortTraffic& port, size_t frames) {
   for (size_t i = 0; i < frames; ++i) {
-    PortEvent event(port, enEventKindFrameDiscarded);
+    PortEvent event(port.identity(), enEventKindFrameDiscarded);
     event.setText("Captured datalink packets not processed for any pdus");
     port.announce(event);
   }
@@ -16,7 +16,7 @@ void announceDiscarded(PortTraffic& port, size_t frames) {
 
 void DatalinkParser::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
   {
-    PortEvent processed(_port, enEventKindFrameProcessed);
+    PortEvent processed(_port.identity(), enEventKindFrameProcessed);
     _port.announce(processed);
   }
   if (!_datalink) return;
@@ -24,12 +24,12 @@ void DatalinkParser::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, 
   _datalink->parseHeader(*frame, report);
   if (!report.warnings.empty()) {
     // Cell warnings (reserved bits, payload types) go out with the cell.
-    StreamEvent parsed(_port, enEventKindFrameParsed, -1, -1);
+    StreamEvent parsed(_port.identity(), enEventKindFrameParsed, -1, -1);
     for (auto& [prefix, text] : report.warnings) parsed.addWarning(prefix, text);
     _port.announce(parsed);
   }
   if (frame->protocolType == static_cast<int32_t>(ProtocolKind::Generic)) {
-    PortEvent dropped(_port, enEventKindFrameDropped);
+    PortEvent dropped(_port.identity(), enEventKindFrameDropped);
     dropped.setText("Generic datalink frame is not parseable");
     _port.announce(dropped);
     return;  // nothing is kept of it

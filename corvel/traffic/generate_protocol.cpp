@@ -80,7 +80,7 @@ void GenerateProtocol::setup(int32_t startArgument) {
   }
   for (size_t i = 0; i < _streams.size(); ++i) {
     if (const char* fault = stackFault(*_streams[i])) {
-      auto event = std::make_unique<StreamEvent>(_port, enEventSeverityError, static_cast<int32_t>(i), -1, fault);
+      auto event = std::make_unique<StreamEvent>(_port.identity(), enEventSeverityError, static_cast<int32_t>(i), -1, fault);
       event->setKind(enEventKindFrameProcessed);
       _port.announceError(std::move(event));
     }
@@ -166,7 +166,7 @@ void GenerateProtocol::endFrame(uint32_t cycle, uint8_t& endOfPacket) {
   const auto stream = static_cast<size_t>(_current->streamNumber());
   if (_current->isLast() && _current->taggedPdu() >= 0 && stream < _sendLogs.size() && _sendLogs[stream])
     _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle);
-  StreamEvent event(_port, enEventKindFrameProcessed, _current->streamNumber(), _current->pduNumber());
+  StreamEvent event(_port.identity(), enEventKindFrameProcessed, _current->streamNumber(), _current->pduNumber());
   event.setFrame(&*_current);
   _port.announce(event);
 }
@@ -198,7 +198,7 @@ const uint8_t* GenerateProtocol::nextByte(bool& endOfTraffic, uint8_t& endOfPack
       break;
     }
     case enFrameIdle: {
-      PortEvent event(_port, enEventKindIdleFrameEnded);
+      PortEvent event(_port.identity(), enEventKindIdleFrameEnded);
       _port.announce(event);
       _current.reset();
       break;
@@ -271,7 +271,7 @@ void GenerateProtocol::setTokenBucketGap(std::optional<int64_t> gapCycles) {
     return;
   }
   _tokenBucketGap = minimum;
-  PortEvent event(_port, enEventKindInterpacketRaised);
+  PortEvent event(_port.identity(), enEventKindInterpacketRaised);
   _port.announce(event);
 }
 

@@ -101,7 +101,7 @@ void PoliceCapturedFrames::OnFrame(const std::shared_ptr<CapturedStreamFrame>& f
     }
   }
   if (match == nullptr) {
-    QosPoliceEvent event(_port, enEventKindFrameNotPoliced);
+    QosPoliceEvent event(_port.identity(), enEventKindFrameNotPoliced);
     event.setFrame(frame.get());
     _port.announce(event);
     return;
@@ -113,7 +113,7 @@ void PoliceCapturedFrames::OnFrame(const std::shared_ptr<CapturedStreamFrame>& f
   bool late = false;
   const bool decision = police.isCellConformant(cycle, length, &late);
   police.record(decision, false, late);
-  QosPoliceEvent event(_port, enEventKindFramePoliced);
+  QosPoliceEvent event(_port.identity(), enEventKindFramePoliced);
   event.setFrame(frame.get());
   event.setPolice(&police);
   _port.announce(event);
@@ -129,7 +129,7 @@ void PoliceCapturedFrames::OnPdu(CapturedStreamPdu& pdu, uint32_t /*cycle*/) {
     }
   }
   if (match == nullptr) {
-    QosPoliceEvent event(_port, enEventKindPduNotPoliced);
+    QosPoliceEvent event(_port.identity(), enEventKindPduNotPoliced);
     event.setPdu(&pdu);
     _port.announce(event);
     return;
@@ -151,7 +151,7 @@ void PoliceCapturedFrames::OnPdu(CapturedStreamPdu& pdu, uint32_t /*cycle*/) {
   // metered) but is neither recorded nor announced.
   if (police.isFirstOfFlow()) return;
   police.record(decision, flagA, flagB);
-  QosPoliceEvent event(_port, enEventKindPduPoliced);
+  QosPoliceEvent event(_port.identity(), enEventKindPduPoliced);
   event.setPdu(&pdu);
   event.setPolice(&police);
   _port.announce(event);

@@ -7,16 +7,16 @@
 namespace corvel {
 
 PortTraffic::PortTraffic(int32_t direction, int32_t device, int32_t port)
-    : _direction(direction), _device(device), _port(port) {}
+    : _identity{device, port, direction, 0} {}
 
 PortTraffic::~PortTraffic() { detachAll(); }
 
 void PortTraffic::setState(int32_t state) {
   _state = state;
   if (state == enPortStateRunning) {
-    announce(std::make_unique<PortEvent>(*this, enEventKindPortStart));
+    announce(std::make_unique<PortEvent>(identity(), enEventKindPortStart));
   } else if (state == enPortStateComplete) {
-    announce(std::make_unique<PortEvent>(*this, enEventKindPortComplete));
+    announce(std::make_unique<PortEvent>(identity(), enEventKindPortComplete));
   }
 }
 
@@ -33,17 +33,17 @@ void PortTraffic::announce(std::unique_ptr<Event> event) { notify(std::move(even
 void PortTraffic::announceError(std::unique_ptr<Event> event) { notifyAndThrow(std::move(event)); }
 
 void PortTraffic::announceError(const char* text) {
-  announceError(std::make_unique<PortEvent>(*this, enEventSeverityError, text ? text : ""));
+  announceError(std::make_unique<PortEvent>(identity(), enEventSeverityError, text ? text : ""));
 }
 
 void PortTraffic::announceText(int32_t severity, const char* text) {
-  announce(std::make_unique<PortEvent>(*this, severity, text ? text : ""));
+  announce(std::make_unique<PortEvent>(identity(), severity, text ? text : ""));
 }
 
 void PortTraffic::setPduLogDirectory(const char* directory) {
   if (!directory || !*directory) return;
-  _pduLogFileName = std::string(directory) + (_direction == 1 ? "Rx" : "Tx") + "PdusDev" +
-                    std::to_string(_device) + "Port" + std::to_string(_port) + ".txt";
+  _pduLogFileName = std::string(directory) + (direction() == 1 ? "Rx" : "Tx") + "PdusDev" +
+                    std::to_string(device()) + "Port" + std::to_string(port()) + ".txt";
   if (std::FILE* file = std::fopen(_pduLogFileName.c_str(), "w")) std::fclose(file);
 }
 

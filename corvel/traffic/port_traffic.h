@@ -8,6 +8,7 @@
 #include <string>
 
 #include "corvel/stats/observable.h"
+#include "corvel/stats/port_identity.h"
 
 namespace corvel {
 
@@ -40,9 +41,11 @@ class PortTraffic : public Observable {
   bool warned() const noexcept { return _warned; }
   void setWarned(bool warned) noexcept { _warned = warned; }
 
-  int32_t direction() const noexcept { return _direction; }
-  int32_t device() const noexcept { return _device; }
-  int32_t port() const noexcept { return _port; }
+  int32_t direction() const noexcept { return _identity.direction; }
+  int32_t device() const noexcept { return _identity.device; }
+  int32_t port() const noexcept { return _identity.port; }
+  // The same, with the media-bus clock, for the events and statistics of the port.
+  const PortIdentity& identity() const noexcept { return _identity; }
 
   // The configuration the port runs with; not owned.
   const PortConfig* portConfiguration() const noexcept { return _portConfig; }
@@ -54,8 +57,8 @@ class PortTraffic : public Observable {
   // The host's default gap, used when the TCS file gives none.
   int32_t hostInterpacketTime() const noexcept { return _interpacketTime; }
   void setHostInterpacketTime(int32_t time) noexcept { _interpacketTime = time; }
-  int32_t mediaBusClockFrequency() const noexcept { return _mediaBusClockFrequency; }
-  void setMediaBusClockFrequency(int32_t mhz) noexcept { _mediaBusClockFrequency = mhz; }
+  int32_t mediaBusClockFrequency() const noexcept { return _identity.clockMhz; }
+  void setMediaBusClockFrequency(int32_t mhz) noexcept { _identity.clockMhz = mhz; }
 
   // What the ports of the run share (not owned); null when the port runs on
   // its own, without a controller.
@@ -81,15 +84,12 @@ class PortTraffic : public Observable {
  private:
   std::string _pduLogFileName;
   int32_t _state = enPortStateUninitialized;
-  int32_t _direction;
+  PortIdentity _identity;
   bool _warned = false;
   const PortConfig* _portConfig = nullptr;
   RunRecords* _runRecords = nullptr;
-  int32_t _device;
-  int32_t _port;
   int32_t _rate = 0;
   int32_t _interpacketTime = 0;
-  int32_t _mediaBusClockFrequency = 0;
 };
 
 }  // namespace corvel

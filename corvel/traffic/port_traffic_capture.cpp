@@ -122,11 +122,11 @@ void PortTrafficCapture::initialize() {
   if (observerCount() == 0) {
     if (const PortConfig* config = _captureProtocol->configuration()) {
       if (const char* directory = config->eventLogDirectory()) {
-        _captureStatistic = std::make_unique<CaptureStatistic>(*this, directory);
+        _captureStatistic = std::make_unique<CaptureStatistic>(identity(), runRecords(), directory);
         attach(_captureStatistic.get());
       }
       if (const char* directory = config->shapePoliceDataLogDirectory()) {
-        _policingStatistic = std::make_unique<PolicingStatistic>(*this, directory);
+        _policingStatistic = std::make_unique<PolicingStatistic>(identity(), runRecords(), directory);
         attach(_policingStatistic.get());
       }
     }
@@ -171,7 +171,7 @@ void PortTrafficCapture::processByte(uint8_t& byte, uint32_t cycle, uint8_t endO
   if (_memoryManager->overflowed()) {
     // A frame longer than any datalink allows: cut at its end and dropped.
     _memoryManager->clear();
-    PortEvent dropped(*this, enEventKindFrameDropped);
+    PortEvent dropped(identity(), enEventKindFrameDropped);
     dropped.setText("Captured frame exceeds 65536 bytes");
     announce(dropped);
     return;

@@ -87,11 +87,11 @@ void PortTrafficGenerator::Start(int32_t startArgument) {
     const GeneratePortConfig* config = _frameSource->configuration();
     if (observerCount() == 0 && config) {
       if (const char* directory = config->eventLogDirectory()) {
-        _generatorStatistic = std::make_unique<GeneratorStatistic>(*this, directory);
+        _generatorStatistic = std::make_unique<GeneratorStatistic>(identity(), runRecords(), directory);
         attach(_generatorStatistic.get());
       }
       if (const char* directory = config->shapePoliceDataLogDirectory()) {
-        _schedulingStatistic = std::make_unique<SchedulingStatistic>(*this, directory);
+        _schedulingStatistic = std::make_unique<SchedulingStatistic>(identity(), runRecords(), directory);
         attach(_schedulingStatistic.get());
       }
     }

@@ -50,7 +50,7 @@ DistributionStream* ScheduleStreamDistribution::walk(StreamQueue& queue, Accept 
 }
 
 void ScheduleStreamDistribution::announceChoice(int32_t code) {
-  QosScheduleEvent event(port(), code);
+  QosScheduleEvent event(port().identity(), code);
   port().announce(event);
 }
 

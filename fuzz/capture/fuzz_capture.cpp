@@ -5,56 +5,46 @@
 // byte goes to the port. Nothing may crash, read out of bounds, leak or
 // throw anything but a message text. Inputs whose TCS part could name a log
 // directory are passed over, so no file is written outside the run.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <memory>
 #include <string_view>
 
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
+#include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
 using corvel_fuzz::HostPort;
 
-std::string g_inputFile;
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
-  char name[] = "/tmp/fuzz_capture_XXXXXX";
-  const int fd = mkstemp(name);
-  if (fd >= 0) {
-    close(fd);
-    g_inputFile = name;
-  }
+  simhost_set_console_sink(dropConsole, nullptr);
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_capture");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  if (g_inputFile.empty() || size < 2) return 0;
+  if (!g_scratch->ok() || size < 2) return 0;
   const size_t tcsSize = std::min<size_t>(data[0] | (data[1] << 8), size - 2);
   const std::string_view tcs(reinterpret_cast<const char*>(data + 2), tcsSize);
   if (tcs.find("_dir") != std::string_view::npos) return 0;
-  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
-  if (!file) return 0;
-  std::fwrite(tcs.data(), 1, tcs.size(), file);
-  std::fclose(file);
+  if (!g_scratch->writeInput(tcs.data(), tcs.size())) return 0;
 
   corvel::Corvel controller;
   corvel::WorkbenchPort tx = HostPort(0, 1);
-  controller.RegisterPort(tx);
+  controller.registerPort(tx);
   try {
-    if (!controller.LoadTcs(g_inputFile.c_str())) return 0;
+    if (!controller.LoadTcs(g_scratch->inputFile().c_str())) return 0;
   } catch (const corvel::TextError&) {
     return 0;
   }

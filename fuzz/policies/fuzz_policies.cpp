@@ -31,8 +31,8 @@
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
@@ -129,28 +129,28 @@ struct DocumentDeleter {
 std::unique_ptr<ScratchDirectory> g_scratch;
 std::unique_ptr<xmlDoc, DocumentDeleter> g_fixed;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 // Only table entries and policies come from the input; a corvel element
 // inside them would add sections of its own.
-bool OnlyPolicies(const corvel::TcsDocument& document) {
+bool onlyPolicies(const corvel::TcsDocument& document) {
   using namespace corvel;
   const xmlNode* root = xmlDocGetRootElement(document.document());
-  if (root == nullptr || SelectNodes(document.documentNode(), "//corvel").size() != 1) return false;
+  if (root == nullptr || selectNodes(document.documentNode(), "//corvel").size() != 1) return false;
   for (const xmlNode* child = root->children; child != nullptr; child = child->next) {
     if (child->type != XML_ELEMENT_NODE) continue;
-    if (!IsNodeNamed(child, "table_entries") && !IsNodeNamed(child, "policies")) return false;
+    if (!isNodeNamed(child, "table_entries") && !isNodeNamed(child, "policies")) return false;
   }
   return true;
 }
 
 // The ids of the policy sets the reader records, in document order, once each.
-std::vector<std::string> PolicySetIds(const corvel::TcsDocument& document) {
+std::vector<std::string> policySetIds(const corvel::TcsDocument& document) {
   using namespace corvel;
   std::vector<std::string> ids;
-  for (xmlNode* set : SelectNodes(document.documentNode(), "//corvel/policies/policy_set")) {
+  for (xmlNode* set : selectNodes(document.documentNode(), "//corvel/policies/policy_set")) {
     const std::optional<std::string> id = GetAttribute(set, "id");
-    if (!id || SelectSingleNode(set, "./policy") == nullptr) continue;
+    if (!id || selectSingleNode(set, "./policy") == nullptr) continue;
     if (std::find(ids.begin(), ids.end(), *id) != ids.end()) continue;
     ids.push_back(*id);
     if (ids.size() == kMaxAssignedSets) break;
@@ -159,7 +159,7 @@ std::vector<std::string> PolicySetIds(const corvel::TcsDocument& document) {
 }
 
 // Adds the fixed sections to the document, every port naming every set.
-bool AddFixedSections(const corvel::TcsDocument& document, const std::vector<std::string>& ids) {
+bool addFixedSections(const corvel::TcsDocument& document, const std::vector<std::string>& ids) {
   using namespace corvel;
   xmlNode* root = xmlDocGetRootElement(document.document());
   for (xmlNode* section = xmlDocGetRootElement(g_fixed.get())->children; section; section = section->next) {
@@ -171,7 +171,7 @@ bool AddFixedSections(const corvel::TcsDocument& document, const std::vector<std
       return false;
     }
   }
-  for (xmlNode* port : SelectNodes(document.documentNode(), "/corvel/rx_ports/port | /corvel/tx_ports/port")) {
+  for (xmlNode* port : selectNodes(document.documentNode(), "/corvel/rx_ports/port | /corvel/tx_ports/port")) {
     for (const std::string& id : ids) {
       xmlNode* assignment = xmlNewChild(port, nullptr, BAD_CAST "assign_policy_set", nullptr);
       if (assignment == nullptr || !SetAttribute(assignment, "id", id)) return false;
@@ -192,12 +192,12 @@ struct ReceivePort {
 // until the frame ends. When no receive port may be asked and nothing is
 // queued, the clock jumps to the end of the first gap. The 32-bit cycle of
 // the byte calls wraps as a host's does.
-void RunTraffic() {
+void runTraffic() {
   ReceivePort receive[] = {{HostPort(1, 0), {}, 0}, {HostPort(1, 1), {}, 0}};
   corvel::WorkbenchPort transmit = HostPort(0, 2);
   corvel::Corvel controller;
-  for (const ReceivePort& port : receive) controller.RegisterPort(port.record);
-  controller.RegisterPort(transmit);
+  for (const ReceivePort& port : receive) controller.registerPort(port.record);
+  controller.registerPort(transmit);
   try {
     if (!controller.LoadTcs(g_scratch->runFile().c_str())) return;
   } catch (const corvel::TextError&) {
@@ -253,7 +253,7 @@ void RunTraffic() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<ScratchDirectory>("fuzz_policies");
   g_fixed.reset(xmlReadMemory(kFixed, static_cast<int>(std::strlen(kFixed)), "fixed.tcs", nullptr, XML_PARSE_NONET));
   return 0;
@@ -273,13 +273,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     } catch (const corvel::TextError&) {
       return 0;
     }
-    if (!OnlyPolicies(document) || corvel::fuzz::HasLongLoop(document) || ScratchDirectory::HasLogPath(document))
+    if (!onlyPolicies(document) || corvel::fuzz::hasLongLoop(document) || ScratchDirectory::hasLogPath(document))
       return -1;
-    if (!AddFixedSections(document, PolicySetIds(document))) return 0;
+    if (!addFixedSections(document, policySetIds(document))) return 0;
     if (!g_scratch->moveLogsHere(document)) return -1;
     if (xmlSaveFile(g_scratch->runFile().c_str(), document.document()) < 0) return 0;
   }
-  RunTraffic();
+  runTraffic();
   g_scratch->empty();
   return 0;
 }

@@ -21,7 +21,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/host/corvel.h"
 #include "fuzz/host_port.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
@@ -31,17 +31,17 @@ using corvel_fuzz::HostPort;
 
 std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
 constexpr uint32_t kByteRequests = 2048;  // per receive port
 
-void RunTraffic() {
+void runTraffic() {
   // The host's records: the controller caches the port objects in them.
   corvel::WorkbenchPort receive[] = {HostPort(1, 0, 8), HostPort(1, 1, 0)};
   corvel::WorkbenchPort transmit[] = {HostPort(0, 2, 0), HostPort(0, 3, 0)};
   corvel::Corvel controller;
-  for (const corvel::WorkbenchPort& record : receive) controller.RegisterPort(record);
-  for (const corvel::WorkbenchPort& record : transmit) controller.RegisterPort(record);
+  for (const corvel::WorkbenchPort& record : receive) controller.registerPort(record);
+  for (const corvel::WorkbenchPort& record : transmit) controller.registerPort(record);
   try {
     if (!controller.LoadTcs(g_scratch->runFile().c_str())) return;
   } catch (const corvel::TextError&) {
@@ -64,7 +64,7 @@ void RunTraffic() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
+  simhost_set_console_sink(dropConsole, nullptr);
   g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_ports");
   return 0;
 }
@@ -79,11 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     } catch (const corvel::TextError&) {
       return 0;
     }
-    if (corvel::fuzz::HasLongLoop(document) || ScratchDirectory::HasLogPath(document)) return -1;
+    if (corvel::fuzz::hasLongLoop(document) || ScratchDirectory::hasLogPath(document)) return -1;
     if (!g_scratch->moveLogsHere(document)) return -1;
     if (xmlSaveFile(g_scratch->runFile().c_str(), document.document()) < 0) return 0;
   }
-  RunTraffic();
+  runTraffic();
   g_scratch->empty();
   return 0;
 }

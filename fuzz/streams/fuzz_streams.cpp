@@ -5,18 +5,15 @@
 // loops would run very long are passed over: a long table is legitimate but
 // only slows the fuzzer down. The bytes go through a file because the load
 // reads TCS files by name.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
+#include <memory>
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "fuzz/scratch_directory.h"
@@ -24,20 +21,13 @@
 
 namespace {
 
-std::string g_inputFile;
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
 
-void DropConsole(void*, const char*, int) {}
-
-bool WriteInput(const uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(g_inputFile.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = size == 0 || std::fwrite(data, 1, size, file) == size;
-  return std::fclose(file) == 0 && written;
-}
+void dropConsole(void*, const char*, int) {}
 
 constexpr int32_t kPdusPerStack = 3;
 
-void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
+void frameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefinition& set) {
   using namespace corvel;
   int32_t index = 0;
   for (const auto& stack : set.stacks()) {
@@ -58,37 +48,34 @@ void FrameStacks(const corvel::TcsManager& manager, const corvel::StreamSetDefin
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
-  char pattern[] = "/tmp/fuzz_streams_XXXXXX";
-  const int fd = mkstemp(pattern);
-  if (fd >= 0) ::close(fd);
-  g_inputFile = pattern;
+  simhost_set_console_sink(dropConsole, nullptr);
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_streams");
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace corvel;
-  if (g_inputFile.empty() || !WriteInput(data, size)) return 0;
+  if (!g_scratch->ok() || !g_scratch->writeInput(data, size)) return 0;
   TcsDocument document;
   try {
-    LoadDocument(document, g_inputFile);
+    LoadDocument(document, g_scratch->inputFile());
   } catch (const TextError&) {
     return 0;
   }
-  if (corvel::fuzz::HasLongLoop(document)) return 0;
+  if (corvel::fuzz::hasLongLoop(document)) return 0;
   TcsManager manager(document);
   try {
-    if (!manager.ReadRootAttributes()) return 0;
-    manager.ReadTableEntries();
-    manager.ReadFunctionDefinitions();
-    manager.ReadStreams();
+    if (!manager.readRootAttributes()) return 0;
+    manager.readTableEntries();
+    manager.readFunctionDefinitions();
+    manager.readStreams();
   } catch (const TextError&) {
     return 0;
   }
   for (const auto& [id, set] : manager.streamSets()) {
     BuildStreamSet(manager, *set);
     if (manager.status() != TcsManager::kStatusOk) break;
-    FrameStacks(manager, *set);
+    frameStacks(manager, *set);
   }
   return 0;
 }

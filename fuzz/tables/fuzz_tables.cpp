@@ -19,8 +19,8 @@
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_entries_reader.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace {
@@ -29,8 +29,8 @@ using namespace corvel;
 
 constexpr int kEntriesPerWalk = 512;
 
-void Drop(void*, const char*, int) {}
-void DropCommand(void*, const char*) {}
+void drop(void*, const char*, int) {}
+void dropCommand(void*, const char*) {}
 
 class FuzzContext : public TableReaderContext {
  public:
@@ -51,18 +51,18 @@ class FuzzContext : public TableReaderContext {
   int32_t _status = 0;
 };
 
-void WalkTable(TableDefinition& table, const FunctionDefinition* function, HostCommandBuilder& builder) {
+void walkTable(TableDefinition& table, const FunctionDefinition* function, HostCommandBuilder& builder) {
   try {
-    TableEntriesGenerator* entries = table.CreateEntryIterator();
+    TableEntriesGenerator* entries = table.createEntryIterator();
     if (entries == nullptr) return;
-    const xmlNode* defaults = table.GetDefaultsNode();
+    const xmlNode* defaults = table.getDefaultsNode();
     for (int n = 0; n < kEntriesPerWalk; ++n) {
       const xmlNode* entry = entries->next();
       if (entry == nullptr) break;
       if (function != nullptr) {
         builder.BuildHostCommand(*function, defaults, entry);
       } else {
-        (void)TableDefinition::FieldValue(entry, defaults, "id");
+        (void)TableDefinition::fieldValue(entry, defaults, "id");
       }
     }
   } catch (const TextError&) {
@@ -73,8 +73,8 @@ void WalkTable(TableDefinition& table, const FunctionDefinition* function, HostC
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const bool quiet = [] {
-    simhost_set_console_sink(&Drop, nullptr);
-    simhost_set_command_sink(&DropCommand, nullptr);
+    simhost_set_console_sink(&drop, nullptr);
+    simhost_set_command_sink(&dropCommand, nullptr);
     return true;
   }();
   (void)quiet;
@@ -85,18 +85,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TcsDocument document;
   document.adopt(parsed, "fuzz.tcs");
   FuzzContext context(document);
-  ReadTables(context);
+  readTables(context);
 
   const PrintUtility printer;
   HostCommandBuilder builder(printer);
-  for (auto& [id, table] : context.tables()) WalkTable(*table, nullptr, builder);
-  for (xmlNode* section : SelectNodes(document.documentNode(), "//corvel/type_definitions")) {
-    for (xmlNode* child : GetChildNodes(section)) {
+  for (auto& [id, table] : context.tables()) walkTable(*table, nullptr, builder);
+  for (xmlNode* section : selectNodes(document.documentNode(), "//corvel/type_definitions")) {
+    for (xmlNode* child : getChildNodes(section)) {
       if (GetAttribute(child, "_entry_type") != std::optional<std::string>("function")) continue;
       try {
         const FunctionDefinition function(child);
         const auto table = context.tables().find(function.tableId());
-        if (table != context.tables().end()) WalkTable(*table->second, &function, builder);
+        if (table != context.tables().end()) walkTable(*table->second, &function, builder);
       } catch (const TextError&) {
       }
     }

@@ -5,37 +5,38 @@
 // may be left beside the output, and an extraction that succeeded must have
 // left an output that the TCS loader reads.
 #include <dirent.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/template/template_mgr.h"
+#include "fuzz/scratch_directory.h"
 #include "pyx/simhost_api.h"
 
 namespace {
 
-std::string g_root;  // the private directory, ending in '/'
+std::unique_ptr<corvel::fuzz::ScratchDirectory> g_scratch;
+std::string g_root;  // the scratch directory, ending in '/'
 
 // Assignments per input; more than any template of the seeds declares.
 constexpr int kMaxAssignments = 64;
 
-void DropConsole(void*, const char*, int) {}
+void dropConsole(void*, const char*, int) {}
 
-bool WriteFile(const std::string& path, std::string_view text) {
+bool writeFile(const std::string& path, std::string_view text) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
   const bool written = text.empty() || std::fwrite(text.data(), 1, text.size(), file) == text.size();
   return std::fclose(file) == 0 && written;
 }
 
-bool TemporaryFileLeft() {
+bool temporaryFileLeft() {
   DIR* dir = ::opendir(g_root.c_str());
   if (dir == nullptr) return false;
   bool left = false;
@@ -48,9 +49,9 @@ bool TemporaryFileLeft() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  simhost_set_console_sink(DropConsole, nullptr);
-  char pattern[] = "/tmp/fuzz_template_XXXXXX";
-  if (mkdtemp(pattern) != nullptr) g_root = std::string(pattern) + "/";
+  simhost_set_console_sink(dropConsole, nullptr);
+  g_scratch = std::make_unique<corvel::fuzz::ScratchDirectory>("fuzz_template");
+  if (g_scratch->ok()) g_root = g_scratch->path().string() + "/";
   return 0;
 }
 
@@ -58,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (g_root.empty()) return 0;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const size_t split = input.find('\0');
-  if (!WriteFile(g_root + "template.tcs", input.substr(0, split))) return 0;
+  if (!writeFile(g_root + "template.tcs", input.substr(0, split))) return 0;
   std::remove((g_root + "out.tcs").c_str());
 
   corvel::TemplateMgr manager;
@@ -74,9 +75,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
       const std::string value(equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1));
       manager.SetParameter(name.c_str(), value.c_str());
     }
-    extracted = manager.ExtractTcs("out.tcs", true);
+    extracted = manager.extractTcs("out.tcs", true);
   }
-  if (TemporaryFileLeft()) __builtin_trap();
+  if (temporaryFileLeft()) __builtin_trap();
   if (extracted) {
     corvel::TcsDocument output;
     try {

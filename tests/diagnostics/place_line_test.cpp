@@ -128,7 +128,7 @@ TEST_P(PlaceLine, FollowsTheReport) {
   test::ConsoleCapture console;
   {
     Corvel corvel;
-    corvel.RegisterPort(WorkbenchPort{1, 0, 0, 100, 8, 66});
+    corvel.registerPort(WorkbenchPort{1, 0, 0, 100, 8, 66});
     try {
       // A warning lets the load go on; an error ends it.
       (void)corvel.LoadTcs(path.c_str());

@@ -161,7 +161,7 @@ TEST(InternetChecksum, Ipv4HeaderChecksum) {
   // 4500 0073 0000 4000 4011 .... c0a8 0001 c0a8 00c7 sums to 2479c, folded
   // 479e, complement b861. The old checksum bytes are ignored.
   Bytes header = hex("4500 0073 0000 4000 4011 ffff c0a8 0001 c0a8 00c7");
-  writeBitField(header, IpV4Wire::kChecksum, ipv4HeaderChecksum(header));
+  writeBitField(header, Ipv4Wire::kChecksum, ipv4HeaderChecksum(header));
   EXPECT_EQ(header, hex("4500 0073 0000 4000 4011 b861 c0a8 0001 c0a8 00c7"));
   // A correct header sums to ffff.
   EXPECT_EQ(foldChecksum(onesComplementAdd(0, header)), 0xffff);
@@ -228,10 +228,10 @@ TEST(InternetChecksum, RoutesLeaveTheirFieldOutAtEveryLength) {
       EXPECT_EQ(tcpChecksum(pseudoHeader, bytes),
                 checksumOf(pseudoHeader + lengthWords + zeroedSum(TcpWire::kChecksum)))
           << length;
-      const uint16_t ipv4 = checksumOf(zeroedSum(IpV4Wire::kChecksum));
+      const uint16_t ipv4 = checksumOf(zeroedSum(Ipv4Wire::kChecksum));
       EXPECT_EQ(ipv4HeaderChecksum(bytes), ipv4) << length;
-      if (length >= static_cast<size_t>(fieldEnd(IpV4Wire::kTotalLength))) {
-        const auto totalLength = static_cast<uint16_t>(readBitField(bytes, IpV4Wire::kTotalLength));
+      if (length >= static_cast<size_t>(fieldEnd(Ipv4Wire::kTotalLength))) {
+        const auto totalLength = static_cast<uint16_t>(readBitField(bytes, Ipv4Wire::kTotalLength));
         EXPECT_EQ(ipv4HeaderChecksum(ipv4FixedSum(bytes), totalLength), ipv4) << length;
       }
     }

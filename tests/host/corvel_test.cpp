@@ -32,9 +32,9 @@ WorkbenchPort hostPort(int32_t direction, int32_t device, int32_t port) {
 class CorvelTest : public ::testing::Test {
  protected:
   void registerPorts() {
-    corvel.RegisterPort(rx2);
-    corvel.RegisterPort(rx10);
-    corvel.RegisterPort(tx1);
+    corvel.registerPort(rx2);
+    corvel.registerPort(rx10);
+    corvel.registerPort(tx1);
   }
   // Loads a TCS that configures no port: the controller ends in the stop state.
   void loadWithoutPorts() {

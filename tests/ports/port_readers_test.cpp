@@ -13,7 +13,7 @@
 #include <string>
 
 #include "corvel/host/pyx_devices.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/traffic/generate_port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
@@ -52,7 +52,7 @@ class PortReaders : public ::testing::Test {
     std::ofstream(dir + "ports.tcs") << text;
     LoadDocument(document, dir + "ports.tcs");
     manager = std::make_unique<TcsManager>(document);
-    ASSERT_TRUE(manager->ReadTableEntries() && manager->ReadStreams());
+    ASSERT_TRUE(manager->readTableEntries() && manager->readStreams());
     console.take();
   }
 
@@ -96,8 +96,8 @@ class PortRefusal : public PortReaders, public ::testing::WithParamInterface<Ref
 
 TEST_P(PortRefusal, ReportsExactly) {
   load(GetParam().sections);
-  manager->ReadRxPorts(devices);
-  manager->ReadTxPorts(devices);
+  manager->readRxPorts(devices);
+  manager->readTxPorts(devices);
   std::istringstream lines(console.take());
   std::string reports;
   for (std::string line; std::getline(lines, line);)
@@ -186,8 +186,8 @@ TEST_F(PortReaders, SectionsPrintEveryPortAndHandOverItsSettings) {
   <tx_ports eventlog_dir="@DIR@,1" pdu_datalog_dir="@DIR@" police_datalog_dir="@DIR@police/">
     <p port="3"/> <p port="2"><assign_stream_set id="capture"/></p>
   </tx_ports>)");
-  EXPECT_TRUE(manager->ReadRxPorts(devices));
-  EXPECT_TRUE(manager->ReadTxPorts(devices));
+  EXPECT_TRUE(manager->readRxPorts(devices));
+  EXPECT_TRUE(manager->readTxPorts(devices));
   EXPECT_EQ(manager->status(), 0);
   // The element for device 7, which the host never registered, is named with its place.
   EXPECT_EQ(console.take(),

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "corvel/tables/table_definition.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "streams_test_support.h"
 
 namespace corvel {
@@ -59,7 +59,7 @@ TEST_F(LoopExpansion, ThreeEntriesGiveThreeStacksWithTheirOwnValues) {
   EXPECT_EQ(record.nextStack(), nullptr);
 
   // Every entry worked on a copy: the document still holds the written values.
-  xmlNode* ipv4 = SelectSingleNode(record.definitionNode(), "./ipv4");
+  xmlNode* ipv4 = selectSingleNode(record.definitionNode(), "./ipv4");
   EXPECT_EQ(GetAttribute(ipv4, "dest_addr"), "0.0.0.0");
   EXPECT_EQ(GetAttribute(ipv4, "ttl"), std::nullopt);
 }
@@ -143,12 +143,12 @@ class Assignments : public test::StreamSetsTest {
   // The entries of a table, in order (plain-table entries are document nodes).
   std::vector<xmlNode*> entries(const char* table) {
     std::vector<xmlNode*> list;
-    if (TableEntriesGenerator* iterator = manager->tables().at(table)->CreateEntryIterator()) {
+    if (TableEntriesGenerator* iterator = manager->tables().at(table)->createEntryIterator()) {
       while (xmlNode* entry = iterator->next()) list.push_back(entry);
     }
     return list;
   }
-  xmlNode* defaults(const char* table) { return manager->tables().at(table)->GetDefaultsNode(); }
+  xmlNode* defaults(const char* table) { return manager->tables().at(table)->getDefaultsNode(); }
 };
 
 TEST_F(Assignments, VariableEntryDefaultOrLiteral) {
@@ -187,7 +187,7 @@ TEST_F(Assignments, AFailedAssignmentPrintsTheTargetElement) {
   NodeCopy loop = element("ipv4");
   // Not an XML name: the value cannot be stored under it.
   xmlNewProp(loop.get(), BAD_CAST "bad name", BAD_CAST "1");
-  xmlNode* target = SelectSingleNode(document.documentNode(), "//ipv4[@instance_id='dump']");
+  xmlNode* target = selectSingleNode(document.documentNode(), "//ipv4[@instance_id='dump']");
   ASSERT_NE(target, nullptr);
   EXPECT_FALSE(MakeProtocolAssignments(*manager, loop.get(), nullptr, defaults("flows"), target));
   EXPECT_EQ(console.take(),

@@ -7,7 +7,7 @@
 #include "corvel/host/corvel.h"
 #include "corvel/base/text_error.h"
 #include "corvel/host/workbench_port.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "streams_test_support.h"
 
 namespace corvel {
@@ -23,7 +23,7 @@ TEST(StreamReader, RecordsEverySetWithAnIdAndADefinition) {
   TcsManager manager(document);
   console.take();
 
-  ASSERT_TRUE(manager.ReadStreams());
+  ASSERT_TRUE(manager.readStreams());
   EXPECT_EQ(manager.status(), 0);
   // Every set with an id is named, including the one that has neither
   // protocols nor stream_files; the set without an id is not.
@@ -52,7 +52,7 @@ TEST(StreamReader, RecordsEverySetWithAnIdAndADefinition) {
   for (const auto& [id, record] : manager.streamSets()) {
     EXPECT_EQ(record->id(), id);
     EXPECT_TRUE(record->stacks().empty()) << id << ": stacks are built on first use only";
-    EXPECT_TRUE(IsNodeNamed(record->setNode(), "stream_set"));
+    EXPECT_TRUE(isNodeNamed(record->setNode(), "stream_set"));
   }
 }
 
@@ -68,11 +68,11 @@ class StreamRecord : public test::StreamSetsTest, public ::testing::WithParamInt
 TEST_P(StreamRecord, NodesAndType) {
   const RecordCase& c = GetParam();
   const StreamSetDefinition& record = set(c.id);
-  EXPECT_TRUE(IsNodeNamed(record.definitionNode(), c.definition));
+  EXPECT_TRUE(isNodeNamed(record.definitionNode(), c.definition));
   EXPECT_EQ(record.definitionNode()->parent, record.setNode());
   EXPECT_EQ(record.loopNode() != nullptr, c.hasLoop);
   if (c.hasLoop) {
-    EXPECT_TRUE(IsNodeNamed(record.loopNode(), "for_table_entries"));
+    EXPECT_TRUE(isNodeNamed(record.loopNode(), "for_table_entries"));
   }
   EXPECT_EQ(record.type(), c.type);
 }
@@ -97,7 +97,7 @@ TEST(StreamReader, DuplicateIdEndsTheReading) {
   console.take();
 
   try {
-    manager.ReadStreams();
+    manager.readStreams();
     FAIL() << "no exception";
   } catch (const TextError& error) {
     EXPECT_STREQ(error.text(), "duplicate stream set");
@@ -109,7 +109,7 @@ TEST(StreamReader, DuplicateIdEndsTheReading) {
             "Corvel>   a\n");
   // The first a is kept as it was read.
   ASSERT_TRUE(manager.streamSets().contains("a"));
-  EXPECT_EQ(GetChildNodes(manager.streamSets().at("a")->definitionNode()).size(), 2u);
+  EXPECT_EQ(getChildNodes(manager.streamSets().at("a")->definitionNode()).size(), 2u);
 }
 
 // Through the controller's load: the reader's exception ends the load in the
@@ -122,7 +122,7 @@ TEST(StreamReader, DuplicateIdEndsTheControllersLoad) {
   rx.rate = 100;
   rx.interpacketTime = 8;
   rx.mediaBusClockFrequency = 66;
-  corvel.RegisterPort(rx);
+  corvel.registerPort(rx);
   const std::string path = StreamsFixture("duplicate.tcs");
   try {
     corvel.LoadTcs(path.c_str());
@@ -147,7 +147,7 @@ TEST(StreamReader, NothingToReadGivesFalseAndNoLines) {
   LoadDocument(document, StreamsFixture("no_sets.tcs"));
   TcsManager manager(document);
   console.take();
-  EXPECT_FALSE(manager.ReadStreams());
+  EXPECT_FALSE(manager.readStreams());
   EXPECT_EQ(console.take(), "");
 }
 
@@ -158,7 +158,7 @@ TEST(StreamReader, ReadsNothingOnceTheStatusIsRaised) {
   TcsManager manager(document);
   manager.ReportParseError("TcsTest", std::nullopt, "earlier error");
   console.take();
-  EXPECT_FALSE(manager.ReadStreams());
+  EXPECT_FALSE(manager.readStreams());
   EXPECT_TRUE(manager.streamSets().empty());
   EXPECT_EQ(console.take(), "");
 }

@@ -15,7 +15,7 @@
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/protocols/udp.h"
 #include "corvel/tcs/stream_set_definition.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "pyx/simhost_api.h"
@@ -39,8 +39,8 @@ class StreamSetsTest : public ::testing::Test {
   void SetUp() override {
     LoadDocument(document, StreamsFixture("streams.tcs"));
     manager = std::make_unique<TcsManager>(document);
-    ASSERT_TRUE(manager->ReadTableEntries());
-    ASSERT_TRUE(manager->ReadStreams());
+    ASSERT_TRUE(manager->readTableEntries());
+    ASSERT_TRUE(manager->readStreams());
     console.take();
   }
 

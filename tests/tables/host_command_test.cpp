@@ -21,15 +21,15 @@ class CommandFixture {
     test::ParseText(_document, "<corvel><f _entry_type=\"function\" _function_name=\"fn\" _table_id=\"t\" "
                                "_element_type=\"e\" " + parameters + "/><t.defaults " + defaults +
                                    "/><t.entry " + entry + "/></corvel>");
-    _function = SelectSingleNode(_document.documentNode(), "//corvel/f");
-    _defaults = SelectSingleNode(_document.documentNode(), "//corvel/t.defaults");
-    _entry = SelectSingleNode(_document.documentNode(), "//corvel/t.entry");
+    _function = selectSingleNode(_document.documentNode(), "//corvel/f");
+    _defaults = selectSingleNode(_document.documentNode(), "//corvel/t.defaults");
+    _entry = selectSingleNode(_document.documentNode(), "//corvel/t.entry");
   }
   // The command text, or "<abandoned>".
   std::string command() {
     const FunctionDefinition function(_function);
     HostCommandBuilder builder(_printer);
-    if (!builder.FormatHostCommand(function, _defaults, _entry)) return "<abandoned>";
+    if (!builder.formatHostCommand(function, _defaults, _entry)) return "<abandoned>";
     return builder.commandText();
   }
   const xmlNode* functionElement() const { return _function; }
@@ -125,9 +125,9 @@ TEST(HostCommands, ExecuteAndTrace) {
   TcsDocument document;
   test::ParseText(document, "<corvel><f _entry_type=\"function\" _function_name=\"go\" _table_id=\"t\" "
                             "_element_type=\"e\" a=\"int\"/><d a=\"1\"/><e a=\"-1\"/></corvel>");
-  const FunctionDefinition function(SelectSingleNode(document.documentNode(), "//corvel/f"));
-  const xmlNode* defaults = SelectSingleNode(document.documentNode(), "//corvel/d");
-  const xmlNode* bad = SelectSingleNode(document.documentNode(), "//corvel/e");
+  const FunctionDefinition function(selectSingleNode(document.documentNode(), "//corvel/f"));
+  const xmlNode* defaults = selectSingleNode(document.documentNode(), "//corvel/d");
+  const xmlNode* bad = selectSingleNode(document.documentNode(), "//corvel/e");
   PrintUtility printer;
   HostCommandBuilder builder(printer);
   test::ConsoleCapture console;
@@ -141,10 +141,10 @@ TEST(HostCommands, ExecuteAndTrace) {
 
 TEST(IsWholeInteger, ReadsLikeABase0Conversion) {
   for (const char* text : {"0", "7", "-7", "+7", " 7", "\t-0x7f", "0X7F", "0777", "2147483648", "-99999999999"}) {
-    EXPECT_TRUE(IsWholeInteger(text)) << text;
+    EXPECT_TRUE(isWholeInteger(text)) << text;
   }
   for (const char* text : {"", " ", "+", "0x", "0xg", "08", "09", "1.5", "1e3", "7 ", "--7", "0x-1", "١"}) {
-    EXPECT_FALSE(IsWholeInteger(text)) << text;
+    EXPECT_FALSE(isWholeInteger(text)) << text;
   }
 }
 

@@ -21,7 +21,7 @@ class LoopTable {
   explicit LoopTable(const std::string& loops, const std::string& defaults = "<t.defaults v=\"0\"/>") {
     test::ParseText(_document, "<corvel><table_entries><t id=\"t\">" + defaults + loops +
                                    "</t></table_entries></corvel>");
-    xmlNode* element = SelectSingleNode(_document.documentNode(), "//corvel/table_entries/t");
+    xmlNode* element = selectSingleNode(_document.documentNode(), "//corvel/table_entries/t");
     _table = std::make_unique<TableDefinition>(element, "t");
   }
   Lines entries() { return test::EntryTexts(*_table); }
@@ -187,7 +187,7 @@ TEST(LoopTables, RefuseLoopsThatCannotRun) {
     SCOPED_TRACE(c.loops);
     LoopTable table(c.loops);
     try {
-      table.table().CreateEntryIterator();
+      table.table().createEntryIterator();
       ADD_FAILURE() << "loop accepted";
     } catch (const TextError& error) {
       EXPECT_STREQ(error.text(), c.message);
@@ -206,7 +206,7 @@ TEST(LoopTables, LimitSubstitutedValuesTo255Characters) {
                                   "<entry v=\"" + std::string(250, 'x') + "#6i;\"/>",
                                   "<entry v=\"" + std::string(300, 'x') + "\"/>"}) {
     LoopTable table(For("i", 1, 2, 1, body));
-    TableEntriesGenerator* entries = table.table().CreateEntryIterator();
+    TableEntriesGenerator* entries = table.table().createEntryIterator();
     ASSERT_NE(entries, nullptr);
     try {
       entries->next();
@@ -225,7 +225,7 @@ TEST(LoopTables, NeedTheDefaultsElementThenTheFor) {
     SCOPED_TRACE(defaults);
     LoopTable table(loop, defaults);
     EXPECT_TRUE(table.table().isLoopTable());
-    EXPECT_EQ(table.table().CreateEntryIterator(), nullptr);
+    EXPECT_EQ(table.table().createEntryIterator(), nullptr);
   }
   // Comments are passed over.
   LoopTable commented("<!-- a -->" + loop, "<!-- b --><t.defaults/>");
@@ -234,10 +234,10 @@ TEST(LoopTables, NeedTheDefaultsElementThenTheFor) {
 
 TEST(LoopTables, ProduceEntriesOfTheTemplatesName) {
   LoopTable table(For("i", 1, 1, 1, "<route.entry v=\"#i;\"/>"));
-  TableEntriesGenerator* entries = table.table().CreateEntryIterator();
+  TableEntriesGenerator* entries = table.table().createEntryIterator();
   ASSERT_NE(entries, nullptr);
   const xmlNode* entry = entries->next();
-  EXPECT_TRUE(IsNodeNamed(entry, "route.entry"));
+  EXPECT_TRUE(isNodeNamed(entry, "route.entry"));
   EXPECT_EQ(entry->parent, nullptr);  // attached nowhere
   EXPECT_EQ(entries->next(), nullptr);
   EXPECT_EQ(entries->next(), nullptr);

@@ -19,8 +19,8 @@ TEST(ManagerTables, ReadTablesThenApplyFunctions) {
   test::LoadFixture(document, "loops.tcs");
   console.take();
   TcsManager manager(document);
-  EXPECT_TRUE(manager.ReadTableEntries());
-  EXPECT_TRUE(manager.ReadFunctionDefinitions());
+  EXPECT_TRUE(manager.readTableEntries());
+  EXPECT_TRUE(manager.readFunctionDefinitions());
   EXPECT_EQ(manager.status(), 0);
   EXPECT_EQ(manager.tables().size(), 5u);
   EXPECT_EQ(console.take(),
@@ -43,8 +43,8 @@ TEST(ManagerTables, ReportLoopErrorsThroughTheManager) {
   test::LoadFixture(document, "bad_loop.tcs");
   console.take();
   TcsManager manager(document);
-  EXPECT_TRUE(manager.ReadTableEntries());
-  EXPECT_TRUE(manager.ReadFunctionDefinitions());
+  EXPECT_TRUE(manager.readTableEntries());
+  EXPECT_TRUE(manager.readFunctionDefinitions());
   EXPECT_EQ(manager.status(), TcsManager::kStatusParseError);
   EXPECT_EQ(console.take(),
             "Corvel> ------ Retreiving Tables ------\n"
@@ -58,7 +58,7 @@ TEST(ManagerTables, ReportLoopErrorsThroughTheManager) {
                 test::FixturePath("bad_loop.tcs") + ":11, <for> attribute incr=\"0\"\n");
   EXPECT_TRUE(commands.lines().empty());
   // Later sections do nothing once the status is not 0.
-  EXPECT_FALSE(manager.ReadFunctionDefinitions());
+  EXPECT_FALSE(manager.readFunctionDefinitions());
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ class PlainTable {
   explicit PlainTable(const std::string& children) {
     test::ParseText(_document, "<corvel><table_entries><route id=\"r\">" + children +
                                    "</route></table_entries></corvel>");
-    xmlNode* element = SelectSingleNode(_document.documentNode(), "//corvel/table_entries/route");
+    xmlNode* element = selectSingleNode(_document.documentNode(), "//corvel/table_entries/route");
     _table = std::make_unique<TableDefinition>(element, "r");
   }
   Lines entries() { return test::EntryTexts(*_table); }
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PlainTables, StartAgainWithEveryNewIterator) {
   PlainTable table("<route.defaults/><route.entry n=\"1\"/><route.entry n=\"2\"/>");
-  TableEntriesGenerator* first = table.table().CreateEntryIterator();
+  TableEntriesGenerator* first = table.table().createEntryIterator();
   ASSERT_NE(first, nullptr);
   ASSERT_NE(first->next(), nullptr);
   EXPECT_EQ(table.entries(), (Lines{"n=1", "n=2"}));
@@ -75,7 +75,7 @@ TEST(PlainTables, StartAgainWithEveryNewIterator) {
 
 TEST(PlainTables, HandOutTheDocumentsOwnEntries) {
   PlainTable table("<route.defaults/><route.entry n=\"1\"/>");
-  TableEntriesGenerator* entries = table.table().CreateEntryIterator();
+  TableEntriesGenerator* entries = table.table().createEntryIterator();
   ASSERT_NE(entries, nullptr);
   const xmlNode* entry = entries->next();
   ASSERT_NE(entry, nullptr);
@@ -86,14 +86,14 @@ TEST(PlainTables, HandOutTheDocumentsOwnEntries) {
 
 TEST(PlainTables, LookUpFieldsInTheEntryThenTheDefaults) {
   PlainTable table("<route.defaults dest=\"0\" port=\"80\" empty=\"x\"/><route.entry dest=\"1\" empty=\"\"/>");
-  const xmlNode* defaults = table.table().GetDefaultsNode();
-  ASSERT_TRUE(IsNodeNamed(defaults, "route.defaults"));
-  const xmlNode* entry = table.table().CreateEntryIterator()->next();
-  EXPECT_EQ(TableDefinition::FieldValue(entry, defaults, "dest"), "1");
-  EXPECT_EQ(TableDefinition::FieldValue(entry, defaults, "port"), "80");
-  EXPECT_EQ(TableDefinition::FieldValue(entry, defaults, "empty"), "");
-  EXPECT_EQ(TableDefinition::FieldValue(entry, defaults, "vlan"), std::nullopt);
-  EXPECT_EQ(TableDefinition::FieldValue(entry, nullptr, "port"), std::nullopt);
+  const xmlNode* defaults = table.table().getDefaultsNode();
+  ASSERT_TRUE(isNodeNamed(defaults, "route.defaults"));
+  const xmlNode* entry = table.table().createEntryIterator()->next();
+  EXPECT_EQ(TableDefinition::fieldValue(entry, defaults, "dest"), "1");
+  EXPECT_EQ(TableDefinition::fieldValue(entry, defaults, "port"), "80");
+  EXPECT_EQ(TableDefinition::fieldValue(entry, defaults, "empty"), "");
+  EXPECT_EQ(TableDefinition::fieldValue(entry, defaults, "vlan"), std::nullopt);
+  EXPECT_EQ(TableDefinition::fieldValue(entry, nullptr, "port"), std::nullopt);
 }
 
 }  // namespace

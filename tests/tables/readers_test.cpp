@@ -33,7 +33,7 @@ class Readers : public testing::Test {
 
 TEST_F(Readers, RecordsTablesFromTheLastToTheFirst) {
   load("edge_cases.tcs");
-  EXPECT_TRUE(ReadTables(_context));
+  EXPECT_TRUE(readTables(_context));
   EXPECT_EQ(_console.take(),
             "Corvel> ------ Retreiving Tables ------\n"
             "Corvel>   macs\n"
@@ -45,14 +45,14 @@ TEST_F(Readers, RecordsTablesFromTheLastToTheFirst) {
   EXPECT_EQ(routes.id(), "routes");
   EXPECT_FALSE(routes.isLoopTable());
   EXPECT_TRUE(_context.tables().at("macs")->isLoopTable());
-  EXPECT_TRUE(IsNodeNamed(routes.GetDefaultsNode(), "route.defaults"));
+  EXPECT_TRUE(isNodeNamed(routes.getDefaultsNode(), "route.defaults"));
 }
 
 TEST_F(Readers, AppliesEveryFunctionToEveryEntryOfItsTable) {
   load("edge_cases.tcs");
-  ASSERT_TRUE(ReadTables(_context));
+  ASSERT_TRUE(readTables(_context));
   _console.take();
-  EXPECT_TRUE(ReadFunctions(_context));
+  EXPECT_TRUE(readFunctions(_context));
   EXPECT_EQ(_console.take(), "Corvel> ------ Retreiving Functions ------\n");
   EXPECT_EQ(_context.status(), 0);
   // Functions from the last definition to the first; the one on an unknown
@@ -73,8 +73,8 @@ TEST_F(Readers, AppliesEveryFunctionToEveryEntryOfItsTable) {
 
 TEST_F(Readers, AppliesLoopTables) {
   load("loops.tcs");
-  ASSERT_TRUE(ReadTables(_context));
-  ASSERT_TRUE(ReadFunctions(_context));
+  ASSERT_TRUE(readTables(_context));
+  ASSERT_TRUE(readFunctions(_context));
   EXPECT_EQ(_commands.lines(), (Lines{
                                    "ip(\"10.0.0.255\");",
                                    "ip(\"10.0.1.0\");",
@@ -103,10 +103,10 @@ TEST_F(Readers, TracesCommandsAtVerboseLevelsFourAndNine) {
     TcsDocument document;
     test::LoadFixture(document, "edge_cases.tcs");
     TestContext context(document);
-    ASSERT_TRUE(ReadTables(context));
+    ASSERT_TRUE(readTables(context));
     _console.take();
     const test::VerboseLevel verbose(level);
-    ASSERT_TRUE(ReadFunctions(context));
+    ASSERT_TRUE(readFunctions(context));
     const std::string console = _console.take();
     if (level == 4 || level == 9) {
       EXPECT_NE(console.find("Corvel>    tolk command: route_add(2,80);\n"
@@ -121,9 +121,9 @@ TEST_F(Readers, TracesCommandsAtVerboseLevelsFourAndNine) {
 
 TEST_F(Readers, ReportsALoopThatWouldNeverEndAndStops) {
   load("bad_loop.tcs");
-  ASSERT_TRUE(ReadTables(_context));
+  ASSERT_TRUE(readTables(_context));
   _console.take();
-  EXPECT_TRUE(ReadFunctions(_context));
+  EXPECT_TRUE(readFunctions(_context));
   EXPECT_EQ(_console.take(),
             "Corvel> ------ Retreiving Functions ------\n"
             "Corvel> PARSE-ERROR, Element stuck_fn: loop variable i of table stuck has an increment below 1 "
@@ -135,27 +135,27 @@ TEST_F(Readers, ReportsALoopThatWouldNeverEndAndStops) {
 
 TEST_F(Readers, DoNothingOnceTheStatusIsNotZero) {
   load("edge_cases.tcs");
-  ASSERT_TRUE(ReadTables(_context));
+  ASSERT_TRUE(readTables(_context));
   _console.take();
   _context.setStatus(2);
-  EXPECT_FALSE(ReadTables(_context));
-  EXPECT_FALSE(ReadFunctions(_context));
+  EXPECT_FALSE(readTables(_context));
+  EXPECT_FALSE(readFunctions(_context));
   EXPECT_EQ(_console.take(), "");
   EXPECT_TRUE(_commands.lines().empty());
 }
 
 TEST_F(Readers, AnswerFalseForMissingSections) {
   test::ParseText(_document, "<corvel><streams/></corvel>");
-  EXPECT_FALSE(ReadTables(_context));
+  EXPECT_FALSE(readTables(_context));
   EXPECT_EQ(_console.take(), "");
-  EXPECT_FALSE(ReadFunctions(_context));
+  EXPECT_FALSE(readFunctions(_context));
   EXPECT_EQ(_console.take(), "Corvel> ERROR: Could not find stream node\n");
 }
 
 TEST_F(Readers, FunctionsWithoutTablesApplyNothing) {
   load("edge_cases.tcs");
   // No tables read: every function's table is unknown, which is no error.
-  EXPECT_FALSE(ReadFunctions(_context));
+  EXPECT_FALSE(readFunctions(_context));
   EXPECT_EQ(_context.status(), 0);
   EXPECT_TRUE(_commands.lines().empty());
 }
@@ -178,7 +178,7 @@ TEST_F(Readers, ThrowDefinitionMessagesToTheCaller) {
                                   c.attributes + "/></type_definitions></corvel>");
     TestContext context(document);
     try {
-      ReadFunctions(context);
+      readFunctions(context);
       ADD_FAILURE() << "no message thrown";
     } catch (const TextError& error) {
       EXPECT_STREQ(error.text(), c.message);
@@ -191,7 +191,7 @@ TEST_F(Readers, PassOverElementsThatAreNoFunctions) {
                   "<corvel><type_definitions>"
                   "<f _entry_type=\"declare\"/><g/><!-- note -->"
                   "</type_definitions><table_entries/></corvel>");
-  EXPECT_FALSE(ReadFunctions(_context));
+  EXPECT_FALSE(readFunctions(_context));
   EXPECT_EQ(_context.status(), 0);
 }
 
@@ -209,7 +209,7 @@ TEST_F(Readers, EnterEntityReferences) {
   _console.take();
   for (TcsDocument* document : {&kept, &substituted}) {
     TestContext context(*document);
-    EXPECT_TRUE(ReadTables(context));
+    EXPECT_TRUE(readTables(context));
     // Last to first, inside the entity too; the later "first" wins.
     EXPECT_EQ(_console.take(),
               "Corvel> ------ Retreiving Tables ------\n"

@@ -19,8 +19,8 @@
 #include "corvel/base/verbose.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tables/table_reader_context.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace corvel::test {
@@ -91,11 +91,11 @@ class TestContext : public TableReaderContext {
 // joined by " ".
 inline std::vector<std::string> EntryTexts(TableDefinition& table) {
   std::vector<std::string> texts;
-  TableEntriesGenerator* entries = table.CreateEntryIterator();
+  TableEntriesGenerator* entries = table.createEntryIterator();
   if (entries == nullptr) return texts;
   while (const xmlNode* entry = entries->next()) {
     std::string text;
-    for (const auto& [name, value] : GetAttributeList(entry)) {
+    for (const auto& [name, value] : getAttributeList(entry)) {
       if (!text.empty()) text += ' ';
       text += name + '=' + value;
     }

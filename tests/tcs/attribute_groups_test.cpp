@@ -25,12 +25,21 @@ struct LevelCase {
 
 void PrintTo(const LevelCase& c, std::ostream* os) { *os << c.text; }
 
+// The fixture element a case is read from, printed by its name (the test
+// names show it) rather than by its address.
+struct GroupElement {
+  const char* id;
+};
+
+void PrintTo(const GroupElement& element, std::ostream* os) { *os << element.id; }
+
 class GroupLevelTest : public ProtocolReaderTest,
-                       public ::testing::WithParamInterface<std::tuple<const char*, LevelCase>> {
+                       public ::testing::WithParamInterface<std::tuple<GroupElement, LevelCase>> {
  protected:
   // The configuration of a fixture element with one attribute rewritten.
   std::unique_ptr<ProtocolConfig> readWith(const char* attribute) {
-    const auto& [id, c] = GetParam();
+    const auto& [element, c] = GetParam();
+    const char* id = element.id;
     EXPECT_TRUE(SetAttribute(tcs.element(id), attribute, c.text));
     return tcs.readOne(id);
   }
@@ -58,7 +67,8 @@ TEST_P(PoliceLevelTest, SetsLevelAndCount) {
 // Elements of the readers that apply groups S and P.
 // A payload, a header protocol, and random_payload, which leaves its errors
 // to the dispatcher.
-const auto kGroupElements = ::testing::Values("payload_default", "eth_default", "random_fields");
+const auto kGroupElements = ::testing::Values(GroupElement{"payload_default"}, GroupElement{"eth_default"},
+                                              GroupElement{"random_fields"});
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ShapeLevelTest,

@@ -145,7 +145,7 @@ class CustomFieldDigitsTest : public ::testing::TestWithParam<DigitsCase> {};
 TEST_P(CustomFieldDigitsTest, DecimalBecomesLowerCaseHexWithoutLeadingZeros) {
   test::ConsoleCapture console;
   PrintUtility printer;
-  EXPECT_EQ(CustomFieldDigits(printer, "f", GetParam().value), GetParam().digits);
+  EXPECT_EQ(customFieldDigits(printer, "f", GetParam().value), GetParam().digits);
   EXPECT_EQ(console.take().empty(), GetParam().digits.has_value());
 }
 

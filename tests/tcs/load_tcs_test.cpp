@@ -55,8 +55,8 @@ constexpr const char* kNoFunctionsAndNoSections =
 class LoadTcsTest : public ::testing::Test {
  protected:
   LoadTcsTest() {
-    corvel.RegisterPort(HostPort(1, 0, 1));
-    corvel.RegisterPort(HostPort(0, 0, 2));
+    corvel.registerPort(HostPort(1, 0, 1));
+    corvel.registerPort(HostPort(0, 0, 2));
   }
 
   // Loads a file that must fail; answers the text thrown.

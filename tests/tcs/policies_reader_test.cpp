@@ -56,8 +56,8 @@ void PrintTo(const Refusal& c, std::ostream* out) { *out << c.name; }
 class PoliciesReader : public ::testing::Test {
  protected:
   PoliciesReader() {
-    corvel.RegisterPort(HostPort(1, 0, 1));
-    corvel.RegisterPort(HostPort(0, 0, 2));
+    corvel.registerPort(HostPort(1, 0, 1));
+    corvel.registerPort(HostPort(0, 0, 2));
   }
 
   // Loads `tcs`; whatever the load throws has been printed already.

@@ -42,9 +42,9 @@ class PolicyBuild : public ::testing::Test {
   }
 
   const FlowPolicy& build(const std::string& id) {
-    EXPECT_TRUE(manager->ReadPolicies());
+    EXPECT_TRUE(manager->readPolicies());
     PolicySetDefinition& set = *manager->policySets().at(id);
-    BuildPolicySet(*manager, set, config);
+    buildPolicySet(*manager, set, config);
     EXPECT_EQ(manager->status(), TcsManager::kStatusOk) << console.text();
     EXPECT_EQ(set.policies().size(), 1u);
     return *set.policies().front();

@@ -27,7 +27,7 @@ TEST_P(RootAttributesTest, ReadsFlagsAndSeedWithBaseZeroConversion) {
   test::LoadedTcs tcs(c.fixture);
   console.take();
   TcsManager& manager = tcs.manager();
-  ASSERT_TRUE(manager.ReadRootAttributes());
+  ASSERT_TRUE(manager.readRootAttributes());
   EXPECT_EQ(manager.computeCrc(), c.computeCrc);
   EXPECT_EQ(manager.computeChecksum(), c.computeChecksum);
   EXPECT_EQ(manager.randomNumberSeed(), c.seed);
@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(RootAttributes, ADocumentWithoutCorvelHasNoSettings) {
   test::ConsoleCapture console;
   test::LoadedTcs tcs("load_wrong_root.tcs");
-  EXPECT_FALSE(tcs.manager().ReadRootAttributes());
+  EXPECT_FALSE(tcs.manager().readRootAttributes());
   EXPECT_TRUE(tcs.manager().computeCrc());
   EXPECT_EQ(tcs.manager().status(), 0);
 }

@@ -13,9 +13,9 @@
 
 #include "corvel/protocols/hex_text.h"
 #include "corvel/protocols/protocol_config.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 #include "pyx/simhost_api.h"
 
 namespace corvel::test {
@@ -48,7 +48,7 @@ class LoadedTcs {
 
   // The element whose instance_id is `id`; fails the test when there is none.
   xmlNode* element(const std::string& id) {
-    xmlNode* node = SelectSingleNode(_document.documentNode(), "//*[@instance_id='" + id + "']");
+    xmlNode* node = selectSingleNode(_document.documentNode(), "//*[@instance_id='" + id + "']");
     EXPECT_NE(node, nullptr) << "no element " << id;
     return node;
   }

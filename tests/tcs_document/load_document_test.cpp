@@ -19,8 +19,8 @@
 
 #include "console_capture.h"
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {
@@ -83,7 +83,7 @@ TEST(LoadDocument, WellFormedFilePrintsTheSuccessLines) {
   EXPECT_EQ(result.stderrText, "");
   ASSERT_TRUE(document.loaded());
   EXPECT_EQ(document.fileName(), kData + "doc_sample.tcs");
-  EXPECT_TRUE(IsNodeNamed(xmlDocGetRootElement(document.document()), "corvel"));
+  EXPECT_TRUE(isNodeNamed(xmlDocGetRootElement(document.document()), "corvel"));
   EXPECT_EQ(GetNodeName(document.documentNode()), "#document");
 }
 
@@ -199,20 +199,20 @@ TEST(LoadDocument, FailedLoadReleasesThePreviousDocument) {
   EXPECT_EQ(Load(document, kData + "doc_syntax_error.tcs").thrown, kBadParameter);
   EXPECT_FALSE(document.loaded());
   ASSERT_EQ(Load(document, kData + "doc_entities.tcs").thrown, "");
-  EXPECT_NE(SelectSingleNode(document.documentNode(), "//corvel/rx_ports"), nullptr);
+  EXPECT_NE(selectSingleNode(document.documentNode(), "//corvel/rx_ports"), nullptr);
 }
 
 TEST(LoadDocument, InternalEntitiesAreSubstituted) {
   TcsDocument document;
   ASSERT_EQ(Load(document, kData + "doc_entities.tcs").thrown, "");
-  const xmlNode* root = SelectSingleNode(document.documentNode(), "//corvel");
+  const xmlNode* root = selectSingleNode(document.documentNode(), "//corvel");
   EXPECT_EQ(GetAttribute(root, "unit"), "155");
-  const xmlNode* ports = SelectSingleNode(document.documentNode(), "//corvel/rx_ports");
+  const xmlNode* ports = selectSingleNode(document.documentNode(), "//corvel/rx_ports");
   EXPECT_EQ(GetAttribute(ports, "rate"), "155");
   EXPECT_EQ(GetAttribute(ports, "address"), "10.1.2.3/24");
   EXPECT_EQ(GetAttribute(ports, "escaped"), "a < b A");
   // An entity holding markup becomes elements.
-  const xmlNode* set = SelectSingleNode(document.documentNode(), "//corvel/streams/stream_set");
+  const xmlNode* set = selectSingleNode(document.documentNode(), "//corvel/streams/stream_set");
   EXPECT_EQ(GetAttribute(set, "id"), "from_entity");
 }
 
@@ -222,12 +222,12 @@ TEST(LoadDocument, TextsAreUtf8) {
   TcsDocument document;
   const std::string utf8 = scratch.write("utf8.tcs", "<corvel name=\"caf\xC3\xA9 &#x20AC;\"/>");
   ASSERT_EQ(Load(document, utf8).thrown, "");
-  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "name"),
+  EXPECT_EQ(GetAttribute(selectSingleNode(document.documentNode(), "//corvel"), "name"),
             "caf\xC3\xA9 \xE2\x82\xAC");
   const std::string latin1 = scratch.write(
       "latin1.tcs", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><corvel name=\"caf\xE9\"/>");
   ASSERT_EQ(Load(document, latin1).thrown, "");
-  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "name"), "caf\xC3\xA9");
+  EXPECT_EQ(GetAttribute(selectSingleNode(document.documentNode(), "//corvel"), "name"), "caf\xC3\xA9");
   // Bytes that are not UTF-8 in a file without a declaration are a parse error.
   const std::string broken = scratch.write("broken.tcs", "<corvel name=\"caf\xE9\"/>");
   EXPECT_EQ(Load(document, broken).thrown, kBadParameter);
@@ -237,10 +237,10 @@ TEST(LoadDocument, LocalExternalDefinitionsSupplyEntitiesAndDefaults) {
   TcsDocument document;
   const LoadResult result = Load(document, kData + "doc_local_dtd.tcs");
   ASSERT_EQ(result.thrown, "");
-  const xmlNode* root = SelectSingleNode(document.documentNode(), "//corvel");
+  const xmlNode* root = selectSingleNode(document.documentNode(), "//corvel");
   EXPECT_EQ(GetAttribute(root, "unit"), "622");
   EXPECT_EQ(GetAttribute(root, "note"), "inside");
-  EXPECT_EQ(GetAttribute(SelectSingleNode(root, "./rx_ports"), "rate"), "100");
+  EXPECT_EQ(GetAttribute(selectSingleNode(root, "./rx_ports"), "rate"), "100");
 }
 
 TEST(LoadDocument, MissingExternalDefinitionsAreNotAnError) {
@@ -249,7 +249,7 @@ TEST(LoadDocument, MissingExternalDefinitionsAreNotAnError) {
   EXPECT_EQ(result.thrown, "");
   EXPECT_EQ(result.console, kSuccessLines);
   EXPECT_EQ(result.stderrText, "");
-  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "unit"), "100");
+  EXPECT_EQ(GetAttribute(selectSingleNode(document.documentNode(), "//corvel"), "unit"), "100");
 }
 
 // A FIFO, a device or a kernel pseudo-file named as external definitions
@@ -287,7 +287,7 @@ TEST(LoadDocument, SpecialFilesAsExternalDefinitionsAreNotRead) {
 
   EXPECT_EQ(result.thrown, "");
   EXPECT_EQ(result.stderrText, "");
-  EXPECT_EQ(GetAttribute(SelectSingleNode(document.documentNode(), "//corvel"), "unit"), "[]");
+  EXPECT_EQ(GetAttribute(selectSingleNode(document.documentNode(), "//corvel"), "unit"), "[]");
 }
 
 // Network locations are never fetched: a listening socket named as the

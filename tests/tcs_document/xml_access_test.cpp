@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "console_capture.h"
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 namespace {
@@ -23,7 +23,7 @@ class SampleDocument : public testing::Test {
     test::ConsoleCapture quiet;
     LoadDocument(_document, std::string(CORVEL_TEST_DATA) + "/tcs/doc_sample.tcs");
   }
-  xmlNode* select(const std::string& path) const { return SelectSingleNode(_document.documentNode(), path); }
+  xmlNode* select(const std::string& path) const { return selectSingleNode(_document.documentNode(), path); }
   static std::vector<std::string> names(const std::vector<xmlNode*>& nodes) {
     std::vector<std::string> result;
     for (const xmlNode* node : nodes) result.push_back(GetNodeName(node).value_or("<none>"));
@@ -36,8 +36,8 @@ class SampleDocument : public testing::Test {
 // ---- Selection -----------------------------------------------------------
 
 TEST_F(SampleDocument, SelectsTheSectionsByTheirPaths) {
-  EXPECT_TRUE(IsNodeNamed(select("//corvel"), "corvel"));
-  EXPECT_TRUE(IsNodeNamed(select("//corvel/type_definitions"), "type_definitions"));
+  EXPECT_TRUE(isNodeNamed(select("//corvel"), "corvel"));
+  EXPECT_TRUE(isNodeNamed(select("//corvel/type_definitions"), "type_definitions"));
   EXPECT_EQ(GetAttribute(select("//corvel//policies"), "police_log_dir"), "logs/");
   EXPECT_EQ(GetAttribute(select("//corvel/policies/policy_set"), "id"), "p1");
   EXPECT_EQ(GetAttribute(select("//corvel/rx_ports"), "rate"), "100");
@@ -48,24 +48,24 @@ TEST_F(SampleDocument, SelectsTheSectionsByTheirPaths) {
 }
 
 TEST_F(SampleDocument, SelectsNodeListsInDocumentOrder) {
-  const std::vector<xmlNode*> sets = SelectNodes(_document.documentNode(), "//corvel/streams/stream_set");
+  const std::vector<xmlNode*> sets = selectNodes(_document.documentNode(), "//corvel/streams/stream_set");
   ASSERT_EQ(sets.size(), 2u);
   EXPECT_EQ(GetAttribute(sets[0], "id"), "s1");
   EXPECT_EQ(GetAttribute(sets[1], "id"), "s2");
-  EXPECT_TRUE(SelectNodes(_document.documentNode(), "//corvel/streams/none").empty());
+  EXPECT_TRUE(selectNodes(_document.documentNode(), "//corvel/streams/none").empty());
   // The first of several matches is the single selection.
-  EXPECT_EQ(SelectSingleNode(_document.documentNode(), "//corvel/streams/stream_set"), sets[0]);
+  EXPECT_EQ(selectSingleNode(_document.documentNode(), "//corvel/streams/stream_set"), sets[0]);
 }
 
 TEST_F(SampleDocument, RelativePathsStartAtTheContextNode) {
-  const std::vector<xmlNode*> sets = SelectNodes(_document.documentNode(), "//corvel/streams/stream_set");
+  const std::vector<xmlNode*> sets = selectNodes(_document.documentNode(), "//corvel/streams/stream_set");
   ASSERT_EQ(sets.size(), 2u);
-  const xmlNode* protocols = SelectSingleNode(sets[1], "./protocols");
+  const xmlNode* protocols = selectSingleNode(sets[1], "./protocols");
   ASSERT_NE(protocols, nullptr);
-  EXPECT_EQ(names(GetChildNodes(protocols)), std::vector<std::string>{"payload"});
-  EXPECT_EQ(SelectSingleNode(sets[1], "./for_table_entries"), nullptr);
-  EXPECT_EQ(SelectSingleNode(protocols, "./.."), sets[1]);
-  EXPECT_EQ(SelectSingleNode(protocols, "./../.."), select("//corvel/streams"));
+  EXPECT_EQ(names(getChildNodes(protocols)), std::vector<std::string>{"payload"});
+  EXPECT_EQ(selectSingleNode(sets[1], "./for_table_entries"), nullptr);
+  EXPECT_EQ(selectSingleNode(protocols, "./.."), sets[1]);
+  EXPECT_EQ(selectSingleNode(protocols, "./../.."), select("//corvel/streams"));
 }
 
 TEST_F(SampleDocument, UnusableExpressionsSelectNothingQuietly) {
@@ -74,36 +74,36 @@ TEST_F(SampleDocument, UnusableExpressionsSelectNothingQuietly) {
   EXPECT_EQ(select("count(//port)"), nullptr);  // a number, not nodes
   EXPECT_EQ(select("//x:port"), nullptr);       // prefix unknown to the expression
   EXPECT_EQ(select(""), nullptr);
-  EXPECT_TRUE(SelectNodes(_document.documentNode(), "//corvel/type_definitions/a:b.declare").empty());
-  EXPECT_EQ(SelectSingleNode(nullptr, "//corvel"), nullptr);
+  EXPECT_TRUE(selectNodes(_document.documentNode(), "//corvel/type_definitions/a:b.declare").empty());
+  EXPECT_EQ(selectSingleNode(nullptr, "//corvel"), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(SampleDocument, AttributeSelectionsYieldAttributeNodes) {
-  const std::vector<xmlNode*> ids = SelectNodes(_document.documentNode(), "//stream_set/@id");
+  const std::vector<xmlNode*> ids = selectNodes(_document.documentNode(), "//stream_set/@id");
   ASSERT_EQ(ids.size(), 2u);
   EXPECT_EQ(GetNodeName(ids[0]), "id");
   EXPECT_EQ(GetNodeValue(ids[1]), "s2");
   // Namespace nodes are never handed out.
-  EXPECT_TRUE(SelectNodes(select("//corvel"), "./namespace::*").empty());
+  EXPECT_TRUE(selectNodes(select("//corvel"), "./namespace::*").empty());
 }
 
 // ---- Child walks ---------------------------------------------------------
 
 TEST_F(SampleDocument, ChildWalksPassOverComments) {
-  EXPECT_EQ(names(GetChildNodes(select("//corvel/streams/stream_set/protocols"))),
+  EXPECT_EQ(names(getChildNodes(select("//corvel/streams/stream_set/protocols"))),
             (std::vector<std::string>{"ethernet", "ipv4", "udp", "payload"}));
-  EXPECT_EQ(names(GetChildNodes(select("//corvel/rx_ports"))), (std::vector<std::string>{"port", "port"}));
-  EXPECT_EQ(names(GetChildNodes(select("//corvel/type_definitions"))),
+  EXPECT_EQ(names(getChildNodes(select("//corvel/rx_ports"))), (std::vector<std::string>{"port", "port"}));
+  EXPECT_EQ(names(getChildNodes(select("//corvel/type_definitions"))),
             (std::vector<std::string>{"mytag.declare", "fn"}));
-  EXPECT_TRUE(GetChildNodes(select("//corvel/table_entries")).empty());
-  EXPECT_TRUE(GetChildNodes(nullptr).empty());
+  EXPECT_TRUE(getChildNodes(select("//corvel/table_entries")).empty());
+  EXPECT_TRUE(getChildNodes(nullptr).empty());
 }
 
 TEST_F(SampleDocument, ChildWalksKeepTextThatIsNotBlank) {
-  const std::vector<xmlNode*> ports = SelectNodes(_document.documentNode(), "//corvel/rx_ports/port");
+  const std::vector<xmlNode*> ports = selectNodes(_document.documentNode(), "//corvel/rx_ports/port");
   ASSERT_EQ(ports.size(), 2u);
-  EXPECT_EQ(names(GetChildNodes(ports[1])), (std::vector<std::string>{"#text", "#cdata-section"}));
+  EXPECT_EQ(names(getChildNodes(ports[1])), (std::vector<std::string>{"#text", "#cdata-section"}));
 }
 
 // ---- Names, values, text -------------------------------------------------
@@ -115,20 +115,20 @@ TEST_F(SampleDocument, NodeNamesFollowTheDomConvention) {
   while (comment != nullptr && comment->type != XML_COMMENT_NODE) comment = comment->next;
   ASSERT_NE(comment, nullptr);
   EXPECT_EQ(GetNodeName(comment), "#comment");
-  EXPECT_TRUE(IsCommentNode(comment));
-  EXPECT_TRUE(IsNodeNamed(comment, "#comment"));
+  EXPECT_TRUE(isCommentNode(comment));
+  EXPECT_TRUE(isNodeNamed(comment, "#comment"));
   EXPECT_EQ(GetNodeValue(comment), " the datalink comes first ");
   EXPECT_EQ(GetNodeName(protocols), "protocols");
   EXPECT_EQ(GetNodeValue(protocols), std::nullopt);
   EXPECT_EQ(GetNodeName(static_cast<const xmlNode*>(nullptr)), std::nullopt);
-  EXPECT_FALSE(IsNodeNamed(nullptr, ""));
+  EXPECT_FALSE(isNodeNamed(nullptr, ""));
   const xmlNode* tx = select("//corvel/tx_ports");
   EXPECT_EQ(GetNodeName(tx->properties), "x:rate");
   EXPECT_EQ(GetNodeValue(tx->properties), "7");
 }
 
 TEST_F(SampleDocument, NodeTextConcatenatesTextAndCdata) {
-  const std::vector<xmlNode*> ports = SelectNodes(_document.documentNode(), "//corvel/rx_ports/port");
+  const std::vector<xmlNode*> ports = selectNodes(_document.documentNode(), "//corvel/rx_ports/port");
   ASSERT_EQ(ports.size(), 2u);
   EXPECT_EQ(GetNodeText(ports[1]), "text & more <raw> ");
   EXPECT_EQ(GetNodeText(ports[0]), "");
@@ -146,8 +146,8 @@ TEST_F(SampleDocument, AttributeLookupIsExactAndCaseSensitive) {
   EXPECT_EQ(GetAttribute(tx, "rat"), std::nullopt);
   EXPECT_EQ(GetAttribute(tx, std::string_view("rate\0", 5)), std::nullopt);
   EXPECT_EQ(GetAttribute(nullptr, "rate"), std::nullopt);
-  EXPECT_FALSE(HasAttributeMap(_document.documentNode()));
-  EXPECT_TRUE(HasAttributeMap(tx));
+  EXPECT_FALSE(hasAttributeMap(_document.documentNode()));
+  EXPECT_TRUE(hasAttributeMap(tx));
 }
 
 TEST_F(SampleDocument, AttributeTextTreatsEmptyAsAbsent) {
@@ -185,9 +185,9 @@ TEST_F(SampleDocument, AttributeDoubles) {
 
 TEST_F(SampleDocument, AttributeListKeepsDocumentOrder) {
   using Pairs = std::vector<std::pair<std::string, std::string>>;
-  EXPECT_EQ(GetAttributeList(select("//corvel/tx_ports")),
+  EXPECT_EQ(getAttributeList(select("//corvel/tx_ports")),
             (Pairs{{"x:rate", "7"}, {"rate", "8"}, {"Rate", "9"}}));
-  EXPECT_TRUE(GetAttributeList(_document.documentNode()).empty());
+  EXPECT_TRUE(getAttributeList(_document.documentNode()).empty());
 }
 
 TEST_F(SampleDocument, SetAttributeReplacesOrAppends) {
@@ -195,7 +195,7 @@ TEST_F(SampleDocument, SetAttributeReplacesOrAppends) {
   EXPECT_TRUE(SetAttribute(ipv4, "src_addr", "192.168.1.1"));
   EXPECT_EQ(GetAttribute(ipv4, "src_addr"), "192.168.1.1");
   EXPECT_TRUE(SetAttribute(ipv4, "dst_addr", "10.0.0.2"));
-  const auto list = GetAttributeList(ipv4);
+  const auto list = getAttributeList(ipv4);
   ASSERT_EQ(list.size(), 5u);
   EXPECT_EQ(list[1], (std::pair<std::string, std::string>{"src_addr", "192.168.1.1"}));
   EXPECT_EQ(list[4], (std::pair<std::string, std::string>{"dst_addr", "10.0.0.2"}));
@@ -223,21 +223,21 @@ TEST_F(SampleDocument, SetAttributeRefusesWhatCannotBeStored) {
 
 TEST_F(SampleDocument, CopiesAreDeepAndDetached) {
   xmlNode* protocols = select("//corvel/streams/stream_set/protocols");
-  NodeCopy copy = CloneNode(protocols);
+  NodeCopy copy = cloneNode(protocols);
   ASSERT_NE(copy, nullptr);
   EXPECT_EQ(copy->parent, nullptr);
-  EXPECT_EQ(names(GetChildNodes(copy.get())), names(GetChildNodes(protocols)));
-  xmlNode* copiedIpv4 = SelectSingleNode(copy.get(), "./ipv4");
+  EXPECT_EQ(names(getChildNodes(copy.get())), names(getChildNodes(protocols)));
+  xmlNode* copiedIpv4 = selectSingleNode(copy.get(), "./ipv4");
   ASSERT_NE(copiedIpv4, nullptr);
   EXPECT_TRUE(SetAttribute(copiedIpv4, "src_addr", "1.2.3.4"));
   EXPECT_EQ(GetAttribute(select("//ipv4"), "src_addr"), "10.0.0.1");
   // The copy is not part of the document's selections.
-  EXPECT_EQ(SelectNodes(_document.documentNode(), "//ipv4").size(), 1u);
-  EXPECT_EQ(CloneNode(_document.documentNode()), nullptr);
-  EXPECT_EQ(CloneNode(nullptr), nullptr);
+  EXPECT_EQ(selectNodes(_document.documentNode(), "//ipv4").size(), 1u);
+  EXPECT_EQ(cloneNode(_document.documentNode()), nullptr);
+  EXPECT_EQ(cloneNode(nullptr), nullptr);
 }
 
-// ---- Text conversions ----------------------------------------------------
+// ---- xmlCharText conversions ----------------------------------------------------
 
 struct IntCase {
   const char* text;
@@ -246,7 +246,7 @@ struct IntCase {
 
 class Base0Conversion : public testing::TestWithParam<IntCase> {};
 
-TEST_P(Base0Conversion, Converts) { EXPECT_EQ(TextToIntBase0(GetParam().text), GetParam().value); }
+TEST_P(Base0Conversion, Converts) { EXPECT_EQ(textToIntBase0(GetParam().text), GetParam().value); }
 
 INSTANTIATE_TEST_SUITE_P(
     XmlAccess, Base0Conversion,
@@ -260,9 +260,9 @@ INSTANTIATE_TEST_SUITE_P(
                     IntCase{"99999999999999999999999", kMax}, IntCase{"-99999999999999999999999", kMin}));
 
 TEST(XmlAccess, RealConversionTakesTheLeadingNumber) {
-  EXPECT_DOUBLE_EQ(TextToDouble("2.5"), 2.5);
-  EXPECT_DOUBLE_EQ(TextToDouble(" -1.25e2x"), -125.0);
-  EXPECT_DOUBLE_EQ(TextToDouble("abc"), 0.0);
+  EXPECT_DOUBLE_EQ(textToDouble("2.5"), 2.5);
+  EXPECT_DOUBLE_EQ(textToDouble(" -1.25e2x"), -125.0);
+  EXPECT_DOUBLE_EQ(textToDouble("abc"), 0.0);
 }
 
 TEST(XmlAccess, HexStringsStartWithThePrefix) {
@@ -287,8 +287,8 @@ class FieldSplitting : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(FieldSplitting, TakesTheNthField) {
   const FieldCase& c = GetParam();
-  EXPECT_EQ(GetField(c.text, c.n), c.field);
-  EXPECT_EQ(GetFieldInt(c.text, c.n), c.value);
+  EXPECT_EQ(getField(c.text, c.n), c.field);
+  EXPECT_EQ(getFieldInt(c.text, c.n), c.value);
 }
 
 INSTANTIATE_TEST_SUITE_P(

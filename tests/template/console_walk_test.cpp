@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "template_support.h"
 #include "tests/host/plugin_copy.h"
 #include "tests/support/console_capture.h"
@@ -148,7 +148,7 @@ TEST(TemplateSession, PyxsimLoadsTheGeneratedFileWithTheNewValues) {
   EXPECT_EQ(hex.substr(72, 4), "0fa0") << hex;      // destination port 4000 from custom.ent
   TcsDocument generated;
   LoadDocument(generated, dir.path("out.tcs"));
-  const xmlNode* port = SelectSingleNode(generated.documentNode(), "//corvel/rx_ports/port");
+  const xmlNode* port = selectSingleNode(generated.documentNode(), "//corvel/rx_ports/port");
   EXPECT_EQ(GetAttribute(port, "shaper_linespeed"), "622");
 }
 

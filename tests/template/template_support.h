@@ -76,7 +76,7 @@ inline bool Do(TemplateMgr& manager, const Scratch& dir, const std::string& step
   if (verb == "root") return manager.SetCorvelRoot(first.empty() ? dir.root().c_str() : first.c_str());
   if (verb == "load") return manager.ReadTemplateStub("template.tcs");
   if (verb == "set") return manager.SetParameter(first.c_str(), rest.c_str());
-  return manager.ExtractTcs(first.c_str(), rest == "1");
+  return manager.extractTcs(first.c_str(), rest == "1");
 }
 
 }  // namespace corvel::test

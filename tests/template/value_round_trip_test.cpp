@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "corvel/tcs/tcs_document.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/tcs_document.h"
+#include "corvel/xml/xml_access.h"
 #include "template_support.h"
 #include "tests/support/console_capture.h"
 
@@ -27,7 +27,7 @@ std::string Extract(const Scratch& dir, const std::string& templateText, const V
 }
 
 const xmlNode* Streams(const TcsDocument& document) {
-  return SelectSingleNode(document.documentNode(), "//corvel/streams");
+  return selectSingleNode(document.documentNode(), "//corvel/streams");
 }
 
 // Each value, used in an attribute and as element text, reads back as given.

@@ -35,21 +35,21 @@ class RemoveOnFailure {
 };
 
 // Message texts of the loader may end in a newline of their own.
-void PrintFailure(const char* text) {
+void printFailure(const char* text) {
   std::string message(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
   std::fprintf(stderr, "tcs2pcap: %s\n", message.c_str());
 }
 
-void ConsoleToStderr(void* /*context*/, const char* text, int /*isError*/) { std::fputs(text, stderr); }
+void consoleToStderr(void* /*context*/, const char* text, int /*isError*/) { std::fputs(text, stderr); }
 
-int Run(const tcs2pcap::Options& options) {
+int run(const tcs2pcap::Options& options) {
   tcs2pcap::TcsStreams streams(options.tcsFile);
   const std::vector<tcs2pcap::SelectedStack> stacks = streams.build(options.sets);
 
   std::vector<std::unique_ptr<tcs2pcap::FrameSink>> owned;
   if (!options.pcapFile.empty()) {
-    owned.push_back(std::make_unique<tcs2pcap::PcapFrameSink>(options.pcapFile, tcs2pcap::LinkTypeOf(stacks)));
+    owned.push_back(std::make_unique<tcs2pcap::PcapFrameSink>(options.pcapFile, tcs2pcap::linkTypeOf(stacks)));
   }
   // A run that fails after the file was created leaves no partial capture.
   RemoveOnFailure partial(options.pcapFile);
@@ -62,7 +62,7 @@ int Run(const tcs2pcap::Options& options) {
   settings.rxDevice = options.rxDevice;
   settings.rxPort = options.rxPort;
   settings.pdus = options.pdus;
-  const uint64_t frames = tcs2pcap::WriteFrames(stacks, settings, sinks);
+  const uint64_t frames = tcs2pcap::writeFrames(stacks, settings, sinks);
   for (tcs2pcap::FrameSink* sink : sinks) sink->finish();
   owned.clear();
   partial.keep();
@@ -75,18 +75,18 @@ int Run(const tcs2pcap::Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  simhost_set_console_sink(&ConsoleToStderr, nullptr);
+  simhost_set_console_sink(&consoleToStderr, nullptr);
   tcs2pcap::Options options;
   try {
-    options = tcs2pcap::ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    options = tcs2pcap::parseOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const tcs2pcap::UsageError& error) {
-    std::fprintf(stderr, "tcs2pcap: %s\n%s", error.what(), tcs2pcap::UsageText());
+    std::fprintf(stderr, "tcs2pcap: %s\n%s", error.what(), tcs2pcap::usageText());
     return 2;
   }
   try {
-    return Run(options);
+    return run(options);
   } catch (const std::exception& error) {
-    PrintFailure(error.what());
+    printFailure(error.what());
   } catch (...) {
     std::fprintf(stderr, "tcs2pcap: unexpected failure\n");
   }

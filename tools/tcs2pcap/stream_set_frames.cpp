@@ -10,7 +10,7 @@
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace tcs2pcap {
 
@@ -23,7 +23,7 @@ TcsStreams::TcsStreams(const std::string& fileName) {
     throw Failure(std::string(error.text()));
   }
   _manager = std::make_unique<TcsManager>(_document);
-  if (!_manager->ReadRootAttributes()) {
+  if (!_manager->readRootAttributes()) {
     throw Failure("Error, unable to read required \"<corvel ...>\" parameters.");
   }
   // The controller's reading order; the port sections are the simulator's
@@ -33,10 +33,10 @@ TcsStreams::TcsStreams(const std::string& fileName) {
     if (!found && _manager->status() == TcsManager::kStatusOk) printer.print("%s", missing);
   };
   try {
-    report(_manager->ReadTableEntries(), "Corvel>   No table data found\n");
-    report(_manager->ReadFunctionDefinitions(), "Corvel>   No function specifications found\n");
-    report(_manager->ReadPolicies(), "Corvel>   No policy data found\n");
-    report(_manager->ReadStreams(), "Corvel>   No stream data found\n");
+    report(_manager->readTableEntries(), "Corvel>   No table data found\n");
+    report(_manager->readFunctionDefinitions(), "Corvel>   No function specifications found\n");
+    report(_manager->readPolicies(), "Corvel>   No policy data found\n");
+    report(_manager->readStreams(), "Corvel>   No stream data found\n");
   } catch (const corvel::TextError& error) {
     // A message thrown past the manager (a duplicate stream set, a bad
     // function definition): where it was reading, before the tool's own line.
@@ -51,7 +51,7 @@ TcsStreams::~TcsStreams() = default;
 std::vector<std::string> TcsStreams::_setIdsInFileOrder() const {
   std::vector<std::string> ids;
   std::set<std::string> seen;
-  for (xmlNode* node : corvel::SelectNodes(_manager->documentNode(), "//corvel/streams/stream_set")) {
+  for (xmlNode* node : corvel::selectNodes(_manager->documentNode(), "//corvel/streams/stream_set")) {
     std::optional<std::string> id = corvel::GetAttribute(node, "id");
     if (id && _manager->streamSets().contains(*id) && seen.insert(*id).second) ids.push_back(*id);
   }
@@ -76,7 +76,7 @@ std::vector<SelectedStack> TcsStreams::build(const std::vector<std::string>& nam
   return stacks;
 }
 
-int LinkTypeOf(const std::vector<SelectedStack>& stacks) {
+int linkTypeOf(const std::vector<SelectedStack>& stacks) {
   for (const SelectedStack& selected : stacks) {
     const corvel::ProtocolStack& stack = *selected.stack;
     if (stack.count() == 0) return DLT_USER0;
@@ -89,7 +89,7 @@ int LinkTypeOf(const std::vector<SelectedStack>& stacks) {
   return DLT_EN10MB;
 }
 
-uint64_t WriteFrames(const std::vector<SelectedStack>& stacks, const FrameSettings& settings,
+uint64_t writeFrames(const std::vector<SelectedStack>& stacks, const FrameSettings& settings,
                      const std::vector<FrameSink*>& sinks) {
   uint64_t written = 0;
   for (size_t index = 0; index < stacks.size(); ++index) {

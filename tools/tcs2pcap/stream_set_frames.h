@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"
 #include "frame_sink.h"
 
@@ -56,7 +56,7 @@ class TcsStreams {
 
 // DLT_EN10MB when every stack ends in an Ethernet, VLAN or XVLAN layer,
 // otherwise DLT_USER0 (a pcap file has one link type for all its frames).
-int LinkTypeOf(const std::vector<SelectedStack>& stacks);
+int linkTypeOf(const std::vector<SelectedStack>& stacks);
 
 struct FrameSettings {
   bool computeCrc = true;
@@ -69,7 +69,7 @@ struct FrameSettings {
 // sink. The stream index of a stack's payload tag is its position in
 // `stacks`. Returns the number of frames. Throws Failure when a stack cannot
 // be built into frames.
-uint64_t WriteFrames(const std::vector<SelectedStack>& stacks, const FrameSettings& settings,
+uint64_t writeFrames(const std::vector<SelectedStack>& stacks, const FrameSettings& settings,
                      const std::vector<FrameSink*>& sinks);
 
 }  // namespace tcs2pcap

@@ -8,7 +8,7 @@ namespace tcs2pcap {
 namespace {
 
 // A whole decimal number in [minimum, maximum], or nothing.
-std::optional<int64_t> ParseNumber(std::string_view text, int64_t minimum, int64_t maximum) {
+std::optional<int64_t> parseNumber(std::string_view text, int64_t minimum, int64_t maximum) {
   int64_t value = 0;
   const char* end = text.data() + text.size();
   const auto [stop, error] = std::from_chars(text.data(), end, value);
@@ -18,12 +18,12 @@ std::optional<int64_t> ParseNumber(std::string_view text, int64_t minimum, int64
 }
 
 // The payload tag holds the device in three bits and the port in five.
-void ParseRx(std::string_view text, Options& options) {
+void parseRx(std::string_view text, Options& options) {
   const size_t colon = text.find(':');
   const std::optional<int64_t> device =
-      colon == std::string_view::npos ? std::nullopt : ParseNumber(text.substr(0, colon), 0, 7);
+      colon == std::string_view::npos ? std::nullopt : parseNumber(text.substr(0, colon), 0, 7);
   const std::optional<int64_t> port =
-      colon == std::string_view::npos ? std::nullopt : ParseNumber(text.substr(colon + 1), 0, 31);
+      colon == std::string_view::npos ? std::nullopt : parseNumber(text.substr(colon + 1), 0, 31);
   if (!device || !port) throw UsageError("--rx wants DEV:PORT with a device 0-7 and a port 0-31");
   options.rxDevice = static_cast<int32_t>(*device);
   options.rxPort = static_cast<int32_t>(*port);
@@ -31,7 +31,7 @@ void ParseRx(std::string_view text, Options& options) {
 
 }  // namespace
 
-const char* UsageText() {
+const char* usageText() {
   return "usage: tcs2pcap FILE.tcs -o OUT.pcap [--set ID]... [--pdus N] [--rx DEV:PORT] [--hex]\n"
          "  Builds the frames of the stream sets of a TCS file and writes them to a pcap file.\n"
          "  -o OUT.pcap    the pcap file to write (optional with --hex)\n"
@@ -41,7 +41,7 @@ const char* UsageText() {
          "  --hex          print every frame as one lower-case hex line on stdout\n";
 }
 
-Options ParseOptions(const std::vector<std::string>& arguments) {
+Options parseOptions(const std::vector<std::string>& arguments) {
   Options options;
   auto value = [&](size_t& i) -> const std::string& {
     if (i + 1 >= arguments.size()) throw UsageError(arguments[i] + " needs a value");
@@ -54,10 +54,10 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--set") {
       options.sets.push_back(value(i));
     } else if (argument == "--pdus") {
-      options.pdus = ParseNumber(value(i), 1, INT32_MAX);
+      options.pdus = parseNumber(value(i), 1, INT32_MAX);
       if (!options.pdus) throw UsageError("--pdus wants a whole number from 1");
     } else if (argument == "--rx") {
-      ParseRx(value(i), options);
+      parseRx(value(i), options);
     } else if (argument == "--hex") {
       options.hex = true;
     } else if (argument.size() > 1 && argument[0] == '-') {

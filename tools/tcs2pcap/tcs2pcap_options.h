@@ -27,9 +27,9 @@ class UsageError : public std::runtime_error {
 };
 
 // Throws UsageError for a wrong command line.
-Options ParseOptions(const std::vector<std::string>& arguments);
+Options parseOptions(const std::vector<std::string>& arguments);
 
 // The usage text, ending in a newline.
-const char* UsageText();
+const char* usageText();
 
 }  // namespace tcs2pcap

@@ -1,23 +1,23 @@
-#include "corvel/tcs/tcs_place.h"
+#include "corvel/xml/tcs_place.h"
 
 #include <exception>
 
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
 namespace {
 
-std::string LineText(long line) { return std::to_string(line); }
+std::string lineText(long line) { return std::to_string(line); }
 
 // The element has the attribute, whatever its value.
-bool HasAttribute(const xmlNode* element, const std::string& name) {
+bool hasAttribute(const xmlNode* element, const std::string& name) {
   return GetAttribute(element, name).has_value();
 }
 
 }  // namespace
 
-std::string SafePlaceText(std::string_view text, bool quoted, std::size_t maxBytes) {
+std::string safePlaceText(std::string_view text, bool quoted, std::size_t maxBytes) {
   constexpr char kHex[] = "0123456789abcdef";
   const bool cut = text.size() > maxBytes;
   if (cut) text = text.substr(0, maxBytes);
@@ -106,7 +106,7 @@ const xmlNode* TcsPlace::loopWriter(const xmlNode* element, const std::string& a
   const auto& writes = _loopEntry->writes;
   for (auto write = writes.rbegin(); write != writes.rend(); ++write) {
     if (write->first != element) continue;
-    if (attribute.empty() || HasAttribute(write->second, attribute)) return write->second;
+    if (attribute.empty() || hasAttribute(write->second, attribute)) return write->second;
   }
   return nullptr;
 }
@@ -119,20 +119,20 @@ std::string TcsPlace::describeSpot(const Spot& spot) const {
   if (inCurrentLoopEntry(element)) {
     if (const xmlNode* writer = loopWriter(element, spot.attribute)) line = xmlGetLineNo(writer);
     const long entryLine = xmlGetLineNo(_loopEntry->entrySource);
-    if (entryLine > 0) entry = ", table entry at line " + LineText(entryLine);
+    if (entryLine > 0) entry = ", table entry at line " + lineText(entryLine);
   }
 
   // The file name comes from the console command, not from the file: it is
   // escaped but never cut.
-  std::string text = "at " + SafePlaceText(_fileName, false, std::string_view::npos);
+  std::string text = "at " + safePlaceText(_fileName, false, std::string_view::npos);
   // Nodes made by the program (not read from the file) have no line.
-  if (line > 0) text.append(1, ':').append(LineText(line));
-  text.append(", <").append(SafePlaceText(GetNodeName(element).value_or(std::string()), false));
+  if (line > 0) text.append(1, ':').append(lineText(line));
+  text.append(", <").append(safePlaceText(GetNodeName(element).value_or(std::string()), false));
   text.append(1, '>');
   if (!spot.attribute.empty()) {
     if (const std::optional<std::string> value = GetAttribute(element, spot.attribute)) {
-      text.append(" attribute ").append(SafePlaceText(spot.attribute, false));
-      text.append(1, '=').append(SafePlaceText(*value, true));
+      text.append(" attribute ").append(safePlaceText(spot.attribute, false));
+      text.append(1, '=').append(safePlaceText(*value, true));
     }
   }
   text.append(entry);

@@ -1,4 +1,4 @@
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 #include <libxml/SAX2.h>
 #include <libxml/parserInternals.h>
@@ -20,7 +20,7 @@ namespace {
 // context is the parser, not the record).
 thread_local ParseErrorRecord* t_record = nullptr;
 
-void TakeError(ParseErrorRecord& record, const xmlError& error) noexcept {
+void takeError(ParseErrorRecord& record, const xmlError& error) noexcept {
   ++record.complaints;
   if (error.level < XML_ERR_ERROR) return;
   const bool fatal = error.level == XML_ERR_FATAL;
@@ -39,23 +39,23 @@ void TakeError(ParseErrorRecord& record, const xmlError& error) noexcept {
 }
 
 #if LIBXML_VERSION >= 21200
-void CaptureStructuredError(void* context, const xmlError* error) {
+void captureStructuredError(void* context, const xmlError* error) {
 #else
-void CaptureStructuredError(void* context, xmlError* error) {
+void captureStructuredError(void* context, xmlError* error) {
 #endif
   if (context != nullptr && error != nullptr) {
-    TakeError(*static_cast<ParseErrorRecord*>(context), *error);
+    takeError(*static_cast<ParseErrorRecord*>(context), *error);
   }
 }
 
-void DropGenericError(void*, const char*, ...) {}
+void dropGenericError(void*, const char*, ...) {}
 
 // Once the budget is spent the parse winds down: the document counts as not
 // well-formed, no more SAX events are built, every lookup fails and the
 // parser sees its end state, which ends the entity expansions in progress.
 // Unlike xmlStopParser this frees no input buffer, so nothing that libxml2
 // still points into goes away under it.
-xmlEntityPtr BudgetedGetEntity(void* context, const xmlChar* name) {
+xmlEntityPtr budgetedGetEntity(void* context, const xmlChar* name) {
   if (t_record != nullptr && t_record->exhausted()) {
     auto* parser = static_cast<xmlParserCtxt*>(context);
     parser->wellFormed = 0;
@@ -69,7 +69,7 @@ xmlEntityPtr BudgetedGetEntity(void* context, const xmlChar* name) {
 // True when the path names something that exists and is not a plain file: a
 // device, a FIFO, a directory, or a file of the kernel's pseudo file systems
 // (some of which block on read). Reading it could block or never end.
-bool IsSpecialFile(const char* path) noexcept {
+bool isSpecialFile(const char* path) noexcept {
   struct stat info {};
   if (::stat(path, &info) != 0) return false;
   if (!S_ISREG(info.st_mode)) return true;
@@ -80,32 +80,32 @@ bool IsSpecialFile(const char* path) noexcept {
 }
 
 // The local path that libxml2's file loader would open for an entity URL.
-const char* LocalPathOf(const char* url) noexcept {
+const char* localPathOf(const char* url) noexcept {
   if (xmlStrncasecmp(BAD_CAST url, BAD_CAST "file://localhost/", 17) == 0) return url + 16;
   if (xmlStrncasecmp(BAD_CAST url, BAD_CAST "file:///", 8) == 0) return url + 7;
   if (xmlStrncasecmp(BAD_CAST url, BAD_CAST "file:/", 6) == 0) return url + 5;
   return url;
 }
 
-bool IsAllowedEntityUrl(const char* url) noexcept {
+bool isAllowedEntityUrl(const char* url) noexcept {
   const std::string_view text(url);
   const bool isFileUrl = xmlStrncasecmp(BAD_CAST url, BAD_CAST "file:", 5) == 0;
   if (!isFileUrl && text.find("://") != std::string_view::npos) return false;
-  const char* path = LocalPathOf(url);
+  const char* path = localPathOf(url);
   // "-" is standard input to libxml2's file loaders.
-  if (std::strcmp(path, "-") == 0 || IsSpecialFile(path)) return false;
+  if (std::strcmp(path, "-") == 0 || isSpecialFile(path)) return false;
   // The loaders retry a path with its %-escapes decoded.
   char* unescaped = xmlURIUnescapeString(path, 0, nullptr);
   if (unescaped == nullptr) return true;
-  const bool special = std::strcmp(unescaped, "-") == 0 || IsSpecialFile(unescaped);
+  const bool special = std::strcmp(unescaped, "-") == 0 || isSpecialFile(unescaped);
   xmlFree(unescaped);
   return !special;
 }
 
 // External DTDs and entities come from local regular files only; the no-net
 // loader refuses network URLs and resolves through the local catalogs.
-xmlParserInputPtr LocalEntityLoader(const char* url, const char* id, xmlParserCtxtPtr context) {
-  if (url != nullptr && !IsAllowedEntityUrl(url)) return nullptr;
+xmlParserInputPtr localEntityLoader(const char* url, const char* id, xmlParserCtxtPtr context) {
+  if (url != nullptr && !isAllowedEntityUrl(url)) return nullptr;
   return xmlNoNetExternalEntityLoader(url, id, context);
 }
 
@@ -119,9 +119,9 @@ ParseGuard::ParseGuard(ParseErrorRecord& record)
       _genericContext(xmlGenericErrorContext),
       _loader(xmlGetExternalEntityLoader()) {
   t_record = &record;
-  xmlSetStructuredErrorFunc(&record, CaptureStructuredError);
-  xmlSetGenericErrorFunc(nullptr, DropGenericError);
-  xmlSetExternalEntityLoader(LocalEntityLoader);
+  xmlSetStructuredErrorFunc(&record, captureStructuredError);
+  xmlSetGenericErrorFunc(nullptr, dropGenericError);
+  xmlSetExternalEntityLoader(localEntityLoader);
 }
 
 ParseGuard::~ParseGuard() {
@@ -132,7 +132,7 @@ ParseGuard::~ParseGuard() {
 }
 
 void ParseGuard::watch(xmlParserCtxt* context) noexcept {
-  if (context != nullptr && context->sax != nullptr) context->sax->getEntity = BudgetedGetEntity;
+  if (context != nullptr && context->sax != nullptr) context->sax->getEntity = budgetedGetEntity;
 }
 
 }  // namespace corvel

@@ -1,4 +1,4 @@
-#include "corvel/tcs/xml_access.h"
+#include "corvel/xml/xml_access.h"
 
 #include <libxml/xmlerror.h>
 #include <libxml/xmlversion.h>
@@ -14,7 +14,7 @@ namespace corvel {
 namespace {
 
 
-std::string_view View(const xmlChar* text) noexcept {
+std::string_view viewOf(const xmlChar* text) noexcept {
   return text != nullptr ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
 }
 
@@ -29,18 +29,18 @@ struct NameParts {
   std::string_view local;
 };
 
-NameParts QualifiedParts(const xmlNs* ns, const xmlChar* local) noexcept {
-  return {ns != nullptr ? View(ns->prefix) : std::string_view(), View(local)};
+NameParts qualifiedParts(const xmlNs* ns, const xmlChar* local) noexcept {
+  return {ns != nullptr ? viewOf(ns->prefix) : std::string_view(), viewOf(local)};
 }
 
-bool NamePartsEqual(const NameParts& parts, std::string_view name) noexcept {
+bool namePartsEqual(const NameParts& parts, std::string_view name) noexcept {
   if (parts.prefix.empty()) return name == parts.local;
   return name.size() == parts.prefix.size() + 1 + parts.local.size() &&
          name.substr(0, parts.prefix.size()) == parts.prefix && name[parts.prefix.size()] == ':' &&
          name.substr(parts.prefix.size() + 1) == parts.local;
 }
 
-std::string JoinParts(const NameParts& parts) {
+std::string joinParts(const NameParts& parts) {
   if (parts.prefix.empty()) return std::string(parts.local);
   std::string name;
   name.reserve(parts.prefix.size() + 1 + parts.local.size());
@@ -49,14 +49,14 @@ std::string JoinParts(const NameParts& parts) {
 }
 
 // The DOM name of a node, split; nullopt for node kinds without a name.
-std::optional<NameParts> NodeNameParts(const xmlNode* node) noexcept {
+std::optional<NameParts> nodeNameParts(const xmlNode* node) noexcept {
   if (node == nullptr) return std::nullopt;
   switch (node->type) {
     case XML_ELEMENT_NODE:
-      return QualifiedParts(node->ns, node->name);
+      return qualifiedParts(node->ns, node->name);
     case XML_ATTRIBUTE_NODE: {
       const auto* attribute = reinterpret_cast<const xmlAttr*>(node);
-      return QualifiedParts(attribute->ns, attribute->name);
+      return qualifiedParts(attribute->ns, attribute->name);
     }
     case XML_TEXT_NODE:
       return NameParts{{}, "#text"};
@@ -71,30 +71,30 @@ std::optional<NameParts> NodeNameParts(const xmlNode* node) noexcept {
       return NameParts{{}, "#document-fragment"};
     default:
       if (node->name == nullptr) return std::nullopt;
-      return NameParts{{}, View(node->name)};
+      return NameParts{{}, viewOf(node->name)};
   }
 }
 
-const xmlAttr* FindAttribute(const xmlNode* node, std::string_view name) noexcept {
-  if (!HasAttributeMap(node)) return nullptr;
+const xmlAttr* findAttribute(const xmlNode* node, std::string_view name) noexcept {
+  if (!hasAttributeMap(node)) return nullptr;
   for (const xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
-    if (NamePartsEqual(QualifiedParts(attribute->ns, attribute->name), name)) return attribute;
+    if (namePartsEqual(qualifiedParts(attribute->ns, attribute->name), name)) return attribute;
   }
   return nullptr;
 }
 
-std::string AttributeValue(const xmlAttr* attribute) {
+std::string attributeValue(const xmlAttr* attribute) {
   const xmlNode* child = attribute->children;
   if (child == nullptr) return std::string();
-  if (child->next == nullptr && child->type == XML_TEXT_NODE) return std::string(View(child->content));
+  if (child->next == nullptr && child->type == XML_TEXT_NODE) return std::string(viewOf(child->content));
   XmlText text(xmlNodeListGetString(attribute->doc, attribute->children, 1));
-  return std::string(View(text.get()));
+  return std::string(viewOf(text.get()));
 }
 
 #if LIBXML_VERSION >= 21200
-void IgnoreXPathError(void*, const xmlError*) {}
+void ignoreXPathError(void*, const xmlError*) {}
 #else
-void IgnoreXPathError(void*, xmlError*) {}
+void ignoreXPathError(void*, xmlError*) {}
 #endif
 
 struct XPathContextDeleter {
@@ -107,11 +107,11 @@ using XPathObject = std::unique_ptr<xmlXPathObject, XPathObjectDeleter>;
 
 // Evaluates a path from the context node; null unless the result is a node
 // set. Evaluation errors go nowhere (the caller sees an empty selection).
-XPathObject EvaluatePath(const xmlNode* context, const std::string& path) {
+XPathObject evaluatePath(const xmlNode* context, const std::string& path) {
   if (context == nullptr || context->doc == nullptr) return nullptr;
   std::unique_ptr<xmlXPathContext, XPathContextDeleter> xpath(xmlXPathNewContext(context->doc));
   if (!xpath) return nullptr;
-  xpath->error = IgnoreXPathError;
+  xpath->error = ignoreXPathError;
   xpath->node = const_cast<xmlNode*>(context);
   XPathObject result(xmlXPathEvalExpression(BAD_CAST path.c_str(), xpath.get()));
   if (!result || result->type != XPATH_NODESET || result->nodesetval == nullptr) return nullptr;
@@ -120,26 +120,26 @@ XPathObject EvaluatePath(const xmlNode* context, const std::string& path) {
 
 // Namespace nodes in an XPath result are copies that die with the result;
 // they are never handed out.
-bool IsDocumentNode(const xmlNode* node) noexcept {
+bool isDocumentNode(const xmlNode* node) noexcept {
   return node != nullptr && node->type != XML_NAMESPACE_DECL;
 }
 
-locale_t ClassicLocale() noexcept {
+locale_t classicLocale() noexcept {
   static const locale_t classic = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   return classic;
 }
 
-int32_t ClampToInt32(long long value) noexcept {
+int32_t clampToInt32(long long value) noexcept {
   if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(value);
 }
 
-int32_t ConvertInteger(std::string_view text, int base) {
+int32_t convertInteger(std::string_view text, int base) {
   const std::string terminated(text);
   char* end = nullptr;
   const long long value = std::strtoll(terminated.c_str(), &end, base);
-  return ClampToInt32(value);
+  return clampToInt32(value);
 }
 
 }  // namespace
@@ -148,9 +148,9 @@ int32_t ConvertInteger(std::string_view text, int base) {
 
 std::optional<std::string> GetAttribute(const xmlNode* node, std::string_view name) noexcept {
   try {
-    const xmlAttr* attribute = FindAttribute(node, name);
+    const xmlAttr* attribute = findAttribute(node, name);
     if (attribute == nullptr) return std::nullopt;
-    return AttributeValue(attribute);
+    return attributeValue(attribute);
   } catch (...) {
     try {
       sharedPrinter().print("Corvel> Exception in GetAttribute()\n");
@@ -160,42 +160,42 @@ std::optional<std::string> GetAttribute(const xmlNode* node, std::string_view na
   }
 }
 
-bool HasAttributeMap(const xmlNode* node) noexcept {
+bool hasAttributeMap(const xmlNode* node) noexcept {
   return node != nullptr && node->type == XML_ELEMENT_NODE;
 }
 
 std::optional<std::string> GetAttributeText(const xmlNode* element, std::string_view name) {
-  const xmlAttr* attribute = FindAttribute(element, name);
+  const xmlAttr* attribute = findAttribute(element, name);
   if (attribute == nullptr) return std::nullopt;
-  std::string text = AttributeValue(attribute);
+  std::string text = attributeValue(attribute);
   if (text.empty()) return std::nullopt;
   return text;
 }
 
 int32_t GetAttributeInt(const xmlNode* element, std::string_view name, bool& found) {
-  const xmlAttr* attribute = FindAttribute(element, name);
+  const xmlAttr* attribute = findAttribute(element, name);
   found = attribute != nullptr;
-  return found ? TextToIntBase0(AttributeValue(attribute)) : 0;
+  return found ? textToIntBase0(attributeValue(attribute)) : 0;
 }
 
 double GetAttributeDouble(const xmlNode* element, std::string_view name, bool& found) {
-  const xmlAttr* attribute = FindAttribute(element, name);
+  const xmlAttr* attribute = findAttribute(element, name);
   found = attribute != nullptr;
-  return found ? TextToDouble(AttributeValue(attribute)) : 0.0;
+  return found ? textToDouble(attributeValue(attribute)) : 0.0;
 }
 
-std::vector<std::pair<std::string, std::string>> GetAttributeList(const xmlNode* element) {
+std::vector<std::pair<std::string, std::string>> getAttributeList(const xmlNode* element) {
   std::vector<std::pair<std::string, std::string>> list;
-  if (!HasAttributeMap(element)) return list;
+  if (!hasAttributeMap(element)) return list;
   for (const xmlAttr* attribute = element->properties; attribute != nullptr; attribute = attribute->next) {
-    list.emplace_back(JoinParts(QualifiedParts(attribute->ns, attribute->name)),
-                      AttributeValue(attribute));
+    list.emplace_back(joinParts(qualifiedParts(attribute->ns, attribute->name)),
+                      attributeValue(attribute));
   }
   return list;
 }
 
 bool SetAttribute(xmlNode* element, std::string_view name, std::string_view value) {
-  if (!HasAttributeMap(element)) return false;
+  if (!hasAttributeMap(element)) return false;
   const std::string terminatedName(name);
   const std::string terminatedValue(value);
   // Embedded NUL bytes cannot be stored; the read-back below refuses them.
@@ -210,30 +210,30 @@ bool SetAttribute(xmlNode* element, std::string_view name, std::string_view valu
 // ---- Nodes -------------------------------------------------------------
 
 std::optional<std::string> GetNodeName(const xmlNode* node) {
-  const std::optional<NameParts> parts = NodeNameParts(node);
+  const std::optional<NameParts> parts = nodeNameParts(node);
   if (!parts) return std::nullopt;
-  return JoinParts(*parts);
+  return joinParts(*parts);
 }
 
 std::optional<std::string> GetNodeName(const xmlAttr* attribute) {
   return GetNodeName(reinterpret_cast<const xmlNode*>(attribute));
 }
 
-bool IsNodeNamed(const xmlNode* node, std::string_view name) noexcept {
-  const std::optional<NameParts> parts = NodeNameParts(node);
-  return parts && NamePartsEqual(*parts, name);
+bool isNodeNamed(const xmlNode* node, std::string_view name) noexcept {
+  const std::optional<NameParts> parts = nodeNameParts(node);
+  return parts && namePartsEqual(*parts, name);
 }
 
 std::optional<std::string> GetNodeValue(const xmlNode* node) {
   if (node == nullptr) return std::nullopt;
   switch (node->type) {
     case XML_ATTRIBUTE_NODE:
-      return AttributeValue(reinterpret_cast<const xmlAttr*>(node));
+      return attributeValue(reinterpret_cast<const xmlAttr*>(node));
     case XML_TEXT_NODE:
     case XML_CDATA_SECTION_NODE:
     case XML_COMMENT_NODE:
     case XML_PI_NODE:
-      return std::string(View(node->content));
+      return std::string(viewOf(node->content));
     default:
       return std::nullopt;
   }
@@ -247,14 +247,14 @@ std::optional<std::string> GetNodeText(const xmlNode* node) {
   if (node == nullptr) return std::nullopt;
   XmlText text(xmlNodeGetContent(node));
   if (!text) return std::nullopt;
-  return std::string(View(text.get()));
+  return std::string(viewOf(text.get()));
 }
 
-bool IsCommentNode(const xmlNode* node) noexcept {
+bool isCommentNode(const xmlNode* node) noexcept {
   return node != nullptr && node->type == XML_COMMENT_NODE;
 }
 
-std::vector<xmlNode*> GetChildNodes(const xmlNode* node) {
+std::vector<xmlNode*> getChildNodes(const xmlNode* node) {
   std::vector<xmlNode*> children;
   if (node == nullptr) return children;
   if (node->type != XML_ELEMENT_NODE && node->type != XML_DOCUMENT_NODE &&
@@ -262,7 +262,7 @@ std::vector<xmlNode*> GetChildNodes(const xmlNode* node) {
     return children;
   }
   for (xmlNode* child = node->children; child != nullptr; child = child->next) {
-    if (IsCommentNode(child)) continue;
+    if (isCommentNode(child)) continue;
     if (child->type == XML_TEXT_NODE && xmlIsBlankNode(child)) continue;
     children.push_back(child);
   }
@@ -271,24 +271,24 @@ std::vector<xmlNode*> GetChildNodes(const xmlNode* node) {
 
 // ---- Selection ---------------------------------------------------------
 
-xmlNode* SelectSingleNode(const xmlNode* context, const std::string& path) {
-  const XPathObject result = EvaluatePath(context, path);
+xmlNode* selectSingleNode(const xmlNode* context, const std::string& path) {
+  const XPathObject result = evaluatePath(context, path);
   if (!result) return nullptr;
   const xmlNodeSet* nodes = result->nodesetval;
   for (int i = 0; i < nodes->nodeNr; ++i) {
-    if (IsDocumentNode(nodes->nodeTab[i])) return nodes->nodeTab[i];
+    if (isDocumentNode(nodes->nodeTab[i])) return nodes->nodeTab[i];
   }
   return nullptr;
 }
 
-std::vector<xmlNode*> SelectNodes(const xmlNode* context, const std::string& path) {
+std::vector<xmlNode*> selectNodes(const xmlNode* context, const std::string& path) {
   std::vector<xmlNode*> selected;
-  const XPathObject result = EvaluatePath(context, path);
+  const XPathObject result = evaluatePath(context, path);
   if (!result) return selected;
   const xmlNodeSet* nodes = result->nodesetval;
   selected.reserve(static_cast<std::size_t>(nodes->nodeNr));
   for (int i = 0; i < nodes->nodeNr; ++i) {
-    if (IsDocumentNode(nodes->nodeTab[i])) selected.push_back(nodes->nodeTab[i]);
+    if (isDocumentNode(nodes->nodeTab[i])) selected.push_back(nodes->nodeTab[i]);
   }
   return selected;
 }
@@ -300,30 +300,30 @@ void NodeCopyDeleter::operator()(xmlNode* node) const noexcept {
   xmlFreeNode(node);
 }
 
-NodeCopy CloneNode(const xmlNode* element) {
+NodeCopy cloneNode(const xmlNode* element) {
   if (element == nullptr || element->type != XML_ELEMENT_NODE) return nullptr;
   return NodeCopy(xmlDocCopyNode(const_cast<xmlNode*>(element), element->doc, 1));
 }
 
-// ---- Text conversions --------------------------------------------------
+// ---- xmlCharText conversions --------------------------------------------------
 
 bool IsHexString(std::string_view text) noexcept {
   return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }
 
-int32_t TextToIntBase0(std::string_view text) { return ConvertInteger(text, 0); }
+int32_t textToIntBase0(std::string_view text) { return convertInteger(text, 0); }
 
-int32_t TextToInt(std::string_view text) { return ConvertInteger(text, 10); }
+int32_t textToInt(std::string_view text) { return convertInteger(text, 10); }
 
-double TextToDouble(std::string_view text) {
+double textToDouble(std::string_view text) {
   const std::string terminated(text);
   char* end = nullptr;
-  const locale_t classic = ClassicLocale();
+  const locale_t classic = classicLocale();
   if (classic == static_cast<locale_t>(nullptr)) return std::strtod(terminated.c_str(), &end);
   return strtod_l(terminated.c_str(), &end, classic);
 }
 
-std::optional<std::string> GetField(std::string_view text, int32_t n) {
+std::optional<std::string> getField(std::string_view text, int32_t n) {
   if (n < 1) return std::nullopt;
   std::size_t start = 0;
   for (int32_t field = 1; field < n; ++field) {
@@ -335,10 +335,10 @@ std::optional<std::string> GetField(std::string_view text, int32_t n) {
   return std::string(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
-std::optional<int32_t> GetFieldInt(std::string_view text, int32_t n) {
-  const std::optional<std::string> field = GetField(text, n);
+std::optional<int32_t> getFieldInt(std::string_view text, int32_t n) {
+  const std::optional<std::string> field = getField(text, n);
   if (!field) return std::nullopt;
-  return TextToInt(*field);
+  return textToInt(*field);
 }
 
 }  // namespace corvel

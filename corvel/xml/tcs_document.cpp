@@ -1,4 +1,4 @@
-#include "corvel/tcs/tcs_document.h"
+#include "corvel/xml/tcs_document.h"
 
 #include <libxml/parser.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/xml_parse_guard.h"
+#include "corvel/xml/xml_parse_guard.h"
 
 namespace corvel {
 namespace {
@@ -36,7 +36,7 @@ struct ParserContextDeleter {
 
 // Reads at most limit + 1 bytes, so an oversized file (or an endless device)
 // is recognised without reading it all. Throws when the file cannot be read.
-std::string ReadBounded(const std::string& fileName, std::size_t limit) {
+std::string readBounded(const std::string& fileName, std::size_t limit) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
   if (!file) throw TextError("TCS configuration file does not exists.\n");
   std::string content;
@@ -58,7 +58,7 @@ std::string ReadBounded(const std::string& fileName, std::size_t limit) {
   return content;
 }
 
-void ReportParseFailure(const std::string& fileName, const ParseErrorRecord& record) {
+void reportParseFailure(const std::string& fileName, const ParseErrorRecord& record) {
   // Always a line and a position, even for errors the parser places nowhere
   // (an empty file), so that every failure gets the same three lines.
   const int line = record.line > 0 ? record.line : 1;
@@ -97,7 +97,7 @@ void TcsDocument::LoadDocument(const char* fileName) {
 
 void LoadDocument(TcsDocument& holder, const std::string& fileName) {
   holder.adopt(nullptr, fileName);
-  const std::string content = ReadBounded(fileName, kMaxTcsFileBytes);
+  const std::string content = readBounded(fileName, kMaxTcsFileBytes);
 
   ParseErrorRecord record;
   if (content.size() > kMaxTcsFileBytes) {
@@ -106,7 +106,7 @@ void LoadDocument(TcsDocument& holder, const std::string& fileName) {
     record.column = 1;
     std::snprintf(record.reason, sizeof record.reason,
                   "Document is larger than the limit of %zu bytes", kMaxTcsFileBytes);
-    ReportParseFailure(fileName, record);
+    reportParseFailure(fileName, record);
     throw TextError("Error, the TCS file contains a bad parameter.");
   }
 
@@ -124,7 +124,7 @@ void LoadDocument(TcsDocument& holder, const std::string& fileName) {
     }
   }
   if (parsed == nullptr) {
-    ReportParseFailure(fileName, record);
+    reportParseFailure(fileName, record);
     throw TextError("Error, the TCS file contains a bad parameter.");
   }
   holder.adopt(parsed, fileName);

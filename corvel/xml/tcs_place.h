@@ -45,7 +45,7 @@ inline constexpr std::size_t kMaxPlaceText = 80;
 // `text` cut at `maxBytes` bytes, with quotes, backslashes and every byte
 // outside 0x20-0x7E escaped (\" \\ \n \r \t \xHH); "..." follows a cut text.
 // With `quoted` the text is put in double quotes (the "..." after them).
-std::string SafePlaceText(std::string_view text, bool quoted, std::size_t maxBytes = kMaxPlaceText);
+std::string safePlaceText(std::string_view text, bool quoted, std::size_t maxBytes = kMaxPlaceText);
 
 class TcsPlace {
  public:

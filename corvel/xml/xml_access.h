@@ -29,20 +29,20 @@ namespace corvel {
 std::optional<std::string> GetAttribute(const xmlNode* node, std::string_view name) noexcept;
 
 // Whether the node carries an attribute map (elements do, other nodes not).
-bool HasAttributeMap(const xmlNode* node) noexcept;
+bool hasAttributeMap(const xmlNode* node) noexcept;
 
 // The attribute's text; nullopt when the attribute is absent or empty.
 std::optional<std::string> GetAttributeText(const xmlNode* element, std::string_view name);
 
-// The attribute converted with TextToIntBase0; `found` tells whether the
+// The attribute converted with textToIntBase0; `found` tells whether the
 // attribute exists, and the result is 0 when it does not.
 int32_t GetAttributeInt(const xmlNode* element, std::string_view name, bool& found);
 
-// The attribute converted with TextToDouble; `found` as above, 0.0 when absent.
+// The attribute converted with textToDouble; `found` as above, 0.0 when absent.
 double GetAttributeDouble(const xmlNode* element, std::string_view name, bool& found);
 
 // Every attribute of the element as (name, value), in document order.
-std::vector<std::pair<std::string, std::string>> GetAttributeList(const xmlNode* element);
+std::vector<std::pair<std::string, std::string>> getAttributeList(const xmlNode* element);
 
 // Sets (or adds) the element's attribute to `value`, then reads it back with
 // GetAttribute; true when the value read back is the value written. False for
@@ -58,7 +58,7 @@ std::optional<std::string> GetNodeName(const xmlNode* node);
 std::optional<std::string> GetNodeName(const xmlAttr* attribute);
 
 // Compares the node's name (as GetNodeName gives it) without copying it.
-bool IsNodeNamed(const xmlNode* node, std::string_view name) noexcept;
+bool isNodeNamed(const xmlNode* node, std::string_view name) noexcept;
 
 // The node's value: the text of an attribute, the content of a text, CDATA,
 // comment or processing-instruction node; nullopt for elements, documents
@@ -70,21 +70,21 @@ std::optional<std::string> GetNodeValue(const xmlAttr* attribute);
 // processing instructions excluded); nullopt for a null node.
 std::optional<std::string> GetNodeText(const xmlNode* node);
 
-bool IsCommentNode(const xmlNode* node) noexcept;
+bool isCommentNode(const xmlNode* node) noexcept;
 
 // The children of an element or document in document order, comment nodes
 // and whitespace-only text passed over; indexable in both directions.
-std::vector<xmlNode*> GetChildNodes(const xmlNode* node);
+std::vector<xmlNode*> getChildNodes(const xmlNode* node);
 
 // ---- Selection by XPath 1.0 location path ------------------------------
 
 // The first node, in document order, that the path selects from the context
 // node ("//corvel", "./protocols", "./.."); null when the path selects
 // nothing, does not evaluate to a node set, or is not a valid expression.
-xmlNode* SelectSingleNode(const xmlNode* context, const std::string& path);
+xmlNode* selectSingleNode(const xmlNode* context, const std::string& path);
 
 // Every node the path selects, in document order; empty as above.
-std::vector<xmlNode*> SelectNodes(const xmlNode* context, const std::string& path);
+std::vector<xmlNode*> selectNodes(const xmlNode* context, const std::string& path);
 
 // ---- Copies ------------------------------------------------------------
 
@@ -97,9 +97,9 @@ struct NodeCopyDeleter {
 using NodeCopy = std::unique_ptr<xmlNode, NodeCopyDeleter>;
 
 // Deep copy of an element; null for other nodes or when copying fails.
-NodeCopy CloneNode(const xmlNode* element);
+NodeCopy cloneNode(const xmlNode* element);
 
-// ---- Text conversions --------------------------------------------------
+// ---- xmlCharText conversions --------------------------------------------------
 
 // True when the text begins with "0x" or "0X".
 bool IsHexString(std::string_view text) noexcept;
@@ -109,22 +109,22 @@ bool IsHexString(std::string_view text) noexcept;
 // the conversion stops at the first character that does not belong to the
 // number ("12abc" gives 12, "abc" 0), and values beyond the 32-bit signed
 // range give the range limits.
-int32_t TextToIntBase0(std::string_view text);
+int32_t textToIntBase0(std::string_view text);
 
 // Decimal integer conversion of the leading digits (0 when there are none),
 // limited to the 32-bit signed range.
-int32_t TextToInt(std::string_view text);
+int32_t textToInt(std::string_view text);
 
 // Real conversion of the leading number (C locale, whatever the process
 // locale); 0.0 when there is none.
-double TextToDouble(std::string_view text);
+double textToDouble(std::string_view text);
 
 // The n-th comma-separated field of a text, counted from 1: the characters
 // between the (n-1)-th and the n-th comma. Empty fields count (field 2 of
 // "2," is ""); a field beyond the last, or n below 1, is nullopt.
-std::optional<std::string> GetField(std::string_view text, int32_t n);
+std::optional<std::string> getField(std::string_view text, int32_t n);
 
-// The n-th field converted with TextToInt; nullopt when the field is absent.
-std::optional<int32_t> GetFieldInt(std::string_view text, int32_t n);
+// The n-th field converted with textToInt; nullopt when the field is absent.
+std::optional<int32_t> getFieldInt(std::string_view text, int32_t n);
 
 }  // namespace corvel
