@@ -284,7 +284,7 @@ void Corvel::_attachTally(PortTraffic& port, bool configured, int32_t streams) {
     if (tally->figures().device == port.device() && tally->figures().port == port.port() &&
         tally->figures().direction == port.direction())
       return;
-  _tallies.push_back(std::make_unique<RunTally>(port, configured, streams, _runRecords.get()));
+  _tallies.push_back(std::make_unique<RunTally>(port.identity(), configured, streams, _runRecords.get()));
   port.attach(_tallies.back().get());
 }
 

@@ -6,16 +6,15 @@
 #include "corvel/protocols/generated_stream_frame.h"
 #include "corvel/stats/event.h"
 #include "corvel/stats/pdu_latency.h"
-#include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
 
-RunTally::RunTally(const PortTraffic& port, bool configured, int32_t streams, RunRecords* records)
+RunTally::RunTally(const PortIdentity& port, bool configured, int32_t streams, RunRecords* records)
     : _records(records) {
-  _figures.direction = port.direction();
-  _figures.device = port.device();
-  _figures.port = port.port();
-  _figures.busFrequencyMhz = port.mediaBusClockFrequency();
+  _figures.direction = port.direction;
+  _figures.device = port.device;
+  _figures.port = port.port;
+  _figures.busFrequencyMhz = port.clockMhz;
   _figures.configured = configured;
   _figures.streams = streams;
 }

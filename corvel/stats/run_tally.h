@@ -10,10 +10,10 @@
 
 #include "corvel/stats/latency.h"
 #include "corvel/stats/observable.h"
+#include "corvel/stats/port_identity.h"
 
 namespace corvel {
 
-class PortTraffic;
 struct RunRecords;
 
 struct CaptureFigures {
@@ -59,7 +59,7 @@ class RunTally : public Observer {
  public:
   // `records`: what the run's ports share (the send cycles of tagged PDUs);
   // may be null, and then no latency is measured.
-  RunTally(const PortTraffic& port, bool configured, int32_t streams, RunRecords* records);
+  RunTally(const PortIdentity& port, bool configured, int32_t streams, RunRecords* records);
   ~RunTally() override;
 
   void update(Event& event) override;
