@@ -5,7 +5,7 @@ BUILD_ASAN ?= build-asan
 JOBS       ?= 2
 PACKAGES    = cmake g++ make pkg-config libxml2-dev libexpat1-dev libpcap-dev \
               libgtest-dev libgmock-dev libbenchmark-dev tshark libisal-dev \
-              nlohmann-json3-dev
+              nlohmann-json3-dev parallel python3-matplotlib
 
 .PHONY: all deps build build-asan demo test test-fast test-asan bench clean
 
