@@ -76,7 +76,8 @@ class SweepTest(unittest.TestCase):
             for i, cir in enumerate(CIRS, 1):
                 f.write(f"{cir},{64 if i % 2 else 200},{1 if i == FAILING else 0}\n")
         cls.out = os.path.join(cls.tmp, "parallel")
-        cls.result = sweep(cls.out, "--grid", cls.grid, "-j", "2",
+        # ":" is GNU parallel's name for this machine: --sshlogin reaches it unchanged.
+        cls.result = sweep(cls.out, "--grid", cls.grid, "-j", "2", "--sshlogin", ":",
                            "--plot", "max_cycles", "--x", "CIR")
 
     @classmethod
@@ -126,6 +127,12 @@ class SweepTest(unittest.TestCase):
                    if i != FAILING and (64 if i % 2 else 200) == int(size)]
             self.assertEqual(red, sorted(red, reverse=True), size)
         self.assertGreater(len({r["red"] for r in rows}), 1, "CIR changed nothing")
+
+    def testRunsWentThroughParallelOnTheGivenLogin(self):
+        with open(os.path.join(self.out, "joblog.txt"), newline="") as f:
+            jobs = list(csv.DictReader(f, delimiter="\t"))
+        self.assertEqual(len(jobs), 12)
+        self.assertEqual({j["Host"] for j in jobs}, {":"})
 
     def testJunitNamesEveryRun(self):
         suite = ET.parse(os.path.join(self.out, "results.xml")).getroot().find("testsuite")
