@@ -196,6 +196,22 @@ class SweepTest(unittest.TestCase):
         self.assertEqual(bad.returncode, 2)
         self.assertIn("no parameter NO_SUCH", bad.stderr)
 
+    def testRegressionOfTheBundledExamples(self):
+        out = os.path.join(self.tmp, "examples")
+        r = subprocess.run(["/usr/bin/python3", TOOL, "regress", os.path.join(SRC, "examples"),
+                            "-o", out, "-j", "2", "--pyxsim", os.path.join(BIN, "pyxsim"),
+                            "--plugin", os.path.join(BIN, "libcorvel_lite.so")],
+                           capture_output=True, text=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn("tunnels.tcs names no ports", r.stdout)
+        rows = readCsv(os.path.join(out, "results.csv"))
+        self.assertEqual([(x["run"], x["verdict"]) for x in rows], [("quickstart", "pass")])
+        # The quickstart's own verdict line: 27 PDUs verified, 0 failed.
+        self.assertEqual((rows[0]["pdus_passed"], rows[0]["pdus_failed"]), ("27", "0"))
+        with open(os.path.join(out, "runs", "quickstart", "summary.json")) as f:
+            for key, value in expectedRow(json.load(f)).items():
+                self.assertEqual(rows[0][key], value, key)
+
 
 if __name__ == "__main__":
     unittest.main(argv=[sys.argv[0], "-v"])
