@@ -92,7 +92,7 @@ class SweepTest(unittest.TestCase):
         r = self.result
         self.assertEqual(r.returncode, 1, r.stderr)
         log = os.path.join(self.runDir("run-009"), "console.log")
-        self.assertIn(f"FAILED run-009 (exit 3)", r.stderr)
+        self.assertIn("FAILED run-009 (exit 3): tx 0/0: 12 routes failed", r.stderr)
         self.assertIn(log, r.stderr)
         self.assertEqual(r.stderr.count("FAILED"), 1, r.stderr)
         with open(log) as f:
