@@ -34,15 +34,16 @@ CaptureStatistic::CaptureStatistic(const PortIdentity& port, RunRecords* runReco
 CaptureStatistic::~CaptureStatistic() = default;
 
 void CaptureStatistic::update(Event& event) {
-  if (!hasFile()) return;
+  if (!hasFile() && _sink == nullptr) return;
   const int32_t category = event.category();
   if (category != enEventCategoryStream && category != enEventCategoryPort) return;
-  if (event.severity() == enEventSeverityWarning) {
-    log().printf("Tx Device %d Port %d %s %s\n", device(), port(), "[w]", event.text().c_str());
-    return;
-  }
-  if (event.severity() == enEventSeverityError) {
-    log().printf("Device %d Port %d %s %s\n", device(), port(), "[e]", event.text().c_str());
+  if (event.severity() == enEventSeverityWarning || event.severity() == enEventSeverityError) {
+    const bool warning = event.severity() == enEventSeverityWarning;
+    _line.clear();
+    appendf(_line, warning ? "Tx Device %d Port %d [w] " : "Device %d Port %d [e] ", device(), port());
+    _line += event.text().c_str();
+    _line += "\n";
+    emitLine(false);
     return;
   }
   if (category == enEventCategoryPort) {
@@ -90,7 +91,7 @@ void CaptureStatistic::pduPassed(Event& event) {
   }
   appendPduWarnings(event);
   _line += "\n";
-  log().write(_line);
+  emitLine(true);
   _counters.cellsOfPdu = 0;
   ++_counters.pdus;
   measureLatency(event);
@@ -119,7 +120,7 @@ void CaptureStatistic::pduFailed(const Event& event) {
   if (event.warningCount() > 0) _line += " ";
   appendPduWarnings(event);
   _line += "\n";
-  log().write(_line);
+  emitLine(true);
   ++_counters.pduFailed;
   ++_counters.routesNotTested;
   _counters.cellsOfPdu = 0;
@@ -145,7 +146,12 @@ void CaptureStatistic::frameWarnings(const Event& event) {
     ++_counters.cellWarnings;
   }
   _line += "\n";
+  emitLine(false);
+}
+
+void CaptureStatistic::emitLine(bool pduEnd) {
   log().write(_line);
+  if (_sink != nullptr) _sink->verdictLine(std::string_view(_line).substr(0, _line.size() - 1), pduEnd);
 }
 
 void CaptureStatistic::writeSummary() {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "corvel/stats/latency.h"
 #include "corvel/stats/port_traffic_event_handler.h"
@@ -13,10 +15,22 @@ namespace corvel {
 
 struct IdentityRecord;
 
+// Receives every line the event log gets for the frames and PDUs of the
+// port, as written there but without the line feed; pduEnd marks the line
+// that gives a PDU's verdict ("[s]" or "[e]"), the last of that PDU.
+class VerdictSink {
+ public:
+  virtual ~VerdictSink() = default;
+  virtual void verdictLine(std::string_view line, bool pduEnd) = 0;
+};
+
 class CaptureStatistic : public PortTrafficEventHandler {
  public:
   CaptureStatistic(const PortIdentity& port, RunRecords* runRecords, const char* directory);
   ~CaptureStatistic() override;
+
+  // Also a sink only: a statistic without a directory that hands its lines on.
+  void setVerdictSink(VerdictSink* sink) noexcept { _sink = sink; }
 
   void update(Event& event) override;
   // The text summary, then the JSON summary file.
@@ -52,11 +66,14 @@ class CaptureStatistic : public PortTrafficEventHandler {
   void frameWarnings(const Event& event);
   // One "[w] %s %s " per warning pair of the PDU's event, counted.
   void appendPduWarnings(const Event& event);
+  // Writes _line (which ends in a line feed) to the log and hands it on.
+  void emitLine(bool pduEnd);
 
   Counters _counters;
   StreamLatencies _latencies;
   int32_t _busFrequencyMhz;
   std::string _line;
+  VerdictSink* _sink = nullptr;
 };
 
 }  // namespace corvel

@@ -229,6 +229,8 @@ void _readTxPort(TcsManager& manager, const xmlNode* portNode, const PortConfig&
     const int32_t device = GetAttributeInt(portNode, "device", found);
     const int32_t port = GetAttributeInt(portNode, "port", found);
     capture = devices.findCapture(device, port);
+    if (auto text = logDirectoryOf(GetAttribute(portNode, "capture_pcapng_dir")))
+      config.setCapturePcapngDirectory(text->c_str());
     if (capture == nullptr) {
       warnUnregisteredPort(manager, "tx", device, port);
       return;
@@ -275,6 +277,8 @@ bool TcsManager::readTxPorts(PortDirectory& devices) {
   PortConfig defaults(0);
   if (xmlNode* section = selectSingleNode(_documentNode, "//corvel/tx_ports")) {
     readLogDirectories(section, "police_datalog_dir", defaults);
+    if (auto text = logDirectoryOf(GetAttribute(section, "capture_pcapng_dir")))
+      defaults.setCapturePcapngDirectory(text->c_str());
   }
   const std::vector<xmlNode*> sections = selectNodes(_documentNode, "//corvel/tx_ports");
   if (sections.empty()) {

@@ -46,6 +46,10 @@ class PortConfig {
     store(_shapePoliceDataLogDirectory, directory);
   }
 
+  // Transmit ports: where the commented pcapng capture goes.
+  const char* capturePcapngDirectory() const noexcept { return text(_capturePcapngDirectory); }
+  void setCapturePcapngDirectory(const char* directory) { store(_capturePcapngDirectory, directory); }
+
   int32_t rate() const noexcept { return _rate; }
   int32_t busFrequency() const noexcept { return _busFrequency; }
   void setRateAndBusFrequency(int32_t rate, int32_t busFrequency) noexcept {
@@ -70,6 +74,7 @@ class PortConfig {
   std::optional<std::string> _dataLogDirectory;
   std::optional<std::string> _pduDataLogDirectory;
   std::optional<std::string> _shapePoliceDataLogDirectory;
+  std::optional<std::string> _capturePcapngDirectory;
   int32_t _rate = 0;
   int32_t _busFrequency = 1;
 };

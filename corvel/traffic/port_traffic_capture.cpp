@@ -2,6 +2,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/protocol_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/capture_statistic.h"
 #include "corvel/stats/event.h"
@@ -10,6 +11,7 @@
 #include "corvel/traffic/capture_protocol.h"
 #include "corvel/traffic/datalink_parser.h"
 #include "corvel/traffic/log_captured_bytes.h"
+#include "corvel/traffic/pcapng_capture.h"
 #include "corvel/traffic/police_captured_frames.h"
 #include "corvel/traffic/port_config.h"
 
@@ -26,7 +28,9 @@ PortTrafficCapture::PortTrafficCapture(int32_t device, int32_t port)
 PortTrafficCapture::~PortTrafficCapture() {
   if (_captureProtocol) _captureProtocol->Stop();
   _captureProtocol.reset();  // announces the frames still held
+  if (_pcapng) _pcapng->Stop();
   if (_captureStatistic) {
+    static_cast<CaptureStatistic*>(_captureStatistic.get())->setVerdictSink(nullptr);
     static_cast<CaptureStatistic*>(_captureStatistic.get())->writeSummary();
     detach(_captureStatistic.get());
     _captureStatistic.reset();
@@ -39,6 +43,7 @@ PortTrafficCapture::~PortTrafficCapture() {
   _police.reset();
   if (_byteLogger) _byteLogger->Stop();
   _byteLogger.reset();
+  _pcapng.reset();
   _memoryManager.reset();
   _datalinkParser.reset();
   _byteStages.clear();
@@ -88,6 +93,13 @@ void PortTrafficCapture::addStream(const ProtocolStack& stack) {
   for (const ProtocolStack* known : _sources) position += known->name() == stack.name() ? 1 : 0;
   char suffix[16];
   std::snprintf(suffix, sizeof suffix, "#%06d", position);
+  if (stack.count() == 0) {
+    _ethernetOnly = false;
+  } else {
+    const ProtocolKind datalink = stack.at(stack.count() - 1).kind();
+    if (datalink != ProtocolKind::Ethernet && datalink != ProtocolKind::VLan && datalink != ProtocolKind::XVLan)
+      _ethernetOnly = false;
+  }
   _captureProtocol->addStream(stack, stack.name() + suffix);
   _sources.push_back(&stack);
 }
@@ -119,10 +131,22 @@ void PortTrafficCapture::initialize() {
     setState(enPortStateComplete);
     return;
   }
+  const PortConfig* settings = _captureProtocol->configuration();
+  const char* pcapngDirectory = settings ? settings->capturePcapngDirectory() : nullptr;
+  if (pcapngDirectory) {
+    auto pcapng = std::make_unique<PcapngCapture>();
+    pcapng->initialize(pcapngDirectory, device(), port(), identity().clockMhz,
+                       _ethernetOnly ? PcapngWriter::kLinkTypeEthernet : PcapngWriter::kLinkTypeUser0);
+    _pcapng = std::move(pcapng);
+  }
   if (observerCount() == 0) {
     if (const PortConfig* config = _captureProtocol->configuration()) {
       if (const char* directory = config->eventLogDirectory()) {
         _captureStatistic = std::make_unique<CaptureStatistic>(identity(), runRecords(), directory);
+        attach(_captureStatistic.get());
+      } else if (_pcapng) {
+        // Verdict lines for the capture alone: a statistic that writes no log.
+        _captureStatistic = std::make_unique<CaptureStatistic>(identity(), runRecords(), nullptr);
         attach(_captureStatistic.get());
       }
       if (const char* directory = config->shapePoliceDataLogDirectory()) {
@@ -153,6 +177,11 @@ void PortTrafficCapture::initialize() {
   if (_byteLogger) {
     _byteStages.push_back(_byteLogger.get());
     sharedPrinter().print("Corvel>    ...registering byte logging\n");
+  }
+  if (_pcapng) {
+    if (_captureStatistic) static_cast<CaptureStatistic*>(_captureStatistic.get())->setVerdictSink(_pcapng.get());
+    _byteStages.push_back(_pcapng.get());
+    sharedPrinter().print("Corvel>    ...registering pcapng capture\n");
   }
   // The frame store is the last byte stage; the byte path calls it directly.
   sharedPrinter().print("Corvel>    ...registering byte capture\n");

@@ -20,6 +20,7 @@ class DatalinkParser;
 struct FlowPolicy;
 class LogCapturedBytes;
 class Observer;
+class PcapngCapture;
 class PoliceCapturedFrames;
 class PortConfig;
 class ProtocolStack;
@@ -62,6 +63,10 @@ class PortTrafficCapture : public PortTraffic {
   std::unique_ptr<Observer> _policingStatistic;
   std::unique_ptr<PoliceCapturedFrames> _police;
   std::unique_ptr<LogCapturedBytes> _byteLogger;
+  std::unique_ptr<PcapngCapture> _pcapng;
+  // Every stream's outermost layer is Ethernet or a VLAN tag: the pcapng
+  // capture's link type is Ethernet, otherwise the first user link type.
+  bool _ethernetOnly = true;
   std::vector<CaptureIntf*> _byteStages;
   std::vector<CaptureIntf*> _frameStages;
   std::vector<CaptureIntf*> _pduStages;
