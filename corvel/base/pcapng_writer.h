@@ -14,7 +14,7 @@
 namespace corvel {
 
 class PcapngWriter {
-public:
+ public:
   static constexpr uint16_t kLinkTypeEthernet = 1;
   static constexpr uint16_t kLinkTypeUser0 = 147;
   // Longer frames are cut to this many bytes (their length stays recorded).
@@ -33,10 +33,9 @@ public:
   const std::string &fileName() const noexcept { return _fileName; }
 
   // One frame; an empty comment writes no option. Ignored while closed.
-  void writePacket(uint64_t nanoseconds, const uint8_t *data, size_t size,
-                   std::string_view comment) noexcept;
+  void writePacket(uint64_t nanoseconds, const uint8_t *data, size_t size, std::string_view comment) noexcept;
 
-private:
+ private:
   void put16(uint16_t value);
   void put32(uint32_t value);
   void putPadded(const void *data, size_t size);
@@ -49,4 +48,4 @@ private:
   std::string _block;
 };
 
-} // namespace corvel
+}  // namespace corvel

@@ -18,15 +18,14 @@
 namespace corvel {
 
 class PcapngCapture : public CaptureIntf, public VerdictSink {
-public:
+ public:
   // Frames held waiting for a verdict before they are written uncommented:
   // a stream of frames that never completes a PDU stays bounded.
   static constexpr size_t kMaxPendingFrames = 4096;
 
   // Creates or empties the file. Throws "Invalid directory name for Tx
   // pcapng capture." when it cannot be created.
-  void initialize(const std::string &directory, int32_t device, int32_t port,
-                  int32_t clockMhz, uint16_t linkType);
+  void initialize(const std::string &directory, int32_t device, int32_t port, int32_t clockMhz, uint16_t linkType);
 
   void OnByte(const uint8_t &byte, uint32_t cycle, uint8_t endOfFrame) override;
   void verdictLine(std::string_view line, bool pduEnd) override;
@@ -35,7 +34,7 @@ public:
 
   const std::string &fileName() const noexcept { return _writer.fileName(); }
 
-private:
+ private:
   struct HeldFrame {
     size_t offset;
     size_t size;
@@ -51,4 +50,4 @@ private:
   std::string _comment;
 };
 
-} // namespace corvel
+}  // namespace corvel

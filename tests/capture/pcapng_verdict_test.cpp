@@ -31,8 +31,7 @@ struct Record {
 std::vector<Record> ReadRecords(const fs::path &path) {
   std::vector<Record> records;
   char error[PCAP_ERRBUF_SIZE];
-  pcap_t *file = pcap_open_offline_with_tstamp_precision(
-      path.c_str(), PCAP_TSTAMP_PRECISION_NANO, error);
+  pcap_t *file = pcap_open_offline_with_tstamp_precision(path.c_str(), PCAP_TSTAMP_PRECISION_NANO, error);
   if (file == nullptr) {
     ADD_FAILURE() << path << ": " << error;
     return records;
@@ -40,20 +39,17 @@ std::vector<Record> ReadRecords(const fs::path &path) {
   pcap_pkthdr *header = nullptr;
   const u_char *data = nullptr;
   while (pcap_next_ex(file, &header, &data) == 1)
-    records.push_back({static_cast<uint64_t>(header->ts.tv_sec) * 1000000000u +
-                           header->ts.tv_usec,
+    records.push_back({static_cast<uint64_t>(header->ts.tv_sec) * 1000000000u + header->ts.tv_usec,
                        Bytes(data, data + header->caplen)});
   pcap_close(file);
   return records;
 }
 
 std::string Shell(const std::string &command) {
-  std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"),
-                                              pclose);
+  std::unique_ptr<FILE, int (*)(FILE *)> pipe(popen(command.c_str(), "r"), pclose);
   std::string out;
   char buffer[512];
-  while (pipe && fgets(buffer, sizeof buffer, pipe.get()))
-    out += buffer;
+  while (pipe && fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
   return out;
 }
 
@@ -64,8 +60,7 @@ void WritePcap(const fs::path &path, const std::vector<Bytes> &frames) {
   for (const Bytes &frame : frames) {
     pcap_pkthdr header{};
     header.ts.tv_usec = microseconds += 20;
-    header.caplen = header.len = static_cast<bpf_u_int32>(
-        frame.size() - 4); // as a host captures: no FCS
+    header.caplen = header.len = static_cast<bpf_u_int32>(frame.size() - 4);  // as a host captures: no FCS
     pcap_dump(reinterpret_cast<u_char *>(dumper), &header, frame.data());
   }
   pcap_dump_close(dumper);
@@ -82,37 +77,31 @@ class PcapngVerdicts : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(PcapngVerdicts, FramesCommentsAndFilterAgreeWithPcapAndEventLog) {
   const Layout &layout = GetParam();
-  const fs::path dir = fs::path(::testing::TempDir()) /
-                       ("pcapng_" + std::to_string(getpid()) + layout.name);
+  const fs::path dir = fs::path(::testing::TempDir()) / ("pcapng_" + std::to_string(getpid()) + layout.name);
   fs::remove_all(dir);
   fs::create_directories(dir / "pcap");
   fs::create_directories(dir / "out");
   // Passed, passed with a warning, failed, misrouted, failed, passed with a
   // warning.
-  WritePcap(dir / "host.pcap",
-            {Frame({}), Frame({.ttl = 0}), Frame({.extraTotalLength = 4}),
-             Frame({.txPort = 5}), Frame({.extraTotalLength = 8}),
-             Frame({.flipPayloadByte = true})});
-  std::ofstream(dir / "check.tcs")
-      << "<corvel><streams><stream_set id=\"c\" type=\"capture\"><protocols>"
-         "<ethernet dest_addr=\"0x00a0c9000002\" src_addr=\"0x00a0c9000001\" "
-         "protocol_type=\"0x0800\" "
-         "validate_level=\"1\"/>"
-         "<ipv4 hlen=\"5\" ttl=\"64\" protocol=\"17\" src_addr=\"10.0.0.1\" "
-         "dest_addr=\"10.0.0.2\" validate_level=\"1\"/>"
-         "<udp src_port=\"1000\" dest_port=\"2000\" validate_level=\"1\"/>"
-         "<fixed_payload size=\"40\" iterations=\"1\" "
-         "tx_port=\"0,1\"/></protocols></stream_set></streams>"
-         "<tx_ports eventlog_dir=\"./\" "
-      << layout.txPortsAttributes << "><port device=\"0\" port=\"1\" "
-      << layout.portAttributes
-      << "><assign_stream_set id=\"c\"/></port></tx_ports></corvel>";
-  std::ofstream(dir / "run.pyx")
-      << "tx_port 0 1 100 8 133\npcap pcap\ncorvel_load_tcs "
-         "check.tcs\ncorvel_start\n"
-         "inject 0 1 host.pcap fcs\nrun\nclose\n";
-  ASSERT_TRUE(RunPyxsim(dir, "run.pyx", kTrafficFailed))
-      << ReadText(dir / "console.txt");
+  WritePcap(dir / "host.pcap", {Frame({}), Frame({.ttl = 0}), Frame({.extraTotalLength = 4}), Frame({.txPort = 5}),
+                                Frame({.extraTotalLength = 8}), Frame({.flipPayloadByte = true})});
+  std::ofstream(dir / "check.tcs") << "<corvel><streams><stream_set id=\"c\" type=\"capture\"><protocols>"
+                                      "<ethernet dest_addr=\"0x00a0c9000002\" src_addr=\"0x00a0c9000001\" "
+                                      "protocol_type=\"0x0800\" "
+                                      "validate_level=\"1\"/>"
+                                      "<ipv4 hlen=\"5\" ttl=\"64\" protocol=\"17\" src_addr=\"10.0.0.1\" "
+                                      "dest_addr=\"10.0.0.2\" validate_level=\"1\"/>"
+                                      "<udp src_port=\"1000\" dest_port=\"2000\" validate_level=\"1\"/>"
+                                      "<fixed_payload size=\"40\" iterations=\"1\" "
+                                      "tx_port=\"0,1\"/></protocols></stream_set></streams>"
+                                      "<tx_ports eventlog_dir=\"./\" "
+                                   << layout.txPortsAttributes << "><port device=\"0\" port=\"1\" "
+                                   << layout.portAttributes
+                                   << "><assign_stream_set id=\"c\"/></port></tx_ports></corvel>";
+  std::ofstream(dir / "run.pyx") << "tx_port 0 1 100 8 133\npcap pcap\ncorvel_load_tcs "
+                                    "check.tcs\ncorvel_start\n"
+                                    "inject 0 1 host.pcap fcs\nrun\nclose\n";
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx", kTrafficFailed)) << ReadText(dir / "console.txt");
   const fs::path pcapng = dir / "out" / "TxCaptureDev0Port1.pcapng";
 
   const std::vector<Record> frames = ReadRecords(pcapng);
@@ -122,30 +111,24 @@ TEST_P(PcapngVerdicts, FramesCommentsAndFilterAgreeWithPcapAndEventLog) {
   // clock's own steps.
   EXPECT_NE(frames[0].nanoseconds % 1000, 0u);
 
-  if (Shell("command -v tshark").empty())
-    GTEST_SKIP() << "tshark is not installed";
+  if (Shell("command -v tshark").empty()) GTEST_SKIP() << "tshark is not installed";
   // One line per frame; each PDU here has one frame and one event-log line.
   const std::string log = ReadText(dir / "TxEventsDev0Port1.txt");
   const std::string lines = log.substr(0, log.find("Capture stopped:"));
-  EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() +
-                  "' -T fields -e frame.comment 2>/dev/null"),
-            lines);
+  EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() + "' -T fields -e frame.comment 2>/dev/null"), lines);
   EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() +
                   "' -Y 'frame.comment contains \"[e]\"' -T fields "
                   "-e frame.number 2>/dev/null"),
             "3\n5\n");
-  EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() +
-                  "' -T fields -e frame.encap_type -e udp.dstport 2>/dev/null")
+  EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() + "' -T fields -e frame.encap_type -e udp.dstport 2>/dev/null")
                 .substr(0, 7),
             "1\t2000\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Layouts, PcapngVerdicts,
-    ::testing::Values(Layout{"OnThePort", "", "capture_pcapng_dir=\"out/\""},
-                      Layout{"DefaultOfTxPorts", "capture_pcapng_dir=\"out/\"",
-                             ""}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Layouts, PcapngVerdicts,
+                         ::testing::Values(Layout{"OnThePort", "", "capture_pcapng_dir=\"out/\""},
+                                           Layout{"DefaultOfTxPorts", "capture_pcapng_dir=\"out/\"", ""}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
-} // namespace
-} // namespace corvel::test
+}  // namespace
+}  // namespace corvel::test

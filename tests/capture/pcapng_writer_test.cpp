@@ -1,6 +1,8 @@
 // The pcapng file's bytes against an image worked out by hand from the pcapng
 // format (little-endian host): section header, interface description with
 // if_tsresol 9, and enhanced packet blocks with and without opt_comment.
+#include "corvel/base/pcapng_writer.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "corvel/base/pcapng_writer.h"
-
 namespace corvel {
 namespace {
 
@@ -19,17 +19,14 @@ std::vector<uint8_t> Hex(const std::string &text) {
   std::vector<uint8_t> bytes;
   std::string digits;
   for (char c : text)
-    if (c != ' ')
-      digits += c;
+    if (c != ' ') digits += c;
   for (size_t i = 0; i + 1 < digits.size(); i += 2)
-    bytes.push_back(
-        static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    bytes.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
 TEST(PcapngWriter, BlocksMatchTheHandImage) {
-  const std::string path =
-      ::testing::TempDir() + "/writer_" + std::to_string(getpid()) + ".pcapng";
+  const std::string path = ::testing::TempDir() + "/writer_" + std::to_string(getpid()) + ".pcapng";
   {
     PcapngWriter writer;
     ASSERT_TRUE(writer.open(path, PcapngWriter::kLinkTypeEthernet));
@@ -58,9 +55,8 @@ TEST(PcapngWriter, BlocksMatchTheHandImage) {
       "06000000 24000000 00000000 00000000 07000000 04000000 04000000 01020304 "
       "24000000");
   EXPECT_EQ(file, expected);
-  EXPECT_FALSE(PcapngWriter().open("/nonexistent-dir/x.pcapng",
-                                   PcapngWriter::kLinkTypeEthernet));
+  EXPECT_FALSE(PcapngWriter().open("/nonexistent-dir/x.pcapng", PcapngWriter::kLinkTypeEthernet));
 }
 
-} // namespace
-} // namespace corvel
+}  // namespace
+}  // namespace corvel
