@@ -1,5 +1,6 @@
 #include "corvel/traffic/pcapng_capture.h"
 
+#include <algorithm>
 #include <new>
 
 #include "corvel/base/text_error.h"
@@ -14,50 +15,73 @@ uint64_t nanosecondsOf(uint64_t cycle, uint64_t megahertz) {
 
 }  // namespace
 
-void PcapngCapture::initialize(const std::string &directory, int32_t device, int32_t port, int32_t clockMhz,
+void PcapngCapture::initialize(const std::string& directory, int32_t device, int32_t port, int32_t clockMhz,
                                uint16_t linkType) {
   _clockMhz = clockMhz > 0 ? clockMhz : 1;
   const std::string name =
       directory + "TxCaptureDev" + std::to_string(device) + "Port" + std::to_string(port) + ".pcapng";
   if (!_writer.open(name, linkType)) throw TextError("Invalid directory name for Tx pcapng capture.");
-  _bytes.reserve(2048);
   _frames.reserve(64);
+  _lines.reserve(4);
 }
 
-void PcapngCapture::OnByte(const uint8_t &byte, uint32_t cycle, uint8_t endOfFrame) {
-  if (!_writer.isOpen()) return;
+void PcapngCapture::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
+  if (!_writer.isOpen() || !frame) return;
+  _current = frame->connection;
   try {
-    _bytes.push_back(byte);
-    if (!endOfFrame) return;
-    _frames.push_back({_frameStart, _bytes.size() - _frameStart, nanosecondsOf(cycle, _clockMhz)});
-    _frameStart = _bytes.size();
-    if (_frames.size() >= kMaxPendingFrames) writeHeld();
-  } catch (const std::bad_alloc &) {
-    writeHeld();
+    _frames.push_back(frame);
+  } catch (const std::bad_alloc&) {
+    _writer.writePacket(nanosecondsOf(frame->lastCycle, _clockMhz), frame->data.data(), frame->data.size(), "");
+    return;
   }
+  if (_frames.size() >= kMaxHeldFrames) writeHeld(0, true);
+}
+
+std::string& PcapngCapture::linesOf(uint64_t connection) {
+  for (Lines& lines : _lines)
+    if (lines.connection == connection) return lines.text;
+  _lines.push_back({connection, {}});  // once per connection
+  return _lines.back().text;
 }
 
 void PcapngCapture::verdictLine(std::string_view line, bool pduEnd) {
+  if (!_writer.isOpen()) return;
   try {
-    if (!_comment.empty()) _comment += '\n';
-    _comment.append(line);
-  } catch (const std::bad_alloc &) {
+    std::string& text = linesOf(_current);
+    if (!text.empty()) text += '\n';
+    text.append(line);
+  } catch (const std::bad_alloc&) {
   }
-  if (pduEnd) writeHeld();
+  if (pduEnd) writeHeld(_current, false);
 }
 
-void PcapngCapture::writeHeld() noexcept {
-  for (const HeldFrame &frame : _frames)
-    _writer.writePacket(frame.nanoseconds, _bytes.data() + frame.offset, frame.size, _comment);
-  _frames.clear();
-  // A frame still arriving moves to the front of the buffer.
-  _bytes.erase(_bytes.begin(), _bytes.begin() + static_cast<std::ptrdiff_t>(_frameStart));
-  _frameStart = 0;
-  _comment.clear();
+void PcapngCapture::writeHeld(uint64_t connection, bool all) noexcept {
+  static const std::string kNone;
+  const std::string* comment = &kNone;
+  for (const Lines& lines : _lines)
+    if (lines.connection == connection) comment = &lines.text;
+  for (const auto& frame : _frames) {
+    if (!all && frame->connection != connection) continue;
+    const std::string* text = comment;
+    if (all)
+      for (const Lines& lines : _lines)
+        if (lines.connection == frame->connection) text = &lines.text;
+    _writer.writePacket(nanosecondsOf(frame->lastCycle, _clockMhz), frame->data.data(), frame->data.size(), *text);
+  }
+  if (all) {
+    _frames.clear();
+    for (Lines& lines : _lines) lines.text.clear();
+    return;
+  }
+  _frames.erase(std::remove_if(_frames.begin(), _frames.end(),
+                               [connection](const auto& frame) { return frame->connection == connection; }),
+                _frames.end());
+  for (Lines& lines : _lines)
+    if (lines.connection == connection) lines.text.clear();
 }
 
 void PcapngCapture::Stop() {
-  if (!_frames.empty() || !_comment.empty()) writeHeld();
+  writeHeld(0, true);
   _writer.close();
 }
 

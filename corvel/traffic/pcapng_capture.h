@@ -1,17 +1,21 @@
 // The pcapng capture of a transmit port ("TxCaptureDev<d>Port<p>.pcapng"):
 // every captured frame, stamped with its end-of-frame cycle in nanoseconds
 // at the port's clock, and commented with the event-log lines of the PDU it
-// belongs to. A byte stage collects the frames of the PDU being assembled;
-// when the PDU's verdict line arrives they are written with the lines
-// gathered since the previous PDU. Buffers are reused from PDU to PDU.
+// belongs to. As a frame stage after the datalink parser it holds the frames
+// of each connection (ATM VPI/VCI; one for frame datalinks) until the PDU of
+// that connection gets its verdict line; they are then written with the
+// lines gathered for that connection since its previous PDU. The frames are
+// the port's own captured frames, held by reference; buffers are reused.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "corvel/base/pcapng_writer.h"
+#include "corvel/protocols/captured_stream_frame.h"
 #include "corvel/stats/capture_statistic.h"
 #include "corvel/traffic/capture_intf.h"
 
@@ -19,35 +23,36 @@ namespace corvel {
 
 class PcapngCapture : public CaptureIntf, public VerdictSink {
  public:
-  // Frames held waiting for a verdict before they are written uncommented:
-  // a stream of frames that never completes a PDU stays bounded.
-  static constexpr size_t kMaxPendingFrames = 4096;
+  // Frames held waiting for a verdict before they are written with the lines
+  // gathered so far: cells of connections that never complete stay bounded.
+  static constexpr size_t kMaxHeldFrames = 4096;
 
   // Creates or empties the file. Throws "Invalid directory name for Tx
   // pcapng capture." when it cannot be created.
-  void initialize(const std::string &directory, int32_t device, int32_t port, int32_t clockMhz, uint16_t linkType);
+  void initialize(const std::string& directory, int32_t device, int32_t port, int32_t clockMhz, uint16_t linkType);
 
-  void OnByte(const uint8_t &byte, uint32_t cycle, uint8_t endOfFrame) override;
+  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
   void verdictLine(std::string_view line, bool pduEnd) override;
   // Writes what is still held (with the lines gathered so far) and closes.
   void Stop() override;
 
-  const std::string &fileName() const noexcept { return _writer.fileName(); }
+  const std::string& fileName() const noexcept { return _writer.fileName(); }
 
  private:
-  struct HeldFrame {
-    size_t offset;
-    size_t size;
-    uint64_t nanoseconds;
+  struct Lines {
+    uint64_t connection;
+    std::string text;
   };
-  void writeHeld() noexcept;
+  std::string& linesOf(uint64_t connection);
+  // Writes the held frames of the connection (of every connection when
+  // `all`) in arrival order and forgets their lines.
+  void writeHeld(uint64_t connection, bool all) noexcept;
 
   PcapngWriter _writer;
   int32_t _clockMhz = 1;
-  std::vector<uint8_t> _bytes;
-  size_t _frameStart = 0;
-  std::vector<HeldFrame> _frames;
-  std::string _comment;
+  std::vector<std::shared_ptr<CapturedStreamFrame>> _frames;
+  std::vector<Lines> _lines;
+  uint64_t _current = 0;  // the connection of the frame being verified
 };
 
 }  // namespace corvel

@@ -167,6 +167,10 @@ void PortTrafficCapture::initialize() {
   sharedPrinter().print("Corvel>    ...registering pdu verification\n");
   _frameStages.push_back(_datalinkParser.get());
   sharedPrinter().print("Corvel>    ...registering frame capture\n");
+  if (_pcapng) {
+    _frameStages.push_back(_pcapng.get());
+    sharedPrinter().print("Corvel>    ...registering pcapng capture\n");
+  }
   if (_police && _police->datalinkFlowCount() > 0) {
     _frameStages.push_back(_police.get());
     sharedPrinter().print("Corvel>    ...registering datalink policing\n");
@@ -180,8 +184,6 @@ void PortTrafficCapture::initialize() {
   }
   if (_pcapng) {
     if (_captureStatistic) static_cast<CaptureStatistic*>(_captureStatistic.get())->setVerdictSink(_pcapng.get());
-    _byteStages.push_back(_pcapng.get());
-    sharedPrinter().print("Corvel>    ...registering pcapng capture\n");
   }
   // The frame store is the last byte stage; the byte path calls it directly.
   sharedPrinter().print("Corvel>    ...registering byte capture\n");

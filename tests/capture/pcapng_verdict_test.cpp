@@ -125,6 +125,36 @@ TEST_P(PcapngVerdicts, FramesCommentsAndFilterAgreeWithPcapAndEventLog) {
             "1\t2000\n");
 }
 
+// AAL5 over ATM: every cell of a PDU carries the PDU's line; the link type is
+// the user one, as no stream starts with Ethernet (link type 147, which
+// Wireshark numbers 45 among its own encapsulations).
+TEST(PcapngVerdictsOfCells, EveryCellCarriesItsPdusLine) {
+  const fs::path dir = fs::path(::testing::TempDir()) / ("pcapng_atm_" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "pcap");
+  std::string tcs = ReadText(fs::path(CORVEL_TEST_DATA) / "capture" / "aal5_over_atm.tcs");
+  const std::string ports = "<tx_ports eventlog_dir=\"./\"";
+  ASSERT_NE(tcs.find(ports), std::string::npos);
+  tcs.replace(tcs.find(ports), ports.size(), ports + " capture_pcapng_dir=\"./\"");
+  std::ofstream(dir / "atm.tcs") << tcs;
+  std::ofstream(dir / "run.pyx") << "rx_port 0 0\ntx_port 0 1\nforward 0 0 0 1\npcap pcap\ncorvel_load_tcs atm.tcs\n"
+                                    "corvel_start\nrun\nclose\n";
+  ASSERT_TRUE(RunPyxsim(dir, "run.pyx")) << ReadText(dir / "console.txt");
+  const fs::path pcapng = dir / "TxCaptureDev0Port1.pcapng";
+  const std::vector<Record> cells = ReadRecords(pcapng);
+  ASSERT_EQ(cells.size(), 17u);
+  EXPECT_EQ(cells, ReadRecords(dir / "pcap" / "tx0p1.pcap"));
+  if (Shell("command -v tshark").empty()) GTEST_SKIP() << "tshark is not installed";
+  std::string expected;
+  const int counts[] = {3, 6, 8};
+  for (int pdu = 1; pdu <= 3; ++pdu)
+    for (int cell = 0; cell < counts[pdu - 1]; ++cell)
+      expected += "45\tDevice 0 Port 1 [s] Pdu contained " + std::to_string(counts[pdu - 1]) +
+                  " cell(s) { RxPort 0 Stream 0 Pdu " + std::to_string(pdu) + " }\n";
+  EXPECT_EQ(Shell("tshark -n -r '" + pcapng.string() + "' -T fields -e frame.encap_type -e frame.comment 2>/dev/null"),
+            expected);
+}
+
 INSTANTIATE_TEST_SUITE_P(Layouts, PcapngVerdicts,
                          ::testing::Values(Layout{"OnThePort", "", "capture_pcapng_dir=\"out/\""},
                                            Layout{"DefaultOfTxPorts", "capture_pcapng_dir=\"out/\"", ""}),
