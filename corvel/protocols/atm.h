@@ -18,30 +18,35 @@ struct AtmWire {
   static constexpr int32_t kSize = 4;
   static constexpr int32_t kPayloadSize = 48;
   static constexpr int32_t kCellSize = kSize + kPayloadSize;
-  static constexpr BitField kGfc{0, 7, 4};
-  static constexpr BitField kVpi{0, 3, 8};
-  static constexpr BitField kVci{1, 3, 16};
-  static constexpr BitField kPti{3, 3, 3};
+  static constexpr HeaderField kGfc = headerField(BitField{0, 7, 4}, "GFC", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kVpi = headerField(BitField{0, 3, 8}, "VPI", "vpi", FieldDisplay::Decimal);
+  static constexpr HeaderField kVci = headerField(BitField{1, 3, 16}, "VCI", "vci", FieldDisplay::Decimal);
+  static constexpr HeaderField kPti = headerField(BitField{3, 3, 3}, "PTI", "", FieldDisplay::Decimal);
   // The low payload-type bit of a user data cell (ATM-user-to-ATM-user
   // indication): set on the last cell of an AAL5 CPCS-PDU.
-  static constexpr BitField kEndOfPdu{3, 1, 1};
-  static constexpr BitField kClp{3, 0, 1};
+  static constexpr HeaderField kEndOfPdu = headerField(BitField{3, 1, 1}, "PTI_EOP", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kClp = headerField(BitField{3, 0, 1}, "CLP", "", FieldDisplay::Decimal);
 };
 static_assert(fieldEnd(AtmWire::kClp) == AtmWire::kSize);
 
+// The header fields of Atm in header order, for look-ups by name or attribute.
+inline constexpr HeaderField kAtmFields[] = {
+    AtmWire::kGfc, AtmWire::kVpi, AtmWire::kVci, AtmWire::kPti, AtmWire::kEndOfPdu, AtmWire::kClp,
+};
+
 // Range messages of the cell header fields, shared with the DSLAM header.
 namespace atm_cell {
-inline constexpr const char* kVpiRange = "value exceeds vpi range";
-inline constexpr const char* kVciRange = "value exceeds vci range";
-inline constexpr const char* kPtiRange = "value exceeds pti range";
-inline constexpr const char* kClpRange = "value exceeds clp range";
+inline constexpr const char *kVpiRange = "value exceeds vpi range";
+inline constexpr const char *kVciRange = "value exceeds vci range";
+inline constexpr const char *kPtiRange = "value exceeds pti range";
+inline constexpr const char *kClpRange = "value exceeds clp range";
 }  // namespace atm_cell
 
 class AtmProtocolConfig : public ProtocolConfig {
  public:
   explicit AtmProtocolConfig(std::string_view headerHex);  // 8 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
   void setVpi(int64_t value);  // 0..255
   void setVci(int64_t value);  // 0..65535

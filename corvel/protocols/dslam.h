@@ -18,23 +18,36 @@ struct DSlamWire {
   static constexpr int32_t kSize = 8;
   static constexpr int32_t kCellHeaderAt = 4;
   static constexpr int32_t kCellSize = kSize + AtmWire::kPayloadSize;
-  static constexpr BitField kPt{0, 7, 1};
-  static constexpr BitField kPpn{2, 4, 11};
-  static constexpr BitField kPpt{3, 1, 2};
-  static constexpr BitField kGfc = offsetField(AtmWire::kGfc, kCellHeaderAt);
-  static constexpr BitField kVpi = offsetField(AtmWire::kVpi, kCellHeaderAt);
-  static constexpr BitField kVci = offsetField(AtmWire::kVci, kCellHeaderAt);
-  static constexpr BitField kPti = offsetField(AtmWire::kPti, kCellHeaderAt);
-  static constexpr BitField kEndOfPdu = offsetField(AtmWire::kEndOfPdu, kCellHeaderAt);
-  static constexpr BitField kClp = offsetField(AtmWire::kClp, kCellHeaderAt);
+  static constexpr HeaderField kPt = headerField(BitField{0, 7, 1}, "PT", "pt", FieldDisplay::Decimal);
+  static constexpr HeaderField kPpn = headerField(BitField{2, 4, 11}, "PPN", "ppn", FieldDisplay::Decimal);
+  static constexpr HeaderField kPpt = headerField(BitField{3, 1, 2}, "PPT", "ppt", FieldDisplay::Decimal);
+  static constexpr HeaderField kGfc =
+      headerField(offsetField(AtmWire::kGfc, kCellHeaderAt), "GFC", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kVpi =
+      headerField(offsetField(AtmWire::kVpi, kCellHeaderAt), "VPI", "vpi", FieldDisplay::Decimal);
+  static constexpr HeaderField kVci =
+      headerField(offsetField(AtmWire::kVci, kCellHeaderAt), "VCI", "vci", FieldDisplay::Decimal);
+  static constexpr HeaderField kPti =
+      headerField(offsetField(AtmWire::kPti, kCellHeaderAt), "PTI", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kEndOfPdu =
+      headerField(offsetField(AtmWire::kEndOfPdu, kCellHeaderAt), "PTI_EOP", "pti", FieldDisplay::Decimal);
+  static constexpr HeaderField kClp =
+      headerField(offsetField(AtmWire::kClp, kCellHeaderAt), "CLP", "clp", FieldDisplay::Decimal);
 };
 static_assert(fieldEnd(DSlamWire::kClp) == DSlamWire::kSize);
+
+// The header fields of DSlam in header order, for look-ups by name or
+// attribute.
+inline constexpr HeaderField kDSlamFields[] = {
+    DSlamWire::kPt,  DSlamWire::kPpn, DSlamWire::kPpt,      DSlamWire::kGfc, DSlamWire::kVpi,
+    DSlamWire::kVci, DSlamWire::kPti, DSlamWire::kEndOfPdu, DSlamWire::kClp,
+};
 
 class DSlamProtocolConfig : public ProtocolConfig {
  public:
   explicit DSlamProtocolConfig(std::string_view headerHex);  // 16 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
   void setPt(int64_t value);   // 0..1
   void setPpn(int64_t value);  // 0..2047

@@ -25,9 +25,11 @@ struct EthernetWire {
   static constexpr int32_t kFcsSize = 4;
   static constexpr int32_t kMinFrame = 64;
   static constexpr int32_t kMaxFrame = 1518;
-  static constexpr BitField kDestination = byteField(0, 6);
-  static constexpr BitField kSource = byteField(6, 6);
-  static constexpr BitField kEtherType = byteField(12, 2);
+  static constexpr HeaderField kDestination =
+      headerField(byteField(0, 6), "DESTINATION", "dest_addr", FieldDisplay::Mac);
+  static constexpr HeaderField kSource = headerField(byteField(6, 6), "SOURCE", "src_addr", FieldDisplay::Mac);
+  static constexpr HeaderField kEtherType =
+      headerField(byteField(12, 2), "PROTOCOL", "protocol_type", FieldDisplay::Hex);
 
   // Payload bounds of a frame whose header holds `headerSize` bytes.
   static constexpr int32_t minPayload(int32_t headerSize) { return kMinFrame - headerSize - kFcsSize; }
@@ -35,12 +37,20 @@ struct EthernetWire {
 };
 static_assert(fieldEnd(EthernetWire::kEtherType) == EthernetWire::kSize);
 
+// The header fields of Ethernet in header order, for look-ups by name or
+// attribute.
+inline constexpr HeaderField kEthernetFields[] = {
+    EthernetWire::kDestination,
+    EthernetWire::kSource,
+    EthernetWire::kEtherType,
+};
+
 class EthernetProtocolConfig : public ProtocolConfig {
  public:
   // 28 and 8 hex digits.
   EthernetProtocolConfig(std::string_view headerHex, std::string_view trailerHex);
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
   // 12, 12 and 4 hex digits.
   void setDestination(std::string_view hex);

@@ -17,31 +17,39 @@ inline constexpr uint8_t kIpProtocolIpv6 = 41;
 struct Ipv6Wire {
   static constexpr int32_t kSize = 40;
   static constexpr int32_t kVersionNumber = 6;
-  static constexpr BitField kVersion{0, 7, 4};
-  static constexpr BitField kTrafficClass{0, 3, 8};
-  static constexpr BitField kFlowLabel{1, 3, 20};
-  static constexpr BitField kPayloadLength = byteField(4, 2);
-  static constexpr BitField kNextHeader = byteField(6, 1);
-  static constexpr BitField kHopLimit = byteField(7, 1);
-  static constexpr BitField kSource = byteField(8, 16);
-  static constexpr BitField kDestination = byteField(24, 16);
+  static constexpr HeaderField kVersion = headerField(BitField{0, 7, 4}, "VER", "version", FieldDisplay::Decimal);
+  static constexpr HeaderField kTrafficClass = headerField(BitField{0, 3, 8}, "TC", "class", FieldDisplay::Decimal);
+  static constexpr HeaderField kFlowLabel = headerField(BitField{1, 3, 20}, "FL", "flow_label", FieldDisplay::Decimal);
+  static constexpr HeaderField kPayloadLength = headerField(byteField(4, 2), "LEN", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kNextHeader = headerField(byteField(6, 1), "NH", "next_header", FieldDisplay::Decimal);
+  static constexpr HeaderField kHopLimit = headerField(byteField(7, 1), "HL", "hop_limit", FieldDisplay::Decimal);
+  static constexpr HeaderField kSource =
+      headerField(byteField(8, 16), "SRC_ADDR", "source_addr", FieldDisplay::Ipv6Text);
+  static constexpr HeaderField kDestination =
+      headerField(byteField(24, 16), "DEST_ADDR", "dest_addr", FieldDisplay::Ipv6Text);
 };
 static_assert(fieldEnd(Ipv6Wire::kDestination) == Ipv6Wire::kSize);
+
+// The header fields of Ipv6 in header order, for look-ups by name or attribute.
+inline constexpr HeaderField kIpv6Fields[] = {
+    Ipv6Wire::kVersion,    Ipv6Wire::kTrafficClass, Ipv6Wire::kFlowLabel, Ipv6Wire::kPayloadLength,
+    Ipv6Wire::kNextHeader, Ipv6Wire::kHopLimit,     Ipv6Wire::kSource,    Ipv6Wire::kDestination,
+};
 
 class IpV6ProtocolConfig : public ProtocolConfig {
  public:
   explicit IpV6ProtocolConfig(std::string_view headerHex);  // 80 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
-  void setVersion(int64_t value);        // 0..15
-  void setTrafficClass(int64_t value);   // 0..255
+  void setVersion(int64_t value);       // 0..15
+  void setTrafficClass(int64_t value);  // 0..255
   // 0..1048575. The reader says whether it is building a mask; the accepted
   // range is the same either way.
   void setFlowLabel(int64_t value, bool forMask = false);
-  void setPayloadLength(int64_t value);  // 0..65535
-  void setNextHeader(int64_t value);     // 0..255
-  void setHopLimit(int64_t value);       // 0..255
+  void setPayloadLength(int64_t value);              // 0..65535
+  void setNextHeader(int64_t value);                 // 0..255
+  void setHopLimit(int64_t value);                   // 0..255
   void setSourceAddress(std::string_view hex);       // 32 hex digits
   void setDestinationAddress(std::string_view hex);  // 32 hex digits
 

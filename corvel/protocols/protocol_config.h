@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "corvel/protocols/bit_field.h"
+#include "corvel/protocols/header_field.h"
 
 namespace corvel {
 
@@ -50,21 +50,21 @@ class ProtocolAttachment {
 class ProtocolConfig {
  public:
   virtual ~ProtocolConfig();
-  ProtocolConfig& operator=(const ProtocolConfig&) = delete;
+  ProtocolConfig &operator=(const ProtocolConfig &) = delete;
 
   // Deep copy: header and trailer bytes are duplicated; the copy has no
   // attachment and is not a mask.
   virtual std::unique_ptr<ProtocolConfig> clone() const = 0;
   // True when this protocol may directly enclose `inner` (the layer below it).
-  virtual bool acceptsInner(const ProtocolConfig& inner) const = 0;
+  virtual bool acceptsInner(const ProtocolConfig &inner) const = 0;
 
   ProtocolKind kind() const { return _kind; }
   bool isDatalink() const { return _isDatalink; }
 
   // Null and 0 when the layer has no header (or trailer).
-  const uint8_t* header() const { return _header.empty() ? nullptr : _header.data(); }
+  const uint8_t *header() const { return _header.empty() ? nullptr : _header.data(); }
   int32_t headerLength() const { return static_cast<int32_t>(_header.size()); }
-  const uint8_t* trailer() const { return _trailer.empty() ? nullptr : _trailer.data(); }
+  const uint8_t *trailer() const { return _trailer.empty() ? nullptr : _trailer.data(); }
   int32_t trailerLength() const { return static_cast<int32_t>(_trailer.size()); }
   std::span<const uint8_t> headerBytes() const { return _header; }
   std::span<const uint8_t> trailerBytes() const { return _trailer; }
@@ -89,35 +89,33 @@ class ProtocolConfig {
   // For a mask, complements every header byte (the trailer is untouched).
   void invertMask();
 
-  ProtocolAttachment* attachment() const { return _attachment.get(); }
+  ProtocolAttachment *attachment() const { return _attachment.get(); }
   void setAttachment(std::unique_ptr<ProtocolAttachment> attachment);
 
  protected:
   ProtocolConfig(ProtocolKind kind, bool isDatalink);
-  ProtocolConfig(const ProtocolConfig& other);
+  ProtocolConfig(const ProtocolConfig &other);
 
   // Replace the header (trailer) from hex text of exactly 2 * `bytes` digits;
   // throws `lengthMessage` or `hexMessage`.
-  void loadHeader(std::string_view text, size_t bytes, const char* lengthMessage,
-                  const char* hexMessage);
-  void loadTrailer(std::string_view text, size_t bytes, const char* lengthMessage,
-                   const char* hexMessage);
+  void loadHeader(std::string_view text, size_t bytes, const char *lengthMessage, const char *hexMessage);
+  void loadTrailer(std::string_view text, size_t bytes, const char *lengthMessage, const char *hexMessage);
   // Replace the header (trailer) bytes outright.
   void assignHeader(std::vector<uint8_t> bytes) { _header = std::move(bytes); }
   void assignTrailer(std::vector<uint8_t> bytes) { _trailer = std::move(bytes); }
 
-  // Range-checked field write into the header; the header is unchanged on failure.
-  void setHeaderField(const BitField& field, int64_t value, const char* message) {
+  // Range-checked field write into the header; the header is unchanged on
+  // failure.
+  void setHeaderField(const BitField &field, int64_t value, const char *message) {
     setBitField(_header, field, value, message);
   }
-  uint64_t headerField(const BitField& field) const { return readBitField(_header, field); }
+  uint64_t headerField(const BitField &field) const { return readBitField(_header, field); }
   // Writes `bytes` bytes at `offset` from hex text of exactly 2 * `bytes`
   // digits; the header is unchanged on failure.
-  void setHeaderHex(size_t offset, size_t bytes, std::string_view text, const char* lengthMessage,
-                    const char* hexMessage);
+  void setHeaderHex(size_t offset, size_t bytes, std::string_view text, const char *lengthMessage,
+                    const char *hexMessage);
   // The same for a whole-byte field of the header's layout block.
-  void setHeaderHex(const BitField& field, std::string_view text, const char* lengthMessage,
-                    const char* hexMessage);
+  void setHeaderHex(const BitField &field, std::string_view text, const char *lengthMessage, const char *hexMessage);
   std::span<uint8_t> mutableHeader() { return _header; }
 
  private:
@@ -135,6 +133,6 @@ class ProtocolConfig {
 };
 
 // True when `inner`'s kind is one of `kinds`.
-bool kindIsOneOf(const ProtocolConfig& inner, std::initializer_list<ProtocolKind> kinds);
+bool kindIsOneOf(const ProtocolConfig &inner, std::initializer_list<ProtocolKind> kinds);
 
 }  // namespace corvel

@@ -13,23 +13,32 @@ namespace corvel {
 struct RtpWire {
   static constexpr int32_t kSize = 12;
   static constexpr int32_t kVersionNumber = 2;
-  static constexpr BitField kVersion{0, 7, 2};
-  static constexpr BitField kPadding{0, 5, 1};
-  static constexpr BitField kExtension{0, 4, 1};
-  static constexpr BitField kCsrcCount{0, 3, 4};
-  static constexpr BitField kMarker{1, 7, 1};
-  static constexpr BitField kPayloadType{1, 6, 7};
-  static constexpr BitField kSequenceNumber = byteField(2, 2);
-  static constexpr BitField kTimestamp = byteField(4, 4);
-  static constexpr BitField kSsrc = byteField(8, 4);
+  static constexpr HeaderField kVersion = headerField(BitField{0, 7, 2}, "VERSION", "version", FieldDisplay::Decimal);
+  static constexpr HeaderField kPadding = headerField(BitField{0, 5, 1}, "PADDING", "padding", FieldDisplay::Decimal);
+  static constexpr HeaderField kExtension =
+      headerField(BitField{0, 4, 1}, "EXTENSION", "extention", FieldDisplay::Decimal);
+  static constexpr HeaderField kCsrcCount = headerField(BitField{0, 3, 4}, "CC", "CSRC_count", FieldDisplay::Decimal);
+  static constexpr HeaderField kMarker = headerField(BitField{1, 7, 1}, "MARKER", "marker", FieldDisplay::Decimal);
+  static constexpr HeaderField kPayloadType =
+      headerField(BitField{1, 6, 7}, "PT", "payload_type", FieldDisplay::Decimal);
+  static constexpr HeaderField kSequenceNumber =
+      headerField(byteField(2, 2), "SEQ", "seq_number", FieldDisplay::Decimal);
+  static constexpr HeaderField kTimestamp = headerField(byteField(4, 4), "TS", "time_stamp", FieldDisplay::Decimal);
+  static constexpr HeaderField kSsrc = headerField(byteField(8, 4), "SSRC", "source_id", FieldDisplay::Hex);
 };
 static_assert(fieldEnd(RtpWire::kSsrc) == RtpWire::kSize);
+
+// The header fields of Rtp in header order, for look-ups by name or attribute.
+inline constexpr HeaderField kRtpFields[] = {
+    RtpWire::kVersion,     RtpWire::kPadding,        RtpWire::kExtension, RtpWire::kCsrcCount, RtpWire::kMarker,
+    RtpWire::kPayloadType, RtpWire::kSequenceNumber, RtpWire::kTimestamp, RtpWire::kSsrc,
+};
 
 class RtpProtocolConfig : public ProtocolConfig {
  public:
   explicit RtpProtocolConfig(std::string_view headerHex);  // 24 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
   void setVersion(int64_t value);         // 0..3
   void setPadding(int64_t value);         // 0..1

@@ -17,26 +17,34 @@ inline constexpr uint8_t kIpProtocolTcp = 6;
 // and the whole segment (see checksum.h).
 struct TcpWire {
   static constexpr int32_t kSize = 20;
-  static constexpr BitField kSourcePort = byteField(0, 2);
-  static constexpr BitField kDestinationPort = byteField(2, 2);
-  static constexpr BitField kSequenceNumber = byteField(4, 4);
-  static constexpr BitField kAcknowledgementNumber = byteField(8, 4);
-  static constexpr BitField kDataOffset{12, 7, 4};
-  static constexpr BitField kFlags = byteField(13, 1);
-  static constexpr BitField kWindow = byteField(14, 2);
-  static constexpr BitField kChecksum = byteField(16, 2);
-  static constexpr BitField kUrgentPointer = byteField(18, 2);
+  static constexpr HeaderField kSourcePort = headerField(byteField(0, 2), "SOURCE", "src_port", FieldDisplay::Decimal);
+  static constexpr HeaderField kDestinationPort =
+      headerField(byteField(2, 2), "DESTINATION", "dest_port", FieldDisplay::Decimal);
+  static constexpr HeaderField kSequenceNumber = headerField(byteField(4, 4), "SEQ", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kAcknowledgementNumber = headerField(byteField(8, 4), "ACK", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kDataOffset = headerField(BitField{12, 7, 4}, "DATA_OFFSET", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kFlags = headerField(byteField(13, 1), "FLAGS", "", FieldDisplay::Hex);
+  static constexpr HeaderField kWindow = headerField(byteField(14, 2), "WINDOW", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kChecksum = headerField(byteField(16, 2), "CHECKSUM", "", FieldDisplay::Hex);
+  static constexpr HeaderField kUrgentPointer = headerField(byteField(18, 2), "URGENT", "", FieldDisplay::Decimal);
   // Option kinds without a length byte (RFC 9293 section 3.1).
   static constexpr uint64_t kEndOfOptions = 0;
   static constexpr uint64_t kNoOperation = 1;
 };
 static_assert(fieldEnd(TcpWire::kUrgentPointer) == TcpWire::kSize);
 
+// The header fields of Tcp in header order, for look-ups by name or attribute.
+inline constexpr HeaderField kTcpFields[] = {
+    TcpWire::kSourcePort,    TcpWire::kDestinationPort, TcpWire::kSequenceNumber, TcpWire::kAcknowledgementNumber,
+    TcpWire::kDataOffset,    TcpWire::kFlags,           TcpWire::kWindow,         TcpWire::kChecksum,
+    TcpWire::kUrgentPointer,
+};
+
 class TcpProtocolConfig : public ProtocolConfig {
  public:
   explicit TcpProtocolConfig(std::string_view headerHex);  // 40 hex digits
   std::unique_ptr<ProtocolConfig> clone() const override;
-  bool acceptsInner(const ProtocolConfig& inner) const override;
+  bool acceptsInner(const ProtocolConfig &inner) const override;
 
   void setSourcePort(int64_t value);       // 0..65535
   void setDestinationPort(int64_t value);  // 0..65535

@@ -20,41 +20,48 @@ constexpr size_t kDSlamHeaderDigits = hexDigits(DSlamWire::kSize);
 constexpr size_t kInterPyxHeaderDigits = hexDigits(InterPyxWire::kSize);
 
 using Atm = AtmProtocolConfig;
-const std::array kAtmFields = {
-    intField<Atm>("vci", &Atm::setVci),
-    intField<Atm>("vpi", &Atm::setVpi),
+const std::array kAtmAttributes = {
+    intField<Atm>(AtmWire::kVci, &Atm::setVci),
+    intField<Atm>(AtmWire::kVpi, &Atm::setVpi),
 };
 
 using Aal5 = AAL5ProtocolConfig;
-const std::array kAal5Fields = {
-    hexField<Aal5>("llc", &Aal5::setLlc, hexDigits(Aal5Wire::kLlc)),
-    hexField<Aal5>("oui", &Aal5::setOui, hexDigits(Aal5Wire::kOui)),
-    hexField<Aal5>("et", &Aal5::setPid, hexDigits(Aal5Wire::kPid)),
+const std::array kAal5Attributes = {
+    hexField<Aal5>(Aal5Wire::kLlc, &Aal5::setLlc),
+    hexField<Aal5>(Aal5Wire::kOui, &Aal5::setOui),
+    hexField<Aal5>(Aal5Wire::kPid, &Aal5::setPid),
 };
 
 using Aal58023 = AAL58023ProtocolConfig;
-const std::array kAal58023Fields = {
-    hexField<Aal58023>("llc", &Aal58023::setLlc, hexDigits(Aal58023Wire::kLlc)),
-    hexField<Aal58023>("oui", &Aal58023::setOui, hexDigits(Aal58023Wire::kOui)),
-    hexField<Aal58023>("pid", &Aal58023::setPid, hexDigits(Aal58023Wire::kPid)),
-    hexField<Aal58023>("pad", &Aal58023::setPad, hexDigits(Aal58023Wire::kPad)),
+const std::array kAal58023Attributes = {
+    hexField<Aal58023>(Aal58023Wire::kLlc, &Aal58023::setLlc),
+    hexField<Aal58023>(Aal58023Wire::kOui, &Aal58023::setOui),
+    hexField<Aal58023>(Aal58023Wire::kPid, &Aal58023::setPid),
+    hexField<Aal58023>(Aal58023Wire::kPad, &Aal58023::setPad),
 };
 
 using DSlam = DSlamProtocolConfig;
-const std::array kDSlamFields = {
-    intField<DSlam>("vci", &DSlam::setVci), intField<DSlam>("vpi", &DSlam::setVpi),
-    intField<DSlam>("pti", &DSlam::setPti), intField<DSlam>("clp", &DSlam::setClp),
-    intField<DSlam>("ppt", &DSlam::setPpt), intField<DSlam>("ppn", &DSlam::setPpn),
-    intField<DSlam>("pt", &DSlam::setPt),
+const std::array kDSlamAttributes = {
+    intField<DSlam>(DSlamWire::kVci, &DSlam::setVci),
+    intField<DSlam>(DSlamWire::kVpi, &DSlam::setVpi),
+    intField<DSlam>(DSlamWire::kEndOfPdu, &DSlam::setPti),
+    intField<DSlam>(DSlamWire::kClp, &DSlam::setClp),
+    intField<DSlam>(DSlamWire::kPpt, &DSlam::setPpt),
+    intField<DSlam>(DSlamWire::kPpn, &DSlam::setPpn),
+    intField<DSlam>(DSlamWire::kPt, &DSlam::setPt),
 };
 
 using InterPyx = InterPyxProtocolConfig;
-const std::array kInterPyxFields = {
-    intField<InterPyx>("ci", &InterPyx::setCi),      intField<InterPyx>("ai", &InterPyx::setAi),
-    intField<InterPyx>("mi", &InterPyx::setMi),      intField<InterPyx>("ct", &InterPyx::setCt),
-    intField<InterPyx>("clp", &InterPyx::setClp),    intField<InterPyx>("pri", &InterPyx::setPri),
-    intField<InterPyx>("st", &InterPyx::setSt),      intField<InterPyx>("src", &InterPyx::setSource),
-    intField<InterPyx>("dest", &InterPyx::setDestination),
+const std::array kInterPyxAttributes = {
+    intField<InterPyx>(InterPyxWire::kCi, &InterPyx::setCi),
+    intField<InterPyx>(InterPyxWire::kAi, &InterPyx::setAi),
+    intField<InterPyx>(InterPyxWire::kMi, &InterPyx::setMi),
+    intField<InterPyx>(InterPyxWire::kCt, &InterPyx::setCt),
+    intField<InterPyx>(InterPyxWire::kClp, &InterPyx::setClp),
+    intField<InterPyx>(InterPyxWire::kPri, &InterPyx::setPri),
+    intField<InterPyx>(InterPyxWire::kSt, &InterPyx::setSt),
+    intField<InterPyx>(InterPyxWire::kSource, &InterPyx::setSource),
+    intField<InterPyx>(InterPyxWire::kDestination, &InterPyx::setDestination),
 };
 
 }  // namespace
@@ -65,7 +72,7 @@ ProtocolPtr readAtmProtocol(TcsManager& manager, const ProtocolElement& element)
     const HeaderTexts texts = readHeaderGroup(element.node);
     auto config = makeConfig<Atm>(element.node, chooseHeader(element, texts, kAtmHeaderDigits));
     if (element.isMask()) config->makeMask();
-    applyFields<Atm>(*config, element.node, kAtmFields, element.isMask());
+    applyFields<Atm>(*config, element.node, kAtmAttributes, element.isMask());
     applyShapeGroup(*config, element.node);
     applyPoliceGroup(*config, element.node);
     return config;
@@ -80,7 +87,7 @@ ProtocolPtr readAal5Protocol(TcsManager& manager, const ProtocolElement& element
                                          zeroHex(kAal5TrailerDigits));
     if (element.isMask()) config->makeMask();
     // The LLC/SNAP fields have no mask value: a mask keeps what they write.
-    applyFields<Aal5>(*config, element.node, kAal5Fields);
+    applyFields<Aal5>(*config, element.node, kAal5Attributes);
     applyShapeGroup(*config, element.node);
     applyPoliceGroup(*config, element.node);
     return config;
@@ -92,7 +99,7 @@ ProtocolPtr readAal58023Protocol(TcsManager& manager, const ProtocolElement& ele
     const std::optional<std::string> header = readOwnHeader(element.node, kAal58023HeaderDigits);
     if (!header) return nullptr;
     auto config = makeConfig<Aal58023>(element.node, *header, zeroHex(kAal5TrailerDigits));
-    applyFields<Aal58023>(*config, element.node, kAal58023Fields);
+    applyFields<Aal58023>(*config, element.node, kAal58023Attributes);
     return config;
   });
 }
@@ -102,7 +109,7 @@ ProtocolPtr readDSlamProtocol(TcsManager& manager, const ProtocolElement& elemen
     const std::optional<std::string> header = readOwnHeader(element.node, kDSlamHeaderDigits);
     if (!header) return nullptr;
     auto config = makeConfig<DSlam>(element.node, *header);
-    applyFields<DSlam>(*config, element.node, kDSlamFields);
+    applyFields<DSlam>(*config, element.node, kDSlamAttributes);
     return config;
   });
 }
@@ -112,7 +119,7 @@ ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& ele
     const std::optional<std::string> header = readOwnHeader(element.node, kInterPyxHeaderDigits);
     if (!header) return nullptr;
     auto config = makeConfig<InterPyx>(element.node, *header);
-    applyFields<InterPyx>(*config, element.node, kInterPyxFields);
+    applyFields<InterPyx>(*config, element.node, kInterPyxAttributes);
     return config;
   });
 }

@@ -14,41 +14,40 @@ constexpr size_t kEthernetHeaderDigits = hexDigits(EthernetWire::kSize);
 constexpr size_t kVLanHeaderDigits = hexDigits(VLanWire::kSize);
 constexpr size_t kXVLanHeaderDigits = hexDigits(XVLanWire::kSize);
 constexpr size_t kTrailerDigits = hexDigits(EthernetWire::kFcsSize);  // the frame check sequence
-constexpr size_t kAddressDigits = hexDigits(EthernetWire::kSource);
 
 using Eth = EthernetProtocolConfig;
-const std::array kEthernetFields = {
-    hexField<Eth>("src_addr", &Eth::setSource, kAddressDigits),
-    hexField<Eth>("dest_addr", &Eth::setDestination, kAddressDigits),
-    hexField<Eth>("protocol_type", &Eth::setProtocol, hexDigits(EthernetWire::kEtherType)),
+const std::array kEthernetAttributes = {
+    hexField<Eth>(EthernetWire::kSource, &Eth::setSource),
+    hexField<Eth>(EthernetWire::kDestination, &Eth::setDestination),
+    hexField<Eth>(EthernetWire::kEtherType, &Eth::setProtocol),
 };
 
 using VLan = VLanProtocolConfig;
-const std::array kVLanFields = {
-    hexField<VLan>("source_addr", &VLan::setSource, kAddressDigits),
-    hexField<VLan>("dest_addr", &VLan::setDestination, kAddressDigits),
-    intField<VLan>("protocol_id", &VLan::setProtocolId),
-    intField<VLan>("pri", &VLan::setPriority),
-    intField<VLan>("cfi", &VLan::setCfi),
-    intField<VLan>("vlan_id", &VLan::setVlanId),
-    intField<VLan>("ether_type", &VLan::setEtherType),
+const std::array kVLanAttributes = {
+    hexField<VLan>(VLanWire::kSource, &VLan::setSource),
+    hexField<VLan>(VLanWire::kDestination, &VLan::setDestination),
+    intField<VLan>(VLanWire::kProtocolId, &VLan::setProtocolId),
+    intField<VLan>(VLanWire::kPriority, &VLan::setPriority),
+    intField<VLan>(VLanWire::kCfi, &VLan::setCfi),
+    intField<VLan>(VLanWire::kVlanId, &VLan::setVlanId),
+    intField<VLan>(VLanWire::kEtherType, &VLan::setEtherType),
 };
 
 using XVLan = XVLanProtocolConfig;
-const std::array kXVLanFields = {
-    hexField<XVLan>("dest_addr", &XVLan::setDestination, kAddressDigits),
-    hexField<XVLan>("src_addr", &XVLan::setSource, kAddressDigits),
-    intField<XVLan>("protocol_id", &XVLan::setProtocolId),
-    intField<XVLan>("pri", &XVLan::setPriority),
-    intField<XVLan>("cfi", &XVLan::setCfi),
-    intField<XVLan>("vlan_id", &XVLan::setVlanId),
-    hexField<XVLan>("llc", &XVLan::setLlc, hexDigits(XVLanWire::kLlc)),
-    intField<XVLan>("dsap", &XVLan::setDsap),
-    intField<XVLan>("ssap", &XVLan::setSsap),
-    intField<XVLan>("ctrl", &XVLan::setControl),
-    hexField<XVLan>("snap", &XVLan::setSnap, hexDigits(XVLanWire::kSnap)),
-    intField<XVLan>("vendor", &XVLan::setVendor),
-    intField<XVLan>("type", &XVLan::setType),
+const std::array kXVLanAttributes = {
+    hexField<XVLan>(XVLanWire::kDestination, &XVLan::setDestination),
+    hexField<XVLan>(XVLanWire::kSource, &XVLan::setSource),
+    intField<XVLan>(XVLanWire::kProtocolId, &XVLan::setProtocolId),
+    intField<XVLan>(XVLanWire::kPriority, &XVLan::setPriority),
+    intField<XVLan>(XVLanWire::kCfi, &XVLan::setCfi),
+    intField<XVLan>(XVLanWire::kVlanId, &XVLan::setVlanId),
+    hexField<XVLan>(XVLanWire::kLlc, &XVLan::setLlc),
+    intField<XVLan>(XVLanWire::kDsap, &XVLan::setDsap),
+    intField<XVLan>(XVLanWire::kSsap, &XVLan::setSsap),
+    intField<XVLan>(XVLanWire::kControl, &XVLan::setControl),
+    hexField<XVLan>(XVLanWire::kSnap, &XVLan::setSnap),
+    intField<XVLan>(XVLanWire::kVendor, &XVLan::setVendor),
+    intField<XVLan>(XVLanWire::kType, &XVLan::setType),
 };
 
 void applyValidateLevel(ProtocolConfig& config, const xmlNode* node) {
@@ -67,7 +66,7 @@ ProtocolPtr readEthernetProtocol(TcsManager& manager, const ProtocolElement& ele
     auto config = makeConfig<Eth>(element.node, chooseHeader(element, texts, kEthernetHeaderDigits),
                                         zeroHex(kTrailerDigits));
     if (element.isMask()) config->makeMask();
-    applyFields<Eth>(*config, element.node, kEthernetFields, element.isMask());
+    applyFields<Eth>(*config, element.node, kEthernetAttributes, element.isMask());
     applyShapeGroup(*config, element.node);
     applyPoliceGroup(*config, element.node);
     return config;
@@ -81,7 +80,7 @@ ProtocolPtr readVLanProtocol(TcsManager& manager, const ProtocolElement& element
     auto config = makeConfig<VLan>(element.node, *header, zeroHex(kTrailerDigits));
     // A flow-key mask: all bits set, the named fields cleared.
     if (element.isMask()) config->makeMask();
-    applyFields<VLan>(*config, element.node, kVLanFields, element.isMask());
+    applyFields<VLan>(*config, element.node, kVLanAttributes, element.isMask());
     applyValidateLevel(*config, element.node);
     return config;
   });
@@ -93,7 +92,7 @@ ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& elemen
     if (!header) return nullptr;
     auto config = makeConfig<XVLan>(element.node, *header, zeroHex(kTrailerDigits));
     if (element.isMask()) config->makeMask();
-    applyFields<XVLan>(*config, element.node, kXVLanFields, element.isMask());
+    applyFields<XVLan>(*config, element.node, kXVLanAttributes, element.isMask());
     // Only a capture set verifies frames, so only it takes a validation level.
     if (element.setType == enSetTypeCapture) applyValidateLevel(*config, element.node);
     return config;

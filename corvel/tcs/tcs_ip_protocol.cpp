@@ -21,21 +21,21 @@ constexpr int32_t kIpv4TimeToLive = 1;
 constexpr std::string_view kZeroIpv4Address = "0x00000000";
 
 using V4 = IpV4ProtocolConfig;
-const std::array kIpv4Fields = {
-    intField<V4>("ver", &V4::setVersion),
-    intField<V4>("hlen", &V4::setHeaderLength),
-    intField<V4>("ttl", &V4::setTimeToLive),
-    intField<V4>("protocol", &V4::setProtocol),
+const std::array kIpv4Attributes = {
+    intField<V4>(Ipv4Wire::kVersion, &V4::setVersion),
+    intField<V4>(Ipv4Wire::kHeaderLength, &V4::setHeaderLength),
+    intField<V4>(Ipv4Wire::kTimeToLive, &V4::setTimeToLive),
+    intField<V4>(Ipv4Wire::kProtocol, &V4::setProtocol),
 };
 
 using V6 = IpV6ProtocolConfig;
-const std::array kIpv6LeadingFields = {
-    intField<V6>("version", &V6::setVersion),
-    intField<V6>("class", &V6::setTrafficClass),
+const std::array kIpv6LeadingAttributes = {
+    intField<V6>(Ipv6Wire::kVersion, &V6::setVersion),
+    intField<V6>(Ipv6Wire::kTrafficClass, &V6::setTrafficClass),
 };
-const std::array kIpv6TrailingFields = {
-    intField<V6>("next_header", &V6::setNextHeader),
-    intField<V6>("hop_limit", &V6::setHopLimit),
+const std::array kIpv6TrailingAttributes = {
+    intField<V6>(Ipv6Wire::kNextHeader, &V6::setNextHeader),
+    intField<V6>(Ipv6Wire::kHopLimit, &V6::setHopLimit),
 };
 
 bool hasAttribute(const xmlNode* node, std::string_view name) {
@@ -58,21 +58,21 @@ ProtocolPtr readIpv4Protocol(TcsManager& manager, const ProtocolElement& element
     auto config = makeConfig<V4>(element.node, chooseHeader(element, texts, kIpv4HeaderDigits));
     const bool mask = element.isMask();
     if (mask) config->makeMask();
-    applyFields<V4>(*config, element.node, kIpv4Fields, mask);
-    if (const std::optional<std::string> source = GetAttributeText(element.node, "src_addr")) {
-      const PlaceScope place(element.node, "src_addr");
+    applyFields<V4>(*config, element.node, kIpv4Attributes, mask);
+    if (const std::optional<std::string> source = GetAttributeText(element.node, Ipv4Wire::kSource.attribute)) {
+      const PlaceScope place(element.node, Ipv4Wire::kSource.attribute);
       config->setSourceAddress(mask ? kZeroIpv4Address : std::string_view(*source));
     }
-    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr")) {
-      const PlaceScope place(element.node, "dest_addr");
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, Ipv4Wire::kDestination.attribute)) {
+      const PlaceScope place(element.node, Ipv4Wire::kDestination.attribute);
       config->setDestinationAddress(mask ? kZeroIpv4Address : std::string_view(*dest));
     }
     if (element.mode == enReadModeValue) {
-      if (!hasAttribute(element.node, "ver") && config->version() == 0)
+      if (!hasAttribute(element.node, Ipv4Wire::kVersion.attribute) && config->version() == 0)
         config->setVersion(Ipv4Wire::kVersionNumber);
-      if (!hasAttribute(element.node, "hlen") && config->headerLengthField() == 0)
+      if (!hasAttribute(element.node, Ipv4Wire::kHeaderLength.attribute) && config->headerLengthField() == 0)
         config->setHeaderLength(Ipv4Wire::kHeaderWords);
-      if (!hasAttribute(element.node, "ttl") && config->timeToLive() == 0)
+      if (!hasAttribute(element.node, Ipv4Wire::kTimeToLive.attribute) && config->timeToLive() == 0)
         config->setTimeToLive(kIpv4TimeToLive);
     }
     applyShapeGroup(*config, element.node);
@@ -88,24 +88,24 @@ ProtocolPtr readIpv6Protocol(TcsManager& manager, const ProtocolElement& element
     auto config = makeConfig<V6>(element.node, chooseHeader(element, texts, kIpv6HeaderDigits));
     const bool mask = element.isMask();
     if (mask) config->makeMask();
-    applyFields<V6>(*config, element.node, kIpv6LeadingFields, mask);
-    if (const std::optional<int32_t> flow = intAttribute(element.node, "flow_label")) {
-      const PlaceScope place(element.node, "flow_label");
+    applyFields<V6>(*config, element.node, kIpv6LeadingAttributes, mask);
+    if (const std::optional<int32_t> flow = intAttribute(element.node, Ipv6Wire::kFlowLabel.attribute)) {
+      const PlaceScope place(element.node, Ipv6Wire::kFlowLabel.attribute);
       config->setFlowLabel(mask ? 0 : *flow, config->isMask());
     }
-    applyFields<V6>(*config, element.node, kIpv6TrailingFields, mask);
+    applyFields<V6>(*config, element.node, kIpv6TrailingAttributes, mask);
     // A mask clears a named address, as it clears every named field, so
     // that the inverted mask selects exactly the fields the element names.
-    const std::string zeroAddress = zeroHex(32);
-    if (const std::optional<std::string> source = GetAttributeText(element.node, "source_addr")) {
-      const PlaceScope place(element.node, "source_addr");
+    const std::string zeroAddress = zeroHex(hexDigits(Ipv6Wire::kSource));
+    if (const std::optional<std::string> source = GetAttributeText(element.node, Ipv6Wire::kSource.attribute)) {
+      const PlaceScope place(element.node, Ipv6Wire::kSource.attribute);
       config->setSourceAddress(mask ? std::string_view(zeroAddress) : withoutPrefix(*source));
     }
-    if (const std::optional<std::string> dest = GetAttributeText(element.node, "dest_addr")) {
-      const PlaceScope place(element.node, "dest_addr");
+    if (const std::optional<std::string> dest = GetAttributeText(element.node, Ipv6Wire::kDestination.attribute)) {
+      const PlaceScope place(element.node, Ipv6Wire::kDestination.attribute);
       config->setDestinationAddress(mask ? std::string_view(zeroAddress) : withoutPrefix(*dest));
     }
-    if (element.mode == enReadModeValue && !hasAttribute(element.node, "version") &&
+    if (element.mode == enReadModeValue && !hasAttribute(element.node, Ipv6Wire::kVersion.attribute) &&
         config->version() == 0) {
       config->setVersion(Ipv6Wire::kVersionNumber);
     }

@@ -101,12 +101,23 @@ void applyPayloadGroup(PayloadConfig& config, const xmlNode* node);
 // ---- Field tables -------------------------------------------------------
 
 // One field attribute of a protocol element and the configuration setter it
-// feeds. Readers list their fields once, in the order they are applied (the
-// order matters where fields overlap, e.g. llc and dsap of xvlan).
+// feeds. Readers list their attributes once, in the order they are applied
+// (the order matters where fields overlap, e.g. llc and dsap of xvlan); the
+// same table is what a reference of the element's attributes is made from.
 enum class FieldForm {
   Int,      // *int*, 32-bit conversion
   WideInt,  // *int*, 64-bit conversion (fields of a full 32 bits)
   Hex,      // *hex*, the digits after the prefix
+};
+
+// What a reader of the TCS format needs to know of an attribute beyond its
+// name and form. An empty range means the values the header field holds
+// (0 to 2^width - 1); an empty default means the default header's bits.
+struct AttributeInfo {
+  std::string_view range;
+  std::string_view defaultValue;
+  std::string_view unit;
+  std::string_view doc;
 };
 
 template <class Config>
@@ -117,20 +128,43 @@ struct FieldSetter {
   void (Config::*setText)(std::string_view) = nullptr;
   // Hex fields: the field's width in digits, for the all-zero mask value.
   size_t digits = 0;
+  // The header field the attribute sets; null when it sets none directly.
+  const HeaderField* field = nullptr;
+  AttributeInfo info = {};
 };
 
 template <class Config>
-constexpr FieldSetter<Config> intField(std::string_view name, void (Config::*set)(int64_t)) {
-  return {name, FieldForm::Int, set, nullptr, 0};
+constexpr FieldSetter<Config> intField(std::string_view name, void (Config::*set)(int64_t), AttributeInfo info = {}) {
+  return {name, FieldForm::Int, set, nullptr, 0, nullptr, info};
 }
 template <class Config>
-constexpr FieldSetter<Config> wideIntField(std::string_view name, void (Config::*set)(int64_t)) {
-  return {name, FieldForm::WideInt, set, nullptr, 0};
+constexpr FieldSetter<Config> wideIntField(std::string_view name, void (Config::*set)(int64_t),
+                                           AttributeInfo info = {}) {
+  return {name, FieldForm::WideInt, set, nullptr, 0, nullptr, info};
 }
 template <class Config>
-constexpr FieldSetter<Config> hexField(std::string_view name,
-                                       void (Config::*set)(std::string_view), size_t digits) {
-  return {name, FieldForm::Hex, nullptr, set, digits};
+constexpr FieldSetter<Config> hexField(std::string_view name, void (Config::*set)(std::string_view), size_t digits,
+                                       AttributeInfo info = {}) {
+  return {name, FieldForm::Hex, nullptr, set, digits, nullptr, info};
+}
+
+// The same for an attribute that sets one header field of the protocol's
+// field table: its name is the field's attribute, a hex attribute's width
+// the field's.
+template <class Config>
+constexpr FieldSetter<Config> intField(const HeaderField& field, void (Config::*set)(int64_t),
+                                       AttributeInfo info = {}) {
+  return {field.attribute, FieldForm::Int, set, nullptr, 0, &field, info};
+}
+template <class Config>
+constexpr FieldSetter<Config> wideIntField(const HeaderField& field, void (Config::*set)(int64_t),
+                                           AttributeInfo info = {}) {
+  return {field.attribute, FieldForm::WideInt, set, nullptr, 0, &field, info};
+}
+template <class Config>
+constexpr FieldSetter<Config> hexField(const HeaderField& field, void (Config::*set)(std::string_view),
+                                       AttributeInfo info = {}) {
+  return {field.attribute, FieldForm::Hex, nullptr, set, hexDigits(field), &field, info};
 }
 
 // Applies every field the element gives, in table order. With `masked` set

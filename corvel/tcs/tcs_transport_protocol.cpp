@@ -15,31 +15,31 @@ constexpr size_t kTcpHeaderDigits = hexDigits(TcpWire::kSize);
 constexpr size_t kRtpHeaderDigits = hexDigits(RtpWire::kSize);
 
 using Udp = UdpProtocolConfig;
-const std::array kUdpFields = {
-    intField<Udp>("src_port", &Udp::setSourcePort),
-    intField<Udp>("dest_port", &Udp::setDestinationPort),
+const std::array kUdpAttributes = {
+    intField<Udp>(UdpWire::kSourcePort, &Udp::setSourcePort),
+    intField<Udp>(UdpWire::kDestinationPort, &Udp::setDestinationPort),
 };
 
 using Tcp = TcpProtocolConfig;
-const std::array kTcpFields = {
-    intField<Tcp>("src_port", &Tcp::setSourcePort),
-    intField<Tcp>("dest_port", &Tcp::setDestinationPort),
+const std::array kTcpAttributes = {
+    intField<Tcp>(TcpWire::kSourcePort, &Tcp::setSourcePort),
+    intField<Tcp>(TcpWire::kDestinationPort, &Tcp::setDestinationPort),
 };
 
 using Rtp = RtpProtocolConfig;
 // The timestamp and the source identifier use all 32 bits: they are read
 // 64 bits wide so a value above 2^31 - 1 is kept rather than clamped, and a
 // value beyond 32 bits is refused by the setter.
-const std::array kRtpFields = {
-    intField<Rtp>("version", &Rtp::setVersion),
-    intField<Rtp>("padding", &Rtp::setPadding),
-    intField<Rtp>("extention", &Rtp::setExtension),
-    intField<Rtp>("CSRC_count", &Rtp::setCsrcCount),
-    intField<Rtp>("marker", &Rtp::setMarker),
-    intField<Rtp>("payload_type", &Rtp::setPayloadType),
-    intField<Rtp>("seq_number", &Rtp::setSequenceNumber),
-    wideIntField<Rtp>("time_stamp", &Rtp::setTimestamp),
-    wideIntField<Rtp>("source_id", &Rtp::setSsrc),
+const std::array kRtpAttributes = {
+    intField<Rtp>(RtpWire::kVersion, &Rtp::setVersion),
+    intField<Rtp>(RtpWire::kPadding, &Rtp::setPadding),
+    intField<Rtp>(RtpWire::kExtension, &Rtp::setExtension),
+    intField<Rtp>(RtpWire::kCsrcCount, &Rtp::setCsrcCount),
+    intField<Rtp>(RtpWire::kMarker, &Rtp::setMarker),
+    intField<Rtp>(RtpWire::kPayloadType, &Rtp::setPayloadType),
+    intField<Rtp>(RtpWire::kSequenceNumber, &Rtp::setSequenceNumber),
+    wideIntField<Rtp>(RtpWire::kTimestamp, &Rtp::setTimestamp),
+    wideIntField<Rtp>(RtpWire::kSsrc, &Rtp::setSsrc),
 };
 
 // Only a capture set verifies frames, so only it takes a validation level.
@@ -62,7 +62,7 @@ ProtocolPtr readUdpProtocol(TcsManager& manager, const ProtocolElement& element)
     // but the fields it names, so the inverted mask selects exactly those.
     const bool mask = element.isMask();
     if (mask) config->makeMask();
-    applyFields<Udp>(*config, element.node, kUdpFields, mask);
+    applyFields<Udp>(*config, element.node, kUdpAttributes, mask);
     applyCaptureValidation(*config, element);
     return config;
   });
@@ -77,7 +77,7 @@ ProtocolPtr readTcpProtocol(TcsManager& manager, const ProtocolElement& element)
     // but the fields it names, so the inverted mask selects exactly those.
     const bool mask = element.isMask();
     if (mask) config->makeMask();
-    applyFields<Tcp>(*config, element.node, kTcpFields, mask);
+    applyFields<Tcp>(*config, element.node, kTcpAttributes, mask);
     applyCaptureValidation(*config, element);
     return config;
   });
@@ -92,7 +92,7 @@ ProtocolPtr readRtpProtocol(TcsManager& manager, const ProtocolElement& element)
     // but the fields it names, so the inverted mask selects exactly those.
     const bool mask = element.isMask();
     if (mask) config->makeMask();
-    applyFields<Rtp>(*config, element.node, kRtpFields, mask);
+    applyFields<Rtp>(*config, element.node, kRtpAttributes, mask);
     applyCaptureValidation(*config, element);
     return config;
   });
