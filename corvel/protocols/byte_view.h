@@ -40,6 +40,17 @@ class ByteView {
   ByteView from(size_t offset) const noexcept {
     return offset <= _bytes.size() ? ByteView(_bytes.subspan(offset)) : ByteView();
   }
+  // A whole-byte field of a layout block as a view; empty when it does not
+  // lie inside.
+  ByteView sub(const BitField& field) const noexcept {
+    if (!isByteField(field) || field.byte < 0 || field.width < 8) return ByteView();
+    return sub(static_cast<size_t>(field.byte), static_cast<size_t>(byteCount(field)));
+  }
+  // Whether a whole-byte field lies inside and all its bytes are zero.
+  bool allZero(const BitField& field) const noexcept {
+    const ByteView bytes = sub(field);
+    return !bytes.empty() && bytes.allZero(0, bytes.size());
+  }
   bool allZero(size_t offset, size_t count) const noexcept {
     if (!holds(offset, count)) return false;
     for (size_t i = 0; i < count; ++i)

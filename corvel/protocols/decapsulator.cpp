@@ -2,6 +2,7 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload_tag.h"
 
 namespace corvel {
 
@@ -89,14 +90,17 @@ int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   IdentityRecord identity;
   const bool decode = !bytes.empty() && _signed && (_tagged || bytes[0] != kUntaggedMarker);
   if (decode) {
-    identity.txDevice = bytes[0] >> 5;
-    identity.txPort = bytes[0] & 0x1f;
-    if (bytes.size() > 1) {
-      identity.rxDevice = bytes[1] >> 5;
-      identity.rxPort = bytes[1] & 0x1f;
-    }
-    if (bytes.size() > 2) identity.stream = bytes[2];
-    if (bytes.size() > 3) identity.pdu = bytes[3];
+    // As many fields of the tag as the payload holds.
+    using Tag = PayloadTagWire;
+    const auto read = [&](const BitField& field, int32_t& into) {
+      if (const std::optional<uint64_t> value = layer.field(field)) into = static_cast<int32_t>(*value);
+    };
+    read(Tag::kTxDevice, identity.txDevice);
+    read(Tag::kTxPort, identity.txPort);
+    read(Tag::kRxDevice, identity.rxDevice);
+    read(Tag::kRxPort, identity.rxPort);
+    read(Tag::kStream, identity.stream);
+    read(Tag::kPdu, identity.pdu);
     identity.routeStatus =
         identity.txDevice == context.device && identity.txPort == context.port ? enRoutePassed : enRouteFailed;
   }

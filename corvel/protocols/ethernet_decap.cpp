@@ -5,6 +5,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/crc32.h"
 #include "corvel/protocols/ethernet.h"
+#include "corvel/protocols/vlan.h"
 
 namespace corvel {
 
@@ -20,6 +21,15 @@ constexpr int32_t kMaxFrame = EthernetWire::kMaxFrame - kFcsSize;
 constexpr int32_t kTagSize = 4;
 
 int32_t tagsOf(ProtocolKind kind) { return kind == ProtocolKind::VLan || kind == ProtocolKind::XVLan ? 1 : 0; }
+
+// The EtherType of the payload: the last two bytes of each form's header.
+const BitField& etherTypeOf(ProtocolKind kind) {
+  switch (kind) {
+    case ProtocolKind::VLan: return VLanWire::kEtherType;
+    case ProtocolKind::XVLan: return XVLanWire::kType;
+    default: return EthernetWire::kEtherType;
+  }
+}
 
 const char* nameOf(ProtocolKind kind) {
   switch (kind) {
@@ -42,7 +52,7 @@ EthernetDecapsulator::EthernetDecapsulator(const ProtocolConfig& config)
       _typeWarning(config.kind() == ProtocolKind::Ethernet) {}
 
 std::optional<ProtocolKind> EthernetDecapsulator::serviceAccessProtocol(ByteView frame) const {
-  const std::optional<uint64_t> type = frame.field(byteField(_configuredHeader - 2, 2));
+  const std::optional<uint64_t> type = frame.field(etherTypeOf(kind()));
   if (type == kEtherTypeIpv4) return ProtocolKind::IpV4;
   if (type == kEtherTypeIpv6) return ProtocolKind::IpV6;
   return std::nullopt;
@@ -60,8 +70,8 @@ int32_t EthernetDecapsulator::verify(ByteView frame, VerifyContext& context) {
   const int32_t payload = checkSizes(frame, _configuredHeader, kFcsSize, _maxPayload, _minPayload);
   if (warningsOn(context)) {
     if (_addressWarnings) {
-      if (frame.allZero(6, 6)) warn(context, "SOURCE field is zero");
-      if (frame.allZero(0, 6)) warn(context, "DESTINATION field is zero");
+      if (frame.allZero(EthernetWire::kSource)) warn(context, "SOURCE field is zero");
+      if (frame.allZero(EthernetWire::kDestination)) warn(context, "DESTINATION field is zero");
     }
     if (_typeWarning && frame.value(EthernetWire::kEtherType) == 0) warn(context, "PROTOCOL field not specified");
     const size_t covered = frame.size() - kFcsSize;

@@ -44,14 +44,15 @@ int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
   if (warningsOn(context)) {
     if (layer.value(Ipv4Wire::kTimeToLive) == 0) warn(context, "TTL is zero");
     if (layer.value(Ipv4Wire::kChecksum) == 0) warn(context, "CHECKSUM field is zero");
-    if (layer.allZero(12, 4)) warn(context, "DEST_ADDR field is zero");
-    if (layer.allZero(16, 4)) warn(context, "DEST_ADDR field is zero");
+    // A zero source address is reported under the destination's name too.
+    if (layer.allZero(Ipv4Wire::kSource)) warn(context, "DEST_ADDR field is zero");
+    if (layer.allZero(Ipv4Wire::kDestination)) warn(context, "DEST_ADDR field is zero");
     if (layer.value(Ipv4Wire::kChecksum) != 0 &&
         ipv4HeaderChecksum(layer.bytes().first(static_cast<size_t>(header))) != layer.value(Ipv4Wire::kChecksum))
       warn(context, "CHECKSUM field is not correct");
   }
-  context.sourceAddress = layer.bytes().subspan(12, 4);
-  context.destinationAddress = layer.bytes().subspan(16, 4);
+  context.sourceAddress = layer.sub(Ipv4Wire::kSource).bytes();
+  context.destinationAddress = layer.sub(Ipv4Wire::kDestination).bytes();
   return payload;
 }
 
@@ -94,11 +95,11 @@ int32_t IpV6Decapsulator::verify(ByteView layer, VerifyContext& context) {
     if (next == 0 && walk.length == 0) warn(context, "NEXT HEADER field not specified");
     if (walk.end == ExtensionWalkEnd::Unknown) warn(context, "NEXT HEADER names an extension header that is not walked");
     if (layer.value(Ipv6Wire::kHopLimit) == 0) warn(context, "HOP LIMIT field is zero");
-    if (layer.allZero(8, 16)) warn(context, "SOURCE field is zero");
-    if (layer.allZero(24, 16)) warn(context, "DESTINATION field is zero");
+    if (layer.allZero(Ipv6Wire::kSource)) warn(context, "SOURCE field is zero");
+    if (layer.allZero(Ipv6Wire::kDestination)) warn(context, "DESTINATION field is zero");
   }
-  context.sourceAddress = layer.bytes().subspan(8, 16);
-  context.destinationAddress = layer.bytes().subspan(24, 16);
+  context.sourceAddress = layer.sub(Ipv6Wire::kSource).bytes();
+  context.destinationAddress = layer.sub(Ipv6Wire::kDestination).bytes();
   return payload;
 }
 

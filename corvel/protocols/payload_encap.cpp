@@ -5,20 +5,20 @@
 #include "corvel/protocols/context_state.h"
 #include "corvel/protocols/pattern_payload.h"
 #include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload_tag.h"
 
 namespace corvel {
 
 namespace {
 
-// Device in bits 7-5, port in bits 4-0.
-uint8_t portByte(int32_t device, int32_t port, const char* message) {
-  if (device < 0 || device > 7 || port < 0 || port > 31) throw TextError(message);
-  return static_cast<uint8_t>((device << 5) | port);
+// A device and port of the tag: both in range, or `message` is thrown.
+void checkPort(int32_t device, int32_t port, const char* message) {
+  if (!bitFieldFits(PayloadTagWire::kTxDevice, device) || !bitFieldFits(PayloadTagWire::kTxPort, port))
+    throw TextError(message);
 }
 
-uint8_t countByte(int32_t value, const char* message) {
-  if (value < 0 || value > 255) throw TextError(message);
-  return static_cast<uint8_t>(value);
+void checkCount(int32_t value, const char* message) {
+  if (!bitFieldFits(PayloadTagWire::kStream, value)) throw TextError(message);
 }
 
 }  // namespace
@@ -36,21 +36,28 @@ void PayloadEncapsulator::encapsulate(std::span<uint8_t> layer) {
   _taggedPdu = -1;
   writeTag(layout.payload);
   if (_signature.txDevice != -1 && _signature.txPort != -1 && layout.payload.size() >= kPayloadTagSize)
-    _taggedPdu = layout.payload[3];
+    _taggedPdu = static_cast<int32_t>(readBitField(layout.payload, PayloadTagWire::kPdu));
 }
 
 void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
   if (_signature.txDevice == -1 || _signature.txPort == -1) return;
-  const size_t bytes = payload.size() < kPayloadTagSize ? payload.size() : kPayloadTagSize;
-  if (bytes > 0) {
-    payload[0] = portByte(_signature.txDevice, _signature.txPort, "value exceed either Tx port or Tx device");
+  const auto holds = [&](const BitField& field) { return static_cast<size_t>(fieldEnd(field)) <= payload.size(); };
+  using Tag = PayloadTagWire;
+  if (holds(Tag::kTxPort)) {
+    checkPort(_signature.txDevice, _signature.txPort, "value exceed either Tx port or Tx device");
+    writeBitField(payload, Tag::kTxDevice, static_cast<uint64_t>(_signature.txDevice));
+    writeBitField(payload, Tag::kTxPort, static_cast<uint64_t>(_signature.txPort));
   }
-  if (bytes > 1) {
-    payload[1] = portByte(_signature.rxDevice, _signature.rxPort, "value exceed either Rx port or Rx device");
+  if (holds(Tag::kRxPort)) {
+    checkPort(_signature.rxDevice, _signature.rxPort, "value exceed either Rx port or Rx device");
+    writeBitField(payload, Tag::kRxDevice, static_cast<uint64_t>(_signature.rxDevice));
+    writeBitField(payload, Tag::kRxPort, static_cast<uint64_t>(_signature.rxPort));
   }
-  if (bytes > 2) payload[2] = countByte(_signature.streamIndex, "value exceeds Rx stream range");
-  // The PDU byte counts modulo 256: a long stream goes on, the capture only logs the number.
-  if (bytes > 3) payload[3] = static_cast<uint8_t>((_indexInIteration + 1) & 0xff);
+  if (holds(Tag::kStream)) {
+    checkCount(_signature.streamIndex, "value exceeds Rx stream range");
+    writeBitField(payload, Tag::kStream, static_cast<uint64_t>(_signature.streamIndex));
+  }
+  if (holds(Tag::kPdu)) writeBitField(payload, Tag::kPdu, static_cast<uint64_t>(_indexInIteration + 1));
 }
 
 void PayloadEncapsulator::advance() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "corvel/protocols/encapsulator.h"
+#include "corvel/protocols/payload_tag.h"
 
 namespace corvel {
 
@@ -32,7 +33,7 @@ struct PayloadSignature {
   int32_t streamIndex = 0;
 };
 
-constexpr int32_t kPayloadTagSize = 4;
+constexpr int32_t kPayloadTagSize = PayloadTagWire::kSize;
 
 class PayloadEncapsulator : public Encapsulator {
  public:

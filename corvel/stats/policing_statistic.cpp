@@ -4,6 +4,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/verbose.h"
+#include "corvel/protocols/ipv6.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/police/policing.h"
 #include "corvel/stats/event.h"
@@ -39,10 +40,9 @@ std::optional<std::string> ipv6FlowId(const CapturedStreamPdu& pdu) {
   if (pdu.layerTypes.empty() || pdu.layerTypes.front() != static_cast<int32_t>(ProtocolKind::IpV6)) {
     return std::nullopt;
   }
-  if (pdu.data.size() < 4) return std::nullopt;
-  // The 20-bit flow label: the low nibble of byte 1, then bytes 2 and 3.
-  const uint32_t label = (uint32_t{pdu.data[1] & 0x0fu} << 16) | (uint32_t{pdu.data[2]} << 8) | pdu.data[3];
-  return "IPV6:" + std::to_string(label);
+  const std::optional<uint64_t> label = fieldValue(pdu.data, Ipv6Wire::kFlowLabel);
+  if (!label) return std::nullopt;
+  return "IPV6:" + std::to_string(*label);
 }
 
 void tracePoliceEvent(const Event& event) {
