@@ -1,17 +1,10 @@
 #include "corvel/protocols/stream_parser.h"
 
+#include <string>
+
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/aal5_decap.h"
-#include "corvel/protocols/atm_decap.h"
-#include "corvel/protocols/compressed_header_decap.h"
-#include "corvel/protocols/dslam_decap.h"
-#include "corvel/protocols/ethernet_decap.h"
-#include "corvel/protocols/full_header_decap.h"
-#include "corvel/protocols/generic_decap.h"
-#include "corvel/protocols/interpyx_decap.h"
-#include "corvel/protocols/ip_decap.h"
 #include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/transport_decap.h"
+#include "corvel/protocols/protocol_registry.h"
 #include "corvel/protocols/protocol_stack.h"
 
 namespace corvel {
@@ -19,45 +12,17 @@ namespace corvel {
 namespace {
 
 bool capturableDatalink(ProtocolKind kind) {
-  switch (kind) {
-    case ProtocolKind::Atm:
-    case ProtocolKind::DSlam:
-    case ProtocolKind::Ethernet:
-    case ProtocolKind::VLan:
-    case ProtocolKind::XVLan:
-    case ProtocolKind::Generic:
-      return true;
-    default:
-      return false;
-  }
+  const ProtocolRegistration* registration = findRegistration(kind);
+  return registration != nullptr && registration->capturableDatalink;
 }
 
 }  // namespace
 
 std::unique_ptr<Decapsulator> makeDecapsulator(const ProtocolConfig& config) {
-  switch (config.kind()) {
-    case ProtocolKind::Payload: return std::make_unique<PayloadDecapsulator>(config);
-    case ProtocolKind::Ethernet:
-    case ProtocolKind::VLan:
-    case ProtocolKind::XVLan: return std::make_unique<EthernetDecapsulator>(config);
-    case ProtocolKind::Generic: return std::make_unique<GenericDecapsulator>(config);
-    case ProtocolKind::Atm: return std::make_unique<AtmDecapsulator>(config);
-    case ProtocolKind::DSlam: return std::make_unique<DSlamDecapsulator>(config);
-    case ProtocolKind::AAL5: return std::make_unique<AAL5Decapsulator>(config);
-    case ProtocolKind::AAL58023: return std::make_unique<AAL58023Decapsulator>(config);
-    case ProtocolKind::InterPyx: return std::make_unique<InterPyxDecapsulator>(config);
-    case ProtocolKind::CompressedUdp: return std::make_unique<CompressedUdpDecapsulator>(config);
-    case ProtocolKind::CompressedNonTcp: return std::make_unique<CompressedNonTcpDecapsulator>(config);
-    case ProtocolKind::CompressedRtp: return std::make_unique<CompressedRtpDecapsulator>(config);
-    case ProtocolKind::FullHeader: return std::make_unique<FullHeaderDecapsulator>(config);
-    case ProtocolKind::IpV4: return std::make_unique<IpV4Decapsulator>(config);
-    case ProtocolKind::IpV6: return std::make_unique<IpV6Decapsulator>(config);
-    case ProtocolKind::Udp: return std::make_unique<UdpDecapsulator>(config);
-    case ProtocolKind::Tcp: return std::make_unique<TcpDecapsulator>(config);
-    case ProtocolKind::Rtp: return std::make_unique<RtpDecapsulator>(config);
-    default: break;
-  }
-  throw TextError("no verifier for protocol kind " + std::to_string(static_cast<int32_t>(config.kind())));
+  const ProtocolRegistration* registration = findRegistration(config.kind());
+  if (registration == nullptr || registration->makeDecapsulator == nullptr)
+    throw TextError("no verifier for protocol kind " + std::to_string(static_cast<int32_t>(config.kind())));
+  return registration->makeDecapsulator(config);
 }
 
 StreamParser::StreamParser(const ProtocolStack& stack) : _stack(stack) {

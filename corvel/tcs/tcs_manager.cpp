@@ -6,65 +6,14 @@
 #include <array>
 
 #include "corvel/base/text_error.h"
-#include "corvel/tcs/tcs_atm_protocol.h"
-#include "corvel/tcs/tcs_compressed_protocol.h"
 #include "corvel/xml/tcs_document.h"
-#include "corvel/tcs/tcs_ethernet_protocol.h"
-#include "corvel/tcs/tcs_generic_protocol.h"
-#include "corvel/tcs/tcs_ip_protocol.h"
-#include "corvel/tcs/tcs_payload_protocol.h"
 #include "corvel/tcs/tcs_protocol_reader.h"
-#include "corvel/tcs/tcs_transport_protocol.h"
+#include "corvel/tcs/tcs_protocol_readers.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
 namespace {
-
-using ListReader = ProtocolList (*)(TcsManager&, const ProtocolElement&);
-using SingleReader = ProtocolPtr (*)(TcsManager&, const ProtocolElement&);
-
-// Most readers yield one configuration or none.
-template <SingleReader read>
-ProtocolList asList(TcsManager& manager, const ProtocolElement& element) {
-  ProtocolList list;
-  if (ProtocolPtr config = read(manager, element)) list.push_back(std::move(config));
-  return list;
-}
-
-struct ReaderEntry {
-  std::string_view name;
-  ListReader read;
-};
-
-// Element names in the order they are tried; a name matching none is a
-// custom protocol (unless it is reserved).
-constexpr std::array kReaders = {
-    ReaderEntry{"payload", &asList<readIncrementPayload>},
-    ReaderEntry{"increment_payload", &asList<readIncrementPayload>},
-    ReaderEntry{"fixed_payload", &asList<readFixedPayload>},
-    ReaderEntry{"random_payload", &asList<readRandomPayload>},
-    ReaderEntry{"ethernet", &asList<readEthernetProtocol>},
-    ReaderEntry{"atm", &asList<readAtmProtocol>},
-    ReaderEntry{"dslam", &asList<readDSlamProtocol>},
-    ReaderEntry{"interpyx", &asList<readInterPyxProtocol>},
-    ReaderEntry{"aal5", &asList<readAal5Protocol>},
-    ReaderEntry{"aal5_802_3", &asList<readAal58023Protocol>},
-    ReaderEntry{"ipv4", &asList<readIpv4Protocol>},
-    ReaderEntry{"ipv6", &asList<readIpv6Protocol>},
-    ReaderEntry{"udp", &asList<readUdpProtocol>},
-    ReaderEntry{"tcp", &asList<readTcpProtocol>},
-    ReaderEntry{"rtp", &asList<readRtpProtocol>},
-    ReaderEntry{"vlan", &asList<readVLanProtocol>},
-    ReaderEntry{"xvlan", &asList<readXVLanProtocol>},
-    ReaderEntry{"compressed_udp", &asList<readCompressedUdpProtocol>},
-    ReaderEntry{"compressed_rtp", &asList<readCompressedRtpProtocol>},
-    ReaderEntry{"compressed_non_tcp2", &asList<readCompressedNonTcpProtocol>},
-    ReaderEntry{"full_header", &readFullHeaderProtocol},
-    ReaderEntry{"context_state", &asList<readContextStateProtocol>},
-    ReaderEntry{"generic", &asList<readGenericProtocol>},
-    ReaderEntry{"workbench_log", &asList<readWorkbenchLogPayload>},
-};
 
 // The document's own element and attribute names: never protocol names.
 constexpr std::array<std::string_view, 11> kReservedWords = {
@@ -156,11 +105,9 @@ ProtocolList TcsManager::CreateProtocol(xmlNode* element, std::string_view eleme
 }
 
 ProtocolList TcsManager::_dispatch(const ProtocolElement& element) {
-  for (const ReaderEntry& entry : kReaders) {
-    if (entry.name == element.name) return entry.read(*this, element);
-  }
+  if (const ProtocolReaderEntry* entry = findProtocolReader(element.name)) return entry->read(*this, element);
   if (isReservedWord(element.name)) throw TextError("protocol is a reserved word");
-  return asList<readCustomProtocol>(*this, element);
+  return readCustomProtocolElement(*this, element);
 }
 
 // ---- Section readers ---------------------------------------------------
