@@ -40,6 +40,8 @@ inline constexpr HeaderField kVLanFields[] = {
 struct XVLanWire : VLanWire {
   static constexpr int32_t kSize = 26;
   static constexpr HeaderField kSource = EthernetWire::kSource;  // src_addr, as in the Ethernet element
+  // The element sets no EtherType: the LLC/SNAP header names the payload.
+  static constexpr HeaderField kEtherType = headerField(VLanWire::kEtherType, "ETHER_TYPE", "", FieldDisplay::Hex);
   static constexpr HeaderField kLlc = headerField(byteField(18, 3), "LLC", "llc", FieldDisplay::Hex);
   static constexpr HeaderField kDsap = headerField(byteField(18, 1), "DSAP", "dsap", FieldDisplay::Hex);
   static constexpr HeaderField kSsap = headerField(byteField(19, 1), "SSAP", "ssap", FieldDisplay::Hex);
