@@ -14,15 +14,15 @@ constexpr const char* kByteRange = "value must be 0 thru 255";
 
 // Compressed RTP and compressed UDP: the context identifier in bytes 0-1,
 // the sequence in bits 3-0 of byte 2.
-constexpr BitField kContextId = byteField(0, 2);
-constexpr BitField kContextHigh = byteField(0, 1);
-constexpr BitField kContextLow = byteField(1, 1);
-constexpr BitField kSequence{2, 3, 4};
+constexpr BitField kContextId = CompressedRtpWire::kContextId;
+constexpr BitField kContextHigh = CompressedRtpWire::kContextHigh;
+constexpr BitField kContextLow = CompressedRtpWire::kContextLow;
+constexpr BitField kSequence = CompressedRtpWire::kSequence;
 // Compressed non-TCP: the context identifier split around the generation.
-constexpr BitField kNonTcpContextHigh = byteField(0, 1);
-constexpr BitField kNonTcpGeneration{1, 5, 6};
-constexpr BitField kNonTcpContextLow = byteField(2, 1);
-constexpr BitField kNonTcpSequence{3, 3, 4};
+constexpr BitField kNonTcpContextHigh = CompressedNonTcpWire::kContextHigh;
+constexpr BitField kNonTcpGeneration = CompressedNonTcpWire::kGeneration;
+constexpr BitField kNonTcpContextLow = CompressedNonTcpWire::kContextLow;
+constexpr BitField kNonTcpSequence = CompressedNonTcpWire::kSequence;
 
 void checkOptional(const std::optional<int64_t>& value, int32_t width, const char* message) {
   if (value && !bitFieldFits(BitField{0, 7, width}, *value)) throw TextError(message);

@@ -24,6 +24,39 @@
 
 namespace corvel {
 
+// The fixed leading fields of each form; what follows them depends on the
+// options the header was built with.
+struct CompressedRtpWire {
+  static constexpr HeaderField kContextId = headerField(byteField(0, 2), "CID", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kContextHigh = headerField(byteField(0, 1), "CID_HIGH", "", FieldDisplay::Hex);
+  static constexpr HeaderField kContextLow = headerField(byteField(1, 1), "CID_LOW", "", FieldDisplay::Hex);
+  // Bit 3 "all deltas and CSRC count given", bits 2-0 one per delta byte.
+  static constexpr HeaderField kFlags = headerField(BitField{2, 7, 4}, "FLAGS", "", FieldDisplay::Hex);
+  static constexpr HeaderField kSequence = headerField(BitField{2, 3, 4}, "SEQ", "", FieldDisplay::Decimal);
+  static constexpr uint64_t kCsrcCountFlag = 0x8;
+  static constexpr uint64_t kDeltaFlags = 0x7;
+};
+using CompressedUdpWire = CompressedRtpWire;  // the same leading bytes; only bit 0 of the flags is used
+
+struct CompressedNonTcpWire {
+  static constexpr HeaderField kContextHigh = headerField(byteField(0, 1), "CID_HIGH", "", FieldDisplay::Hex);
+  static constexpr HeaderField kGeneration = headerField(BitField{1, 5, 6}, "GENERATION", "", FieldDisplay::Decimal);
+  static constexpr HeaderField kContextLow = headerField(byteField(2, 1), "CID_LOW", "", FieldDisplay::Hex);
+  static constexpr HeaderField kSequence = headerField(BitField{3, 3, 4}, "SEQ", "", FieldDisplay::Decimal);
+};
+
+inline constexpr HeaderField kCompressedRtpFields[] = {
+    CompressedRtpWire::kContextId,
+    CompressedRtpWire::kFlags,
+    CompressedRtpWire::kSequence,
+};
+inline constexpr HeaderField kCompressedNonTcpFields[] = {
+    CompressedNonTcpWire::kContextHigh,
+    CompressedNonTcpWire::kGeneration,
+    CompressedNonTcpWire::kContextLow,
+    CompressedNonTcpWire::kSequence,
+};
+
 // State shared by the three forms: whether the header exists yet, and the
 // context identifier and sequence every form carries, each at its own place.
 class CompressedHeaderConfig : public ProtocolConfig {

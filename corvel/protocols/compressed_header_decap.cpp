@@ -2,6 +2,8 @@
 
 #include <bit>
 
+#include "corvel/protocols/compressed_header.h"
+
 namespace corvel {
 
 namespace {
@@ -14,10 +16,11 @@ constexpr int32_t kChecksumBytes = 2;
 // byte each (RTP sequence, RTP timestamp, IPv4 identification). The size
 // these give, or -1 when the header breaks off before its CSRC count.
 int64_t rtpHeaderSize(ByteView header, int32_t checksumBytes) {
-  const std::optional<uint64_t> flags = header.field(byteField(2, 1));
+  using Wire = CompressedRtpWire;
+  const std::optional<uint64_t> flags = header.field(Wire::kFlags);
   if (!flags) return -1;
-  int64_t size = 3 + checksumBytes + std::popcount(static_cast<uint8_t>(*flags & 0x70u));
-  if ((*flags & 0x80u) != 0) {
+  int64_t size = 3 + checksumBytes + std::popcount(static_cast<uint8_t>(*flags & Wire::kDeltaFlags));
+  if ((*flags & Wire::kCsrcCountFlag) != 0) {
     const std::optional<uint64_t> csrcCount = header.field(BitField{3 + checksumBytes, 3, 4});
     if (!csrcCount) return -1;
     size += 1 + static_cast<int64_t>(*csrcCount);
