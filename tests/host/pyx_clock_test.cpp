@@ -8,6 +8,7 @@
 #include "console_capture.h"
 #include "corvel/base/text_error.h"
 #include "corvel/base/verbose.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -84,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(Bounds, PyxClockFrequency,
                                            FrequencyCase{367, false, 0},
                                            FrequencyCase{1, true, 1000.0},
                                            FrequencyCase{366, true, 2.732},
-                                           FrequencyCase{100, true, 10.0}));
+                                           FrequencyCase{100, true, 10.0}),
+    test::NameFrom<&FrequencyCase::mhz>());
 
 TEST_F(PyxClockTest, ConvertsNanosecondsToCyclesWithoutRounding) {
   EXPECT_DOUBLE_EQ(clock->convertNanoSecs2SimCycles(1000.0), 66.0);

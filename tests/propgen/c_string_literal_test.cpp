@@ -1,6 +1,7 @@
 #include "propgen/c_string_literal.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/param_name.h"
 
 namespace {
 
@@ -32,6 +33,6 @@ INSTANTIATE_TEST_SUITE_P(
         LiteralCase{"single question mark", "why?", "why?"},
         LiteralCase{"no trigraph can form", "?\?=?\?/?\?\?", R"(?\?=?\?/?\?\?)"},
         LiteralCase{"UTF-8 passes through", "caf\xc3\xa9", "caf\xc3\xa9"}),
-    [](const auto& info) { return std::to_string(info.index); });
+    corvel::test::NameFrom<&LiteralCase::what>());
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "propgen_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace {
 
@@ -180,6 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "\nprops.xml:10: the output is too long at the '" + std::string(34, 'p') +
                        "' property. The header is at most 32767 characters.\n"},
         RejectCase{"duplicate attribute", inRoot("<property name='a' name='b'/>"), "\nprops.xml:2: duplicate attribute\n"}),
-    [](const auto& info) { return std::to_string(info.index); });
+    corvel::test::NameFrom<&RejectCase::what>());
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "propgen/uint32_text.h"
 
 #include <gtest/gtest.h>
+#include "tests/support/param_name.h"
 
 namespace {
 
@@ -50,6 +51,6 @@ INSTANTIATE_TEST_SUITE_P(
         Uint32Case{"+1", enUint32TextNotNumber, 0}, Uint32Case{" 1", enUint32TextNotNumber, 0},
         Uint32Case{"1.5", enUint32TextNotNumber, 0},
         Uint32Case{"99999999999999999999a", enUint32TextNotNumber, 0}),
-    [](const auto& info) { return std::to_string(info.index); });
+    corvel::test::NameFrom<&Uint32Case::text>());
 
 }  // namespace

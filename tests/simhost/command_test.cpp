@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "host_fixture.h"
+#include "tests/support/param_name.h"
 
 namespace pyxsim::test {
 namespace {
@@ -69,7 +70,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadLine{"drop 0 9", "no rx port 0/9 is declared"},
         BadLine{"pcap out NOSUCHTYPE", "unknown link type \"NOSUCHTYPE\" (give a number or a name such as EN10MB)"},
         BadLine{"close now", "wrong number of arguments (1); usage: close"},
-        BadLine{"help nothing", "unknown command \"nothing\""}));
+        BadLine{"help nothing", "unknown command \"nothing\""}),
+    corvel::test::NameFrom<&BadLine::line>());
 
 TEST_F(CommandTest, FailingLinesDoNotStopTheScriptUnlessStrict) {
   EXPECT_FALSE(script("fake_echo one\nbogus\nfake_echo two\n"));

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "host_fixture.h"
+#include "tests/support/param_name.h"
 
 namespace pyxsim::test {
 namespace {
@@ -242,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadInject{"inject 0 1 good.pcap speed 0", "speed FACTOR must be a number above 0, got \"0\""},
         BadInject{"inject 0 1 good.pcap topspeed fcs", "nothing may follow topspeed, got \"fcs\""},
         BadInject{"inject 0 1",
-                  "wrong number of arguments (2); usage: inject DEV PORT FILE [fcs] [topspeed | speed FACTOR]"}));
+                  "wrong number of arguments (2); usage: inject DEV PORT FILE [fcs] [topspeed | speed FACTOR]"}),
+    corvel::test::NameFrom<&BadInject::line>());
 
 TEST_F(InjectTest, TakesTurnsWithForwardedFramesWholeFrameByWholeFrame) {
   const std::vector<uint8_t> a = filled(7, 0xE0);

@@ -6,6 +6,7 @@
 #include "command_error.h"
 #include "line_parser.h"
 #include "line_reader.h"
+#include "tests/support/param_name.h"
 
 namespace pyxsim {
 namespace {
@@ -42,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         WordsCase{"x \"\"", {"x", ""}, {false, true}},
         WordsCase{"# a comment line", {}, {}},
         WordsCase{"", {}, {}},
-        WordsCase{"run 5\r", {"run", "5"}, {false, false}}));
+        WordsCase{"run 5\r", {"run", "5"}, {false, false}}),
+    corvel::test::NameFrom<&WordsCase::line>());
 
 TEST(ParseLine, RejectsUnterminatedQuoteAndNul) {
   EXPECT_THROW(parseLine("plugin \"lib.so"), CommandError);
@@ -83,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"0xG", std::nullopt}, IntegerCase{"12a", std::nullopt},
                       IntegerCase{"1 2", std::nullopt}, IntegerCase{"", std::nullopt},
                       IntegerCase{"-", std::nullopt}, IntegerCase{"1.5", std::nullopt},
-                      IntegerCase{"--1", std::nullopt}));
+                      IntegerCase{"--1", std::nullopt}),
+    corvel::test::NameFrom<&IntegerCase::text>());
 
 TEST(LineReader, NumbersLinesAndCutsLongOnes) {
   std::istringstream in("first\n" + std::string(40, 'x') + "\n\nlast without end");

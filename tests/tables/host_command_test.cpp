@@ -9,6 +9,7 @@
 #include "corvel/tables/function_definition.h"
 #include "corvel/tables/host_command.h"
 #include "table_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -94,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A field that neither the entry nor the defaults give.
         ParameterCase{"int", nullptr, "fn(\"FUNC PARAM/KEY NOT IN DEFAULT/ENTRY\");"},
         ParameterCase{"string", nullptr, "fn(\"FUNC PARAM/KEY NOT IN DEFAULT/ENTRY\");"},
-        ParameterCase{"lo16", nullptr, "fn(\"FUNC PARAM/KEY NOT IN DEFAULT/ENTRY\");"}));
+        ParameterCase{"lo16", nullptr, "fn(\"FUNC PARAM/KEY NOT IN DEFAULT/ENTRY\");"}),
+    test::NameFrom<&ParameterCase::type>());
 
 TEST(HostCommands, JoinParametersAndTakeDefaults) {
   // The entry gives dest, the defaults give port and mac; nothing gives vlan.

@@ -8,6 +8,7 @@
 
 #include "corvel/protocols/payload_config.h"
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -80,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          LevelCase{"3", 2, 10},
                                          // ... and a count makes the setter's level 3 (kept as 0)
                                          LevelCase{"3,20", 0, 20}, LevelCase{"4", 0, 0},
-                                         LevelCase{"0", 0, 0})));
+                                         LevelCase{"0", 0, 0})),
+    (test::NameFromPair<&GroupElement::id, &LevelCase::text>()));
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, PoliceLevelTest,
@@ -89,7 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          LevelCase{"2,50", 2, 50}, LevelCase{"2,0", 2, 10},
                                          // the setter keeps 0 and 1 and stores 2 otherwise
                                          LevelCase{"3", 2, 10}, LevelCase{"3,20", 2, 20},
-                                         LevelCase{"4", 0, 0})));
+                                         LevelCase{"4", 0, 0})),
+    (test::NameFromPair<&GroupElement::id, &LevelCase::text>()));
 
 TEST_F(ProtocolReaderTest, ValidateLevelOfGroupP) {
   for (const auto& [text, level] : {std::pair{"1", 1}, std::pair{"2", 2}, std::pair{"3", 0},

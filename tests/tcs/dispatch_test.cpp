@@ -7,6 +7,7 @@
 
 #include "corvel/protocols/payload_config.h"
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -111,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"cntcp_fields", ProtocolKind::CompressedNonTcp},
                       KindCase{"context_two", ProtocolKind::Payload},
                       KindCase{"generic_both", ProtocolKind::Generic},
-                      KindCase{"tag16_values", ProtocolKind::Generic}));
+                      KindCase{"tag16_values", ProtocolKind::Generic}),
+    test::NameFrom<&KindCase::id>());
 
 }  // namespace
 }  // namespace corvel

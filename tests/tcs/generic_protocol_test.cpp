@@ -8,6 +8,7 @@
 
 #include "corvel/tcs/tcs_generic_protocol.h"
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -84,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         PackedCase{"word32_below", "fffffffe"},
         // all ones fits 32 bits, in decimal as in hex
         PackedCase{"word32_all_ones", "ffffffff"},
-        PackedCase{"word32_hex_ones", "ffffffff"}));
+        PackedCase{"word32_hex_ones", "ffffffff"}),
+    test::NameFrom<&PackedCase::id>());
 
 TEST_F(ProtocolReaderTest, CustomProtocolOfAGeneratedSetAnnouncesItsFrame) {
   const auto config = tcs.readOne("tag16_values", enSetTypeGenerate);
@@ -131,7 +133,8 @@ INSTANTIATE_TEST_SUITE_P(
                        "183, <word32> attribute value=\"99999999999\""},
         // 16 is 10 in hex: five bits for a four-bit field
         FieldValueCase{"tag16_too_wide", "Corvel> ERROR: Field has too many bits: 10!\n",
-                       "178, <tag16> attribute kind=\"16\""}));
+                       "178, <tag16> attribute kind=\"16\""}),
+    test::NameFrom<&FieldValueCase::id>());
 
 struct DigitsCase {
   const char* value;
@@ -162,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DigitsCase{"4294967295", "ffffffff"}, DigitsCase{"4294967296", std::nullopt},
                       DigitsCase{"18446744073709551617", std::nullopt},
                       DigitsCase{"abc", std::nullopt}, DigitsCase{"7 ", std::nullopt},
-                      DigitsCase{"1.5", std::nullopt}));
+                      DigitsCase{"1.5", std::nullopt}),
+    test::NameFrom<&DigitsCase::value>());
 
 }  // namespace
 }  // namespace corvel

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -46,17 +47,20 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"eth_hdr_src", "001122334455a0a1a2a3a4a50800", "00000000"},
         HeaderCase{"eth_fields", "0102030405060a0b0c0d0e0f86dd", "00000000"},
         // dest_addr lacks the prefix and is ignored
-        HeaderCase{"eth_unprefixed", "0000000000000000000000000800", "00000000"}));
+        HeaderCase{"eth_unprefixed", "0000000000000000000000000800", "00000000"}),
+    test::NameFrom<&HeaderCase::id>());
 
 INSTANTIATE_TEST_SUITE_P(Atm, HeaderValueTest,
                          ::testing::Values(HeaderCase{"atm_default", "00000000", ""},
                                            HeaderCase{"atm_fields", "00100200", ""},
-                                           HeaderCase{"atm_hdr", "0ff0fff2", ""}));
+                                           HeaderCase{"atm_hdr", "0ff0fff2", ""}),
+    test::NameFrom<&HeaderCase::id>());
 
 INSTANTIATE_TEST_SUITE_P(
     Aal5, HeaderValueTest,
     ::testing::Values(HeaderCase{"aal5_default", "0000000000000000", "0000000000000000"},
-                      HeaderCase{"aal5_fields", "aaaa030000000800", "0000000000000000"}));
+                      HeaderCase{"aal5_fields", "aaaa030000000800", "0000000000000000"}),
+    test::NameFrom<&HeaderCase::id>());
 
 INSTANTIATE_TEST_SUITE_P(
     Ipv4, HeaderValueTest,
@@ -68,7 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"ipv4_explicit_zero", "0000000000000000000000000000000000000000", ""},
         // a header with its own values keeps them
         HeaderCase{"ipv4_hdr", "4600000000000000400000000000000000000000", ""},
-        HeaderCase{"ipv4_fields", "450000000000000040110000" "0a000001" "c0a80001", ""}));
+        HeaderCase{"ipv4_fields", "450000000000000040110000" "0a000001" "c0a80001", ""}),
+    test::NameFrom<&HeaderCase::id>());
 
 INSTANTIATE_TEST_SUITE_P(
     Ipv6, HeaderValueTest,
@@ -81,7 +86,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  "6b812345000011ff"
                                  "20010db8000000000000000000000001"
                                  "ff020000000000000000000000000001",
-                                 ""}));
+                                 ""}),
+    test::NameFrom<&HeaderCase::id>());
 
 TEST_F(ProtocolReaderTest, EthernetAppliesShapeAndPoliceGroups) {
   const auto config = tcs.readOne("eth_fields");
@@ -133,7 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "f0000000ffff0000"
                  "00000000000000000000000000000000"
                  "00000000000000000000000000000000",
-                 ""}));
+                 ""}),
+    test::NameFrom<&MaskCase::id>());
 
 // ---- Refusals -----------------------------------------------------------
 
@@ -202,7 +209,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ipv6_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ipv6: HDR must be a hex string "
                     "(TcsIpv6Protocol)\n",
-                    "59, <ipv6> attribute hdr=\"60\""}));
+                    "59, <ipv6> attribute hdr=\"60\""}),
+    test::NameFrom<&RefusalCase::id>());
 
 TEST_F(ProtocolReaderTest, Ipv6AddressShorterThanItsPrefixIsRefusedBySetter) {
   EXPECT_TRUE(tcs.read("ipv6_short_addr").empty());

@@ -8,6 +8,7 @@
 #include "corvel/host/corvel.h"
 #include "corvel/base/text_error.h"
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -123,7 +124,8 @@ TEST_P(WellFormedFixtureTest, EndsInTheStopStateWithEverySectionMissing) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WellFormedFixtureTest,
                          ::testing::Values("root_defaults.tcs", "root_crc_zero_seed_hex.tcs",
-                                           "root_crc_five_seed_octal.tcs", "root_crc_hex_one.tcs"));
+                                           "root_crc_five_seed_octal.tcs", "root_crc_hex_one.tcs"),
+    test::NameFromText());
 
 // The protocol-element fixture holds stream sets: the streams reader lists
 // them by id, and the load still ends in the stop state for want of ports.

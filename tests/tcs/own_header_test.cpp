@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -87,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"vlan_fields", "0102030405060a0b0c0d0e0f8100a0640800"},
         // dsap and type, applied after llc and snap, overwrite their parts
         FieldCase{"xvlan_fields",
-                  "0102030405060a0b0c0d0e0f" "8100" "0007" "0000" "42aa03" "00000086dd"}));
+                  "0102030405060a0b0c0d0e0f" "8100" "0007" "0000" "42aa03" "00000086dd"}),
+    test::NameFrom<&FieldCase::id>());
 
 // validate_level: udp, rtp and xvlan take it only in a capture set; vlan always.
 struct ValidateCase {
@@ -113,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(Elements, ValidateLevelTest,
                          ::testing::Values(ValidateCase{"udp_fields", 0, 2},
                                            ValidateCase{"rtp_fields", 0, 1},
                                            ValidateCase{"xvlan_fields", 0, 1},
-                                           ValidateCase{"vlan_fields", 2, 2}));
+                                           ValidateCase{"vlan_fields", 2, 2}),
+    test::NameFrom<&ValidateCase::id>());
 
 struct ErrorCase {
   const char* id;
@@ -142,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"udp_short_hdr",
                   "Corvel> PARSE-ERROR, Element udp: UDP header hex value must be represented in a "
                   "string with 16 characters. (TcsUdpProtocol)\n",
-                  "87, <udp> attribute hdr=\"0x00\""}));
+                  "87, <udp> attribute hdr=\"0x00\""}),
+    test::NameFrom<&ErrorCase::id>());
 
 TEST_F(ProtocolReaderTest, OwnHeaderReadersNameThemselvesInErrors) {
   for (const auto& [id, tag] : {std::pair{"dslam_bad_ppt", "(TcsDSlamProtocol)\n"},

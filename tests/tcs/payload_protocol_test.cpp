@@ -8,6 +8,7 @@
 
 #include "corvel/protocols/payload_config.h"
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -163,7 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
         PayloadErrorCase{"random_bad_max",
                          "Corvel> PARSE-ERROR, Element random_payload: Max payload size must be "
                          "at most 2K(2048 bytes) (TcsManager)\n",
-                         "127, <random_payload>"}));
+                         "127, <random_payload>"}),
+    test::NameFrom<&PayloadErrorCase::id>());
 
 }  // namespace
 }  // namespace corvel

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tcs_test_support.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         RootCase{"root_crc_zero_seed_hex.tcs", false, false, 16},
         // any other value sets; a leading 0 is octal
         RootCase{"root_crc_five_seed_octal.tcs", true, true, 8},
-        RootCase{"root_crc_hex_one.tcs", true, true, std::nullopt}));
+        RootCase{"root_crc_hex_one.tcs", true, true, std::nullopt}),
+    test::NameFrom<&RootCase::fixture>());
 
 TEST(RootAttributes, ADocumentWithoutCorvelHasNoSettings) {
   test::ConsoleCapture console;

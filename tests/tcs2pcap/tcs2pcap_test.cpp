@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tool_runner.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -160,7 +161,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A 100-byte payload does not fit one cell and ATM does not fragment.
         FailureCase{"cells_too_large.tcs", "",
                     "tcs2pcap: stream set \"cells\", stream 0: Payload exceeds the maximum transfer unit "
-                    "size and the protocol does not allow fragmentation."}));
+                    "size and the protocol does not allow fragmentation."}),
+    test::NameFrom<&FailureCase::arguments>());
 
 }  // namespace
 }  // namespace corvel

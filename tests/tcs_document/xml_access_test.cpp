@@ -10,6 +10,7 @@
 #include "console_capture.h"
 #include "corvel/xml/tcs_document.h"
 #include "corvel/xml/xml_access.h"
+#include "tests/support/param_name.h"
 
 namespace corvel {
 namespace {
@@ -257,7 +258,8 @@ INSTANTIATE_TEST_SUITE_P(
                     IntCase{"2147483647", kMax}, IntCase{"2147483648", kMax}, IntCase{"0x7fffffff", kMax},
                     IntCase{"0x80000000", kMax}, IntCase{"0xffffffff", kMax},
                     IntCase{"-2147483648", kMin}, IntCase{"-2147483649", kMin},
-                    IntCase{"99999999999999999999999", kMax}, IntCase{"-99999999999999999999999", kMin}));
+                    IntCase{"99999999999999999999999", kMax}, IntCase{"-99999999999999999999999", kMin}),
+    test::NameFrom<&IntCase::text>());
 
 TEST(XmlAccess, RealConversionTakesTheLeadingNumber) {
   EXPECT_DOUBLE_EQ(textToDouble("2.5"), 2.5);
@@ -303,7 +305,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FieldCase{"0x10,010", 1, "0x10", 0}, FieldCase{"0x10,010", 2, "010", 10},
                     FieldCase{"-3,99999999999", 1, "-3", -3}, FieldCase{"-3,99999999999", 2, "99999999999", kMax},
                     FieldCase{"1,2", 0, std::nullopt, std::nullopt},
-                    FieldCase{"1,2", -1, std::nullopt, std::nullopt}));
+                    FieldCase{"1,2", -1, std::nullopt, std::nullopt}),
+    test::NameFrom<&FieldCase::text>());
 
 }  // namespace
 }  // namespace corvel
