@@ -29,7 +29,7 @@ struct Ipv4Wire {
   static constexpr HeaderField kFragmentOffset =
       headerField(BitField{6, 4, 13}, "FRAGMENT_OFFSET", "", FieldDisplay::Decimal);
   static constexpr HeaderField kTimeToLive = headerField(byteField(8, 1), "TTL", "ttl", FieldDisplay::Decimal);
-  static constexpr HeaderField kProtocol = headerField(byteField(9, 1), "PROTOCOL", "protocol", FieldDisplay::Decimal);
+  static constexpr HeaderField kProtocol = headerField(byteField(9, 1), "PRC", "protocol", FieldDisplay::Decimal);
   static constexpr HeaderField kChecksum = headerField(byteField(10, 2), "CHECKSUM", "", FieldDisplay::Hex);
   static constexpr HeaderField kSource =
       headerField(byteField(12, 4), "SRC_ADDR", "src_addr", FieldDisplay::DottedIpv4);

@@ -20,8 +20,7 @@ struct VLanWire {
   static constexpr int32_t kFcsSize = EthernetWire::kFcsSize;
   static constexpr HeaderField kDestination = EthernetWire::kDestination;
   static constexpr HeaderField kSource = headerField(EthernetWire::kSource, "SOURCE", "source_addr", FieldDisplay::Mac);
-  static constexpr HeaderField kProtocolId =
-      headerField(byteField(12, 2), "PROTOCOL_ID", "protocol_id", FieldDisplay::Hex);
+  static constexpr HeaderField kProtocolId = headerField(byteField(12, 2), "LEN", "protocol_id", FieldDisplay::Hex);
   static constexpr HeaderField kPriority = headerField(BitField{14, 7, 3}, "PRI", "pri", FieldDisplay::Decimal);
   static constexpr HeaderField kCfi = headerField(BitField{14, 4, 1}, "CFI", "cfi", FieldDisplay::Decimal);
   static constexpr HeaderField kVlanId = headerField(BitField{14, 3, 12}, "ID", "vlan_id", FieldDisplay::Decimal);

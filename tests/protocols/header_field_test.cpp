@@ -141,7 +141,9 @@ TEST(HeaderFieldTables, EveryRegisteredTableIsConsistent) {
     for (const HeaderField& field : protocol.fields) {
       SCOPED_TRACE(std::string(field.name));
       EXPECT_TRUE(names.insert(field.name).second);
-      if (!field.attribute.empty()) EXPECT_TRUE(attributes.insert(field.attribute).second);
+      if (!field.attribute.empty()) {
+        EXPECT_TRUE(attributes.insert(field.attribute).second);
+      }
       EXPECT_EQ(findFieldByAttribute(protocol.fields, field.attribute), field.attribute.empty() ? nullptr : &field);
       ASSERT_TRUE(field.msb >= 0 && field.msb <= 7 && field.width >= 1 && field.byte >= 0);
       ASSERT_LE(fieldEnd(field), 64);
