@@ -13,6 +13,7 @@
 #include "corvel/tcs/tcs_generic_protocol.h"
 #include "corvel/tcs/tcs_ip_protocol.h"
 #include "corvel/tcs/tcs_payload_protocol.h"
+#include "corvel/tcs/tcs_pcap_stream.h"
 #include "corvel/tcs/tcs_protocol_reader.h"
 #include "corvel/tcs/tcs_transport_protocol.h"
 #include "corvel/xml/xml_access.h"
@@ -64,6 +65,7 @@ constexpr std::array kReaders = {
     ReaderEntry{"context_state", &asList<readContextStateProtocol>},
     ReaderEntry{"generic", &asList<readGenericProtocol>},
     ReaderEntry{"workbench_log", &asList<readWorkbenchLogPayload>},
+    ReaderEntry{"pcap_stream", &asList<readPcapStream>},
 };
 
 // The document's own element and attribute names: never protocol names.
