@@ -37,6 +37,7 @@ struct AcceptedCase {
   uint32_t linkType;
   std::vector<Expected> records;
 };
+void PrintTo(const AcceptedCase& c, std::ostream* out) { *out << c.name; }
 
 std::vector<AcceptedCase> AcceptedCases() {
   return {
@@ -112,6 +113,7 @@ struct FaultCase {
   const char* message;        // @PATH@ stands for the file's resolved path
   const char* place;          // the place line's element and attribute part
 };
+void PrintTo(const FaultCase& c, std::ostream* out) { *out << c.name; }
 
 Image WithRecordSizeField(Image image, uint32_t size) {
   // The first record's captured and original lengths: bytes 32..39 of a
