@@ -31,7 +31,7 @@ uint32_t swap32(uint32_t v) { return (v >> 24) | ((v >> 8) & 0xff00) | ((v << 8)
 // read is checked against the image's end.
 class ImageView {
  public:
-  ImageView(const CaptureTrace &trace) : _image(trace.image), _name(trace.name) {}
+  ImageView(const CaptureTrace& trace) : _image(trace.image), _name(trace.name) {}
 
   size_t size() const { return _image.size(); }
   void setSwapped(bool swapped) { _swapped = swapped; }
@@ -55,7 +55,7 @@ class ImageView {
     need(at, 1);
     return _image[at];
   }
-  [[noreturn]] void fail(const std::string &what) const { throw TextError(_name + ": " + what); }
+  [[noreturn]] void fail(const std::string& what) const { throw TextError(_name + ": " + what); }
 
  private:
   void need(size_t at, size_t bytes) const {
@@ -63,14 +63,14 @@ class ImageView {
   }
 
   std::span<const uint8_t> _image;
-  const std::string &_name;
+  const std::string& _name;
   bool _swapped = false;
 };
 
 // Adds records, timing them from the first one and checking their sizes.
 class RecordSink {
  public:
-  RecordSink(CaptureTrace &trace, const ImageView &view) : _trace(trace), _view(view) {}
+  RecordSink(CaptureTrace& trace, const ImageView& view) : _trace(trace), _view(view) {}
 
   uint64_t nextNumber() const { return _trace.records.size() + 1; }
   void add(size_t offset, uint32_t size, uint32_t originalSize, uint32_t snapLength, uint32_t linkType,
@@ -102,8 +102,8 @@ class RecordSink {
   }
 
  private:
-  CaptureTrace &_trace;
-  const ImageView &_view;
+  CaptureTrace& _trace;
+  const ImageView& _view;
   __int128 _origin = 0;
 };
 
@@ -112,7 +112,7 @@ class RecordSink {
 constexpr size_t kPcapHeader = 24;
 constexpr size_t kPcapRecordHeader = 16;
 
-void parsePcap(CaptureTrace &trace, ImageView &view, bool swapped, bool nano) {
+void parsePcap(CaptureTrace& trace, ImageView& view, bool swapped, bool nano) {
   view.setSwapped(swapped);
   if (view.size() < kPcapHeader)
     view.fail("file header is truncated (" + std::to_string(view.size()) + " of 24 bytes)");
@@ -164,7 +164,7 @@ struct Block {
 
 class PcapngParser {
  public:
-  PcapngParser(CaptureTrace &trace, ImageView &view) : _view(view), _sink(trace, view) {}
+  PcapngParser(CaptureTrace& trace, ImageView& view) : _view(view), _sink(trace, view) {}
 
   void parse() {
     for (size_t at = 0; at < _view.size();) at = block(at);
@@ -210,7 +210,7 @@ class PcapngParser {
     return at + length;
   }
 
-  void section(const Block &b, const std::string &where) {
+  void section(const Block& b, const std::string& where) {
     if (b.bodySize() < 16) _view.fail(where + " is a section header too short");
     if (_view.u16(b.body + 4) != 1)
       _view.fail("unsupported pcapng version " + std::to_string(_view.u16(b.body + 4)) + "." +
@@ -219,7 +219,7 @@ class PcapngParser {
     _interfaces.clear();
   }
 
-  void interface(const Block &b, const std::string &where) {
+  void interface(const Block& b, const std::string& where) {
     if (b.bodySize() < 8) _view.fail(where + " is an interface description too short");
     Interface face;
     face.linkType = _view.u16(b.body);
@@ -243,14 +243,14 @@ class PcapngParser {
     return value;
   }
 
-  uint64_t units(uint8_t resolution, const std::string &where) const {
+  uint64_t units(uint8_t resolution, const std::string& where) const {
     const int exponent = resolution & 0x7f;
     const bool binary = (resolution & 0x80) != 0;
     if (binary ? exponent > 63 : exponent > 19) _view.fail(where + " has a timestamp resolution out of range");
     return power(binary ? 2 : 10, exponent);
   }
 
-  const Interface &face(uint32_t id) const {
+  const Interface& face(uint32_t id) const {
     if (id >= _interfaces.size())
       _view.fail("record " + std::to_string(_sink.nextNumber()) + " names interface " + std::to_string(id) +
                  ", which its section does not describe");
@@ -259,10 +259,10 @@ class PcapngParser {
 
   // Enhanced (32-bit interface id) and obsolete (16-bit id and a drop count)
   // packet blocks: the same fields after the id.
-  void packet(const Block &b, const std::string &where, bool enhanced) {
+  void packet(const Block& b, const std::string& where, bool enhanced) {
     if (b.bodySize() < 20) _view.fail(where + " is a packet block too short");
     const uint32_t id = enhanced ? _view.u32(b.body) : _view.u16(b.body);
-    const Interface &f = face(id);
+    const Interface& f = face(id);
     const uint64_t units = static_cast<uint64_t>(_view.u32(b.body + 4)) << 32 | _view.u32(b.body + 8);
     const uint32_t size = _view.u32(b.body + 12);
     const uint32_t originalSize = _view.u32(b.body + 16);
@@ -273,9 +273,9 @@ class PcapngParser {
 
   // No timestamp and no captured length: the packet fills the block up to
   // the snap length; it is taken at the time of the record before it.
-  void simplePacket(const Block &b, const std::string &where) {
+  void simplePacket(const Block& b, const std::string& where) {
     if (b.bodySize() < 4) _view.fail(where + " is a simple packet block too short");
-    const Interface &f = face(0);
+    const Interface& f = face(0);
     const uint32_t originalSize = _view.u32(b.body);
     uint32_t size = originalSize;
     if (f.snapLength != 0 && size > f.snapLength) size = f.snapLength;
@@ -283,14 +283,14 @@ class PcapngParser {
     _sink.add(b.body + 4, size, originalSize, f.snapLength, f.linkType, _lastNanoseconds);
   }
 
-  void checkFits(const Block &b, size_t headerBytes, uint32_t size) {
+  void checkFits(const Block& b, size_t headerBytes, uint32_t size) {
     if (size > CaptureTrace::kMaxRecordBytes) return;  // the sink refuses it by its size
     if (b.bodySize() - headerBytes < size)
       _view.fail("record " + std::to_string(_sink.nextNumber()) + " is truncated: " + std::to_string(size) +
                  " bytes announced, " + std::to_string(b.bodySize() - headerBytes) + " in its block");
   }
 
-  ImageView &_view;
+  ImageView& _view;
   RecordSink _sink;
   std::vector<Interface> _interfaces;
   bool _inSection = false;
@@ -299,7 +299,7 @@ class PcapngParser {
 
 }  // namespace
 
-void parseCaptureImage(CaptureTrace &trace) {
+void parseCaptureImage(CaptureTrace& trace) {
   trace.records.clear();
   ImageView view(trace);
   if (view.size() == 0) view.fail("the file is empty");
@@ -319,10 +319,10 @@ void parseCaptureImage(CaptureTrace &trace) {
   if (trace.records.empty()) view.fail("the file holds no packets");
 }
 
-CaptureTrace readCaptureFile(const std::string &path, const std::string &name) {
+CaptureTrace readCaptureFile(const std::string& path, const std::string& name) {
   CaptureTrace trace;
   trace.name = name;
-  std::unique_ptr<std::FILE, int (*)(std::FILE *)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
   if (!file) throw TextError("cannot open " + name + ": " + std::strerror(errno));
   constexpr size_t kChunk = 1 << 16;
   while (true) {

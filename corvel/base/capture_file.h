@@ -39,7 +39,7 @@ struct CaptureTrace {
   std::vector<CaptureRecord> records;
   uint32_t linkType = 0;
 
-  std::span<const uint8_t> bytes(const CaptureRecord &record) const {
+  std::span<const uint8_t> bytes(const CaptureRecord& record) const {
     return std::span<const uint8_t>(image).subspan(record.offset, record.size);
   }
 };
@@ -47,10 +47,10 @@ struct CaptureTrace {
 // Parses `trace.image`, filling records and link type; `trace.name` names the
 // file in the messages. Throws a TextError for a malformed file and for one
 // without a single record.
-void parseCaptureImage(CaptureTrace &trace);
+void parseCaptureImage(CaptureTrace& trace);
 
 // Reads the file at `path` (at most kMaxFileBytes) and parses it; `name` is
 // how messages name it. Throws a TextError when it cannot be read.
-CaptureTrace readCaptureFile(const std::string &path, const std::string &name);
+CaptureTrace readCaptureFile(const std::string& path, const std::string& name);
 
 }  // namespace corvel

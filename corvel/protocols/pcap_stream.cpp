@@ -31,7 +31,7 @@ std::unique_ptr<ProtocolConfig> PcapStreamConfig::clone() const { return std::ma
 
 void PcapStreamConfig::recount() { _sizesPerIteration = static_cast<int32_t>(_trace->records.size()); }
 
-PcapStreamEncapsulator::PcapStreamEncapsulator(const PcapStreamConfig &config)
+PcapStreamEncapsulator::PcapStreamEncapsulator(const PcapStreamConfig& config)
     : PayloadEncapsulator(config.sizesPerIteration(), config.iterations()),
       _trace(config.trace()),
       _fcs(config.fcs()),
@@ -43,11 +43,11 @@ void PcapStreamEncapsulator::nextIteration() {
 }
 
 PcapStreamGenerator::PcapStreamGenerator(EncapsulatorChain chain) : DataGenerator(std::move(chain)) {
-  _pcap = dynamic_cast<PcapStreamEncapsulator *>(&payload());
+  _pcap = dynamic_cast<PcapStreamEncapsulator*>(&payload());
   if (_pcap == nullptr) throw TextError("First protocol is not a payload.");
   if (_pcap->fcs() == PcapFcs::Add) {
     size_t largest = 0;
-    for (const CaptureRecord &record : _pcap->trace().records) largest = std::max<size_t>(largest, record.size);
+    for (const CaptureRecord& record : _pcap->trace().records) largest = std::max<size_t>(largest, record.size);
     _blockSize = std::max(largest, kMinFrameBytes) + kFcsBytes;
   }
 }
@@ -55,7 +55,7 @@ PcapStreamGenerator::PcapStreamGenerator(EncapsulatorChain chain) : DataGenerato
 std::span<const uint8_t> PcapStreamGenerator::withFcs(std::span<const uint8_t> record) {
   // The frame before is still on its way out while the next one is built, so
   // the blocks take turns; one is added only when every block is held.
-  auto free = std::find_if(_blocks.begin(), _blocks.end(), [](const auto &block) { return block.use_count() == 1; });
+  auto free = std::find_if(_blocks.begin(), _blocks.end(), [](const auto& block) { return block.use_count() == 1; });
   if (free == _blocks.end()) free = _blocks.insert(_blocks.end(), std::make_shared<uint8_t[]>(_blockSize));
   _block = *free;
   const size_t frame = std::max(record.size(), kMinFrameBytes);
@@ -67,7 +67,7 @@ std::span<const uint8_t> PcapStreamGenerator::withFcs(std::span<const uint8_t> r
 }
 
 FrameOrigin PcapStreamGenerator::origin(int32_t callerValue, size_t index, size_t size) const {
-  const CaptureTrace &trace = _pcap->trace();
+  const CaptureTrace& trace = _pcap->trace();
   FrameOrigin origin;
   origin.datalinkKind =
       trace.linkType == CaptureTrace::kLinkTypeEthernet ? ProtocolKind::Ethernet : ProtocolKind::Generic;
@@ -84,7 +84,7 @@ FrameOrigin PcapStreamGenerator::origin(int32_t callerValue, size_t index, size_
 
 GeneratedFrameList PcapStreamGenerator::generate(int32_t callerValue) {
   if (isDone()) return {};
-  const CaptureTrace &trace = _pcap->trace();
+  const CaptureTrace& trace = _pcap->trace();
   const auto index = static_cast<size_t>(_pcap->indexInIteration());
   if (index >= trace.records.size()) throw TextError("pcap stream record out of range");
   const std::span<const uint8_t> record = trace.bytes(trace.records[index]);

@@ -33,7 +33,7 @@ class PcapStreamConfig : public PayloadConfig {
   // One size per record.
   void recount() override;
 
-  const std::shared_ptr<const CaptureTrace> &trace() const { return _trace; }
+  const std::shared_ptr<const CaptureTrace>& trace() const { return _trace; }
   PcapFcs fcs() const { return _fcs; }
   PcapTiming timing() const { return _timing; }
 
@@ -46,12 +46,12 @@ class PcapStreamConfig : public PayloadConfig {
 // Walks the records pass after pass; it builds no bytes itself.
 class PcapStreamEncapsulator : public PayloadEncapsulator {
  public:
-  explicit PcapStreamEncapsulator(const PcapStreamConfig &config);
+  explicit PcapStreamEncapsulator(const PcapStreamConfig& config);
   void nextSize() override {}
   void nextIteration() override;
 
-  const CaptureTrace &trace() const { return *_trace; }
-  const std::shared_ptr<const CaptureTrace> &sharedTrace() const { return _trace; }
+  const CaptureTrace& trace() const { return *_trace; }
+  const std::shared_ptr<const CaptureTrace>& sharedTrace() const { return _trace; }
   PcapFcs fcs() const { return _fcs; }
   PcapTiming timing() const { return _timing; }
 
@@ -75,7 +75,7 @@ class PcapStreamGenerator : public DataGenerator {
   std::span<const uint8_t> withFcs(std::span<const uint8_t> record);
   FrameOrigin origin(int32_t callerValue, size_t index, size_t size) const;
 
-  PcapStreamEncapsulator *_pcap = nullptr;
+  PcapStreamEncapsulator* _pcap = nullptr;
   std::vector<std::shared_ptr<uint8_t[]>> _blocks;
   std::shared_ptr<uint8_t[]> _block;  // the block being filled
   size_t _blockSize = 0;

@@ -19,7 +19,7 @@ constexpr std::string_view kUnit = "TcsPcapStream";
 
 // One of two words, or the default when the attribute is absent.
 template <class Choice>
-Choice choice(const xmlNode *node, std::string_view name, std::string_view first, Choice firstChoice,
+Choice choice(const xmlNode* node, std::string_view name, std::string_view first, Choice firstChoice,
               std::string_view second, Choice secondChoice) {
   const std::optional<std::string> text = GetAttributeText(node, name);
   if (!text || *text == first) return firstChoice;
@@ -28,7 +28,7 @@ Choice choice(const xmlNode *node, std::string_view name, std::string_view first
   throw TextError(std::string(name) + " must be " + std::string(first) + " or " + std::string(second));
 }
 
-std::string resolvedPath(TcsManager &manager, const std::string &file) {
+std::string resolvedPath(TcsManager& manager, const std::string& file) {
   const std::filesystem::path path(file);
   if (path.is_absolute()) return file;
   const std::filesystem::path tcs(manager.document().fileName());
@@ -37,9 +37,9 @@ std::string resolvedPath(TcsManager &manager, const std::string &file) {
 
 }  // namespace
 
-ProtocolPtr readPcapStream(TcsManager &manager, const ProtocolElement &element) {
+ProtocolPtr readPcapStream(TcsManager& manager, const ProtocolElement& element) {
   return readReporting(manager, kUnit, element, [&]() -> ProtocolPtr {
-    const xmlNode *node = element.node;
+    const xmlNode* node = element.node;
     if (element.isMask()) throw TextError("a pcap stream is no flow key");
     if (element.setType == enSetTypeCapture) throw TextError("a pcap stream sends frames: not in a capture set");
     if (node->parent != nullptr && childElements(node->parent).size() != 1)

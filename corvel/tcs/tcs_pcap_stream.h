@@ -15,6 +15,6 @@
 
 namespace corvel {
 
-ProtocolPtr readPcapStream(TcsManager &manager, const ProtocolElement &element);
+ProtocolPtr readPcapStream(TcsManager& manager, const ProtocolElement& element);
 
 }  // namespace corvel
