@@ -96,6 +96,7 @@ void GenerateProtocol::setup(int32_t startArgument) {
   if (!_port.pduLogFileName().empty()) _pduLog.open(_port.pduLogFileName());
   _port.setState(enPortStateRunning);
   _interpacketRange.emplace(_config->interpacketMin(), _config->interpacketMax());
+  if (_config->rateProfile()) _pacer.emplace(*_config->rateProfile());
 }
 
 void GenerateProtocol::buildDistribution(int32_t startArgument) {
@@ -286,8 +287,21 @@ int32_t GenerateProtocol::interpacketTime() {
   if (!_config) return 0;
   if (const std::optional<int32_t> gap = recordedGap()) return *gap;
   if (_config->streamDistribution().type == enStreamDistributionTokenBucket) return _tokenBucketGap;
+  if (_pacer) return pacedGap();
   if (!_interpacketRange) return 0;
   return Random::uniform(_interpacketRange->first, _interpacketRange->second);
+}
+
+// The gap after the frame just ended that keeps the port at its rate.
+int32_t GenerateProtocol::pacedGap() {
+  const size_t length = _current && _current->kind() == enFrameData ? _current->data().size() : 0;
+  bool late = false;
+  const int32_t gap = _pacer->gapCycles(length, late);
+  if (late && !_paceWarned) {
+    _paceWarned = true;
+    _port.announceText(enEventSeverityWarning, "Port falls behind its rate: a frame is longer than its share");
+  }
+  return gap;
 }
 
 void GenerateProtocol::setTokenBucketGap(std::optional<int64_t> gapCycles) {

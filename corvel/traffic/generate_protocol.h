@@ -10,6 +10,7 @@
 
 #include "corvel/base/log_file.h"
 #include "corvel/protocols/generated_stream_frame.h"
+#include "corvel/traffic/rate_pacing.h"
 
 namespace corvel {
 
@@ -62,6 +63,7 @@ class GenerateProtocol {
   const uint8_t* takeNextFrame(bool& endOfTraffic, uint8_t& endOfPacket, uint32_t cycle);
   void advanceClock(uint32_t cycle) noexcept;
   std::optional<int32_t> recordedGap() const;
+  int32_t pacedGap();
 
   PortTrafficGenerator& _port;
   std::unique_ptr<GeneratePortConfig> _config;
@@ -69,6 +71,9 @@ class GenerateProtocol {
   std::vector<std::shared_ptr<const ShapingPolicy>> _policies;
   std::unique_ptr<BitErrorInjector> _bitErrors;
   std::optional<std::pair<int32_t, int32_t>> _interpacketRange;
+  // The pace of the port's rate element; `_paceWarned` once it fell behind.
+  std::optional<RatePacer> _pacer;
+  bool _paceWarned = false;
   std::unique_ptr<StreamDistribution> _distribution;
   std::optional<GeneratedStreamFrame> _current;
   size_t _cursor = 0;
