@@ -27,6 +27,18 @@ const char* unitName(RateUnit unit) {
   return "";
 }
 
+const char* unitWord(RateUnit unit) {
+  switch (unit) {
+    case RateUnit::Mbps:
+      return "Mbps";
+    case RateUnit::Fps:
+      return "frames per second";
+    case RateUnit::Percent:
+      return "percent";
+  }
+  return "";
+}
+
 std::string number(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.10g", value);
@@ -42,16 +54,18 @@ std::string attribute(const RateRequest& request) {
 }
 
 // The value in whole units of `scale` per user unit, refused when it is not
-// a positive number or rounds to nothing.
-int64_t scaled(const RateRequest& request, double scale, double limit) {
+// a positive number or rounds to nothing; a value beyond any port's reach
+// gives the largest count instead of an overflowing conversion.
+int64_t scaled(const RateRequest& request, double scale) {
   if (!std::isfinite(request.value) || request.value <= 0.0)
     throw TextError(attribute(request) + " is not a positive number");
-  if (request.value > limit) return std::numeric_limits<int64_t>::max();
-  const auto units = static_cast<int64_t>(std::llround(request.value * scale));
-  if (units <= 0)
+  const double units = request.value * scale;
+  if (!(units < 9.0e18)) return std::numeric_limits<int64_t>::max();
+  const auto rounded = static_cast<int64_t>(std::llround(units));
+  if (rounded <= 0)
     throw TextError(attribute(request) + " is below the slowest rate the port paces, " + number(1.0 / scale) + " " +
-                    (request.unit == RateUnit::Fps ? "frames per second" : "Mbps"));
-  return units;
+                    unitWord(request.unit));
+  return rounded;
 }
 
 }  // namespace
@@ -68,7 +82,7 @@ RateProfile makeRateProfile(const RateRequest& request, int32_t lineRateMbps, in
   RateProfile profile;
   switch (request.unit) {
     case RateUnit::Mbps: {
-      const int64_t bps = scaled(request, kMicro, 1e12);
+      const int64_t bps = scaled(request, kMicro);
       if (bps > limitBps) unreachable(request, number(static_cast<double>(limitBps) / kMicro) + " Mbps");
       profile.byteCost = 8 * cyclesPerSecond;
       profile.unitsPerCycle = bps;
@@ -79,7 +93,7 @@ RateProfile makeRateProfile(const RateRequest& request, int32_t lineRateMbps, in
         throw TextError(attribute(request) + " needs the port's line rate, which the host gave as " +
                         std::to_string(lineRateMbps) + " Mbps");
       // Hundredths of a percent of a line in Mbps: bits per second.
-      const int64_t bps = scaled(request, static_cast<double>(lineRateMbps) * 1e4, 1e6);
+      const int64_t bps = scaled(request, static_cast<double>(lineRateMbps) * 1e4);
       if (bps > limitBps)
         unreachable(request, number(100.0 * static_cast<double>(limitBps) / (lineRateMbps * 1e6)) +
                                  " percent of its line rate of " + std::to_string(lineRateMbps) + " Mbps");
@@ -88,7 +102,7 @@ RateProfile makeRateProfile(const RateRequest& request, int32_t lineRateMbps, in
       break;
     }
     case RateUnit::Fps: {
-      const int64_t thousandths = scaled(request, kFpsScale, 1e12);
+      const int64_t thousandths = scaled(request, kFpsScale);
       // Even frames of one byte cannot go faster than the line's bytes.
       if (thousandths > limitBps / 8 * kFpsScale)
         unreachable(request, number(static_cast<double>(limitBps / 8)) + " frames per second");

@@ -74,6 +74,17 @@ const RateCase kCases[] = {
      ERR("rate mbps=\"0.0000001\" is below the slowest rate the port paces, "
          "1e-06 Mbps") " attribute "
                        "mbps=\"0.0000001\"\n"},
+    {"PercentBelowOneBitPerSecond", 0, "", "<rate percent=\"0.000000004\"/>",
+     ERR("rate percent=\"0.000000004\" is below the slowest rate the port paces, 1e-06 percent") " attribute "
+                                                                                                 "percent=\"0."
+                                                                                                 "000000004\"\n"},
+    {"PercentHuge", 1, "", "<rate percent=\"1e300\"/>",
+     ERR("rate percent=\"1e300\" cannot be reached: the port carries at most 52.8 percent of its line rate of 1000 "
+         "Mbps") " attribute percent=\"1e300\"\n"},
+    {"FpsHuge", 0, "", "<rate fps=\"1e300\"/>",
+     ERR("rate fps=\"1e300\" cannot be reached: the port carries at most 12500000 frames per second") " attribute "
+                                                                                                      "fps="
+                                                                                                      "\"1e300\"\n"},
     {"TwoUnits", 0, "", "<rate mbps=\"10\" fps=\"100\"/>", ERR("rate takes one of mbps, fps and percent") "\n"},
     {"NoUnit", 0, "", "<rate mpbs=\"10\"/>", ERR("rate takes one of mbps, fps and percent") "\n"},
     {"TwoRates", 0, "", "<rate mbps=\"10\"/><rate fps=\"10\"/>", ERR("a port takes one rate element") "\n"},
