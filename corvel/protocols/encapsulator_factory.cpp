@@ -7,6 +7,7 @@
 #include "corvel/protocols/pattern_payload.h"
 #include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/pcap_stream.h"
 #include "corvel/protocols/protocol_registry.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/protocols/workbench_log.h"
@@ -45,6 +46,8 @@ std::unique_ptr<DataGenerator> buildFrameBuilder(const ProtocolStack& stack, con
   std::unique_ptr<DataGenerator> builder;
   if (payloadConfig->payloadKind() == PayloadKind::WorkbenchLog) {
     builder = std::make_unique<FileDataGenerator>(std::move(chain));
+  } else if (payloadConfig->payloadKind() == PayloadKind::PcapStream) {
+    builder = std::make_unique<PcapStreamGenerator>(std::move(chain));
   } else {
     const int32_t pattern = payloadConfig->patternType() == 2 ? 2 : 1;
     builder = std::make_unique<SingleFragmentation>(std::move(chain),

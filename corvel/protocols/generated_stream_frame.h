@@ -35,6 +35,13 @@ struct FrameOrigin {
   int32_t fragmentCount = 1;
   int32_t pduOffset = 0;              // position of those bytes within the PDU
   int32_t taggedPdu = -1;             // the PDU number of the payload tag; -1 without a whole tag
+  // A replayed capture sent at its recorded pace: the distance of this record
+  // and of the next one from the first record of the file, in nanoseconds
+  // (-1: none; after a frame without a next record the port's gap rule
+  // applies). The first record of every pass over the file starts its clock.
+  int64_t recordedNs = -1;
+  int64_t nextRecordedNs = -1;
+  bool startsRecordedClock = false;
 };
 
 // Bytes shared by the frames of one PDU.

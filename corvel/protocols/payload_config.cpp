@@ -7,8 +7,8 @@
 
 namespace corvel {
 
-PayloadConfig::PayloadConfig(PayloadKind payloadKind)
-    : ProtocolConfig(ProtocolKind::Payload, false), _payloadKind(payloadKind) {}
+PayloadConfig::PayloadConfig(PayloadKind payloadKind, bool isDatalink)
+    : ProtocolConfig(ProtocolKind::Payload, isDatalink), _payloadKind(payloadKind) {}
 
 bool PayloadConfig::acceptsInner(const ProtocolConfig&) const { return false; }
 

@@ -18,6 +18,7 @@ enum class PayloadKind : int32_t {
   Random = 2,
   ContextState = 3,
   WorkbenchLog = 4,
+  PcapStream = 5,
 };
 
 // The largest payload any configuration accepts.
@@ -65,7 +66,9 @@ class PayloadConfig : public ProtocolConfig {
   bool allowsEmpty() const { return _allowsEmpty; }
 
  protected:
-  explicit PayloadConfig(PayloadKind payloadKind);
+  // A payload that is also its stream's datalink layer (a replayed capture)
+  // passes `isDatalink`.
+  explicit PayloadConfig(PayloadKind payloadKind, bool isDatalink = false);
   PayloadConfig(const PayloadConfig&) = default;
 
   int32_t _increment = 0;

@@ -37,6 +37,7 @@
 #include "corvel/protocols/ipv6_encap.h"
 #include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/pcap_stream.h"
 #include "corvel/protocols/rtp.h"
 #include "corvel/protocols/rtp_encap.h"
 #include "corvel/protocols/tcp.h"
@@ -99,6 +100,8 @@ std::unique_ptr<Encapsulator> payload(const ProtocolConfig& config, bool compute
       return plain<ContextStateEncapsulator, ContextStateProtocolConfig>(config, computeCrc);
     case PayloadKind::WorkbenchLog:
       return plain<WorkbenchLogPacketEncapsulator, WorkbenchLogPayloadConfig>(config, computeCrc);
+    case PayloadKind::PcapStream:
+      return plain<PcapStreamEncapsulator, PcapStreamConfig>(config, computeCrc);
   }
   noEncapsulator(config);
 }

@@ -14,6 +14,7 @@
 #include "corvel/tcs/tcs_manager.h"
 #include "corvel/xml/tcs_place.h"
 #include "corvel/tcs/tcs_policy_mgt.h"
+#include "corvel/tcs/tcs_port_rate.h"
 #include "corvel/tcs/tcs_port_settings.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/xml/xml_access.h"
@@ -136,6 +137,7 @@ void readRxSettings(TcsManager& manager, const xmlNode* portNode, GeneratePortCo
   config.setComputeCrc(manager.computeCrc());
   config.setComputeChecksum(manager.computeChecksum());
   readStreamDistribution(printer, portNode, config);
+  readPortRate(printer, portNode, config);
 }
 
 // A port element for a device and port the host never registered configures

@@ -9,6 +9,7 @@
 #include "corvel/tcs/tcs_generic_protocol.h"
 #include "corvel/tcs/tcs_ip_protocol.h"
 #include "corvel/tcs/tcs_payload_protocol.h"
+#include "corvel/tcs/tcs_pcap_stream.h"
 #include "corvel/tcs/tcs_transport_protocol.h"
 
 namespace corvel {
@@ -52,6 +53,7 @@ constexpr std::array kReaders = {
     ProtocolReaderEntry{K::Payload, &asList<readContextStateProtocol>, "context_state"},
     ProtocolReaderEntry{K::Generic, &asList<readGenericProtocol>},
     ProtocolReaderEntry{K::Payload, &asList<readWorkbenchLogPayload>, "workbench_log"},
+    ProtocolReaderEntry{K::Payload, &asList<readPcapStream>, "pcap_stream"},
 };
 
 }  // namespace

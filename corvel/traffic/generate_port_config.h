@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "corvel/traffic/port_config.h"
+#include "corvel/traffic/rate_pacing.h"
 
 namespace corvel {
 
@@ -67,6 +69,11 @@ class GeneratePortConfig : public PortConfig {
   // Each bound 0..10000; a minimum above a non-zero maximum is refused.
   void setInterpacketRange(int32_t minCycles, int32_t maxCycles);
 
+  // The pace of a rate element, worked out at load; when present it takes
+  // the place of the interpacket range.
+  const std::optional<RateProfile>& rateProfile() const noexcept { return _rateProfile; }
+  void setRateProfile(const RateProfile& profile) noexcept { _rateProfile = profile; }
+
   double bitErrorRate() const noexcept { return _bitErrorRate; }
   int32_t maxBurstLength() const noexcept { return _maxBurstLength; }
   // Rate 0.0..1.0; burst 1..5, or 0 with a rate of 0.
@@ -83,6 +90,7 @@ class GeneratePortConfig : public PortConfig {
   StreamDistributionRecord _distribution;
   int32_t _interpacketMax = 0;
   int32_t _interpacketMin = 0;
+  std::optional<RateProfile> _rateProfile;
   double _bitErrorRate = 0.0;
   int32_t _maxBurstLength = 0;
   int32_t _shaperLineSpeed = 0;

@@ -87,6 +87,7 @@ void GenerateProtocol::setup(int32_t startArgument) {
   }
   buildDistribution(startArgument);
   openSendLogs();
+  _recordedStarts.assign(_streams.size(), 0);
   GeneratedStreamFrame first = _distribution->firstFrame(0);
   if (first.kind() == enFrameEndOfTraffic) _port.announceError("unable to setup first frame");
   first.setStarted(true);
@@ -95,6 +96,7 @@ void GenerateProtocol::setup(int32_t startArgument) {
   if (!_port.pduLogFileName().empty()) _pduLog.open(_port.pduLogFileName());
   _port.setState(enPortStateRunning);
   _interpacketRange.emplace(_config->interpacketMin(), _config->interpacketMax());
+  if (_config->rateProfile()) _pacer.emplace(*_config->rateProfile());
 }
 
 void GenerateProtocol::buildDistribution(int32_t startArgument) {
@@ -162,6 +164,7 @@ const uint8_t* GenerateProtocol::deliver() {
 
 void GenerateProtocol::endFrame(uint32_t cycle, uint8_t& endOfPacket) {
   _current->setEndCycle(cycle);
+  _frameEnd = _now;
   endOfPacket = 1;
   const auto stream = static_cast<size_t>(_current->streamNumber());
   if (_current->isLast() && _current->taggedPdu() >= 0 && stream < _sendLogs.size() && _sendLogs[stream])
@@ -180,6 +183,7 @@ const uint8_t* GenerateProtocol::nextByte(bool& endOfTraffic, uint8_t& endOfPack
     return nullptr;
   }
   if (_port.state() != enPortStateRunning) _port.announceError("Port is not in the enRunning state");
+  advanceClock(cycle);
   // Nothing in hand, or a frame of a kind that carries no bytes here: no byte.
   if (!_current) return nullptr;
   if (!_current->started()) {
@@ -233,6 +237,8 @@ const uint8_t* GenerateProtocol::takeNextFrame(bool& endOfTraffic, uint8_t& endO
       }
       _output = data[0];
       _cursor = 1;
+      const auto stream = static_cast<size_t>(_current->streamNumber());
+      if (_current->origin().startsRecordedClock && stream < _recordedStarts.size()) _recordedStarts[stream] = _now;
       if (_current->isFirst() && _pduLog.isOpen()) {
         const std::span<const uint8_t> pdu = _current->pdu().empty() ? data : _current->pdu();
         _pduLine.clear();
@@ -253,11 +259,49 @@ const uint8_t* GenerateProtocol::takeNextFrame(bool& endOfTraffic, uint8_t& endO
   }
 }
 
+void GenerateProtocol::advanceClock(uint32_t cycle) noexcept {
+  // Differences of the 32-bit values are right across a wrap.
+  _now = _clockStarted ? _now + static_cast<uint32_t>(cycle - _lastCycle) : cycle;
+  _clockStarted = true;
+  _lastCycle = cycle;
+}
+
+// After a record of a capture replayed at its recorded pace: the gap that
+// starts the next record at its timestamp's cycle, counted from the first
+// record of the pass (the port's clock, rounded down), or at once when the
+// frames before have made it late.
+std::optional<int32_t> GenerateProtocol::recordedGap() const {
+  if (!_current || _current->kind() != enFrameData) return std::nullopt;
+  const FrameOrigin& origin = _current->origin();
+  const auto stream = static_cast<size_t>(origin.streamIndex);
+  const int32_t megahertz = _config->busFrequency();
+  if (origin.nextRecordedNs < 0 || stream >= _recordedStarts.size() || megahertz <= 0) return std::nullopt;
+  const __int128 due = static_cast<__int128>(_recordedStarts[stream]) +
+                       static_cast<__int128>(origin.nextRecordedNs) * megahertz / 1000;
+  const __int128 gap = due - static_cast<__int128>(_frameEnd + 1);
+  if (gap <= 0) return 0;
+  return static_cast<int32_t>(std::min<__int128>(gap, std::numeric_limits<int32_t>::max()));
+}
+
 int32_t GenerateProtocol::interpacketTime() {
   if (!_config) return 0;
+  if (const std::optional<int32_t> gap = recordedGap()) return *gap;
   if (_config->streamDistribution().type == enStreamDistributionTokenBucket) return _tokenBucketGap;
+  if (_pacer) return pacedGap();
   if (!_interpacketRange) return 0;
   return Random::uniform(_interpacketRange->first, _interpacketRange->second);
+}
+
+// The gap after the frame just ended that keeps the port at its rate.
+int32_t GenerateProtocol::pacedGap() {
+  const size_t length = _current && _current->kind() == enFrameData ? _current->data().size() : 0;
+  bool late = false;
+  const int32_t gap = _pacer->gapCycles(length, late);
+  if (late && !_paceWarned) {
+    _paceWarned = true;
+    _port.announceText(enEventSeverityWarning, "Port falls behind its rate: a frame is longer than its share");
+  }
+  return gap;
 }
 
 void GenerateProtocol::setTokenBucketGap(std::optional<int64_t> gapCycles) {

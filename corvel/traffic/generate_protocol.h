@@ -10,6 +10,7 @@
 
 #include "corvel/base/log_file.h"
 #include "corvel/protocols/generated_stream_frame.h"
+#include "corvel/traffic/rate_pacing.h"
 
 namespace corvel {
 
@@ -60,6 +61,9 @@ class GenerateProtocol {
   void endFrame(uint32_t cycle, uint8_t& endOfPacket);
   const uint8_t* deliver();
   const uint8_t* takeNextFrame(bool& endOfTraffic, uint8_t& endOfPacket, uint32_t cycle);
+  void advanceClock(uint32_t cycle) noexcept;
+  std::optional<int32_t> recordedGap() const;
+  int32_t pacedGap();
 
   PortTrafficGenerator& _port;
   std::unique_ptr<GeneratePortConfig> _config;
@@ -67,6 +71,9 @@ class GenerateProtocol {
   std::vector<std::shared_ptr<const ShapingPolicy>> _policies;
   std::unique_ptr<BitErrorInjector> _bitErrors;
   std::optional<std::pair<int32_t, int32_t>> _interpacketRange;
+  // The pace of the port's rate element; `_paceWarned` once it fell behind.
+  std::optional<RatePacer> _pacer;
+  bool _paceWarned = false;
   std::unique_ptr<StreamDistribution> _distribution;
   std::optional<GeneratedStreamFrame> _current;
   size_t _cursor = 0;
@@ -76,6 +83,15 @@ class GenerateProtocol {
   std::string _pduLine;
   // Per stream: where the end cycles of its tagged PDUs go (null: nowhere).
   std::vector<PduSendLog*> _sendLogs;
+  // The host's 32-bit cycle unwrapped, so that a replayed capture longer
+  // than 2^32 cycles keeps its pace; the cycle of the last frame's last byte;
+  // per stream the cycle at which its recorded clock started (the first
+  // byte of the first record of the current pass over its file).
+  uint64_t _now = 0;
+  uint32_t _lastCycle = 0;
+  bool _clockStarted = false;
+  uint64_t _frameEnd = 0;
+  std::vector<uint64_t> _recordedStarts;
 };
 
 }  // namespace corvel

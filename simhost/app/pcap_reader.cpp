@@ -50,6 +50,14 @@ bool PcapReader::next() {
     error_ = record + " cannot be read (no data)";
     return false;
   }
+  // A record holding less than the frame it was taken from, whether cut at
+  // capture time or by libpcap at the file's snap length (which it does
+  // without a word), would go out as a shorter frame than the one recorded.
+  if (header->caplen < header->len) {
+    error_ = record + " holds " + std::to_string(header->caplen) + " of its " + std::to_string(header->len) +
+             " bytes (snap length " + std::to_string(pcap_snapshot(pcap_.get())) + "); only whole frames are sent";
+    return false;
+  }
   data_ = data;
   size_ = header->caplen;
   // With nanosecond precision libpcap puts the fraction in tv_usec.

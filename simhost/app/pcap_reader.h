@@ -1,7 +1,8 @@
 // The records of a pcap or pcapng file of any link type, read with libpcap one
 // at a time; only the record being read is held. The file is untrusted: a
-// record that libpcap cannot read or that is longer than kMaxRecordBytes ends
-// the reading with a message naming the file and the record.
+// record that libpcap cannot read, that is longer than kMaxRecordBytes, or
+// that holds fewer bytes than the frame it was taken from ends the reading
+// with a message naming the file and the record.
 #pragma once
 
 #include <cstdint>

@@ -41,6 +41,22 @@ void writePcap(const std::filesystem::path& path, int precision, const std::vect
   pcap_close(dead);
 }
 
+// One record of `captured` bytes taken from a frame of `original` bytes, in
+// a file of snap length `snapLength`, as a capture tool writes it.
+void writeCutPcap(const std::filesystem::path& path, int snapLength, uint32_t captured, uint32_t original) {
+  pcap_t* dead = pcap_open_dead_with_tstamp_precision(DLT_EN10MB, snapLength, PCAP_TSTAMP_PRECISION_NANO);
+  ASSERT_NE(dead, nullptr);
+  pcap_dumper_t* dumper = pcap_dump_open(dead, path.c_str());
+  ASSERT_NE(dumper, nullptr) << pcap_geterr(dead);
+  const std::vector<uint8_t> bytes(captured, 0x5a);
+  pcap_pkthdr header{};
+  header.caplen = captured;
+  header.len = original;
+  pcap_dump(reinterpret_cast<u_char*>(dumper), &header, bytes.data());
+  pcap_dump_close(dumper);
+  pcap_close(dead);
+}
+
 std::vector<uint8_t> filled(size_t length, uint8_t first) {
   std::vector<uint8_t> bytes(length);
   for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<uint8_t>(first + i);
@@ -213,6 +229,9 @@ TEST_P(BadInjectTest, IsRefusedByTheCommandAndNothingIsSent) {
   writePcap(dir_ / "big.pcap", PCAP_TSTAMP_PRECISION_NANO, {{0, filled(20, 0)}, {5, filled(65537, 0)}});
   std::filesystem::copy_file(dir_ / "good.pcap", dir_ / "cut.pcap");
   std::filesystem::resize_file(dir_ / "cut.pcap", std::filesystem::file_size(dir_ / "good.pcap") - 3);
+  // libpcap would hand over 64 bytes of the first record as if they were all.
+  writeCutPcap(dir_ / "snap.pcap", 64, 100, 100);
+  writeCutPcap(dir_ / "sliced.pcap", 262144, 40, 100);
   std::ofstream(dir_ / "notes.txt") << "not a capture at all\n";
   std::ofstream(dir_ / "short.pcap") << "\xd4\xc3";
   ASSERT_TRUE(script("rx_port 0 2\ntx_port 0 1\ntx_port 0 3\nclose\ntx_port 0 1\ninject 0 1 limit.pcap\nrun\n"));
@@ -238,6 +257,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadInject{"inject 0 1 cut.pcap",
                   "cut.pcap: record 1 cannot be read (truncated dump file; tried to read 20 captured bytes, only "
                   "got 17)"},
+        BadInject{"inject 0 1 snap.pcap",
+                  "snap.pcap: record 1 holds 64 of its 100 bytes (snap length 64); only whole frames are sent"},
+        BadInject{"inject 0 1 sliced.pcap",
+                  "sliced.pcap: record 1 holds 40 of its 100 bytes (snap length 262144); only whole frames are sent"},
         BadInject{"inject 0 1 good.pcap fsc", "the word after FILE can only be fcs, topspeed or speed, got \"fsc\""},
         BadInject{"inject 0 1 good.pcap fcs speed", "speed needs a FACTOR, such as 2 or 0.5"},
         BadInject{"inject 0 1 good.pcap speed 0", "speed FACTOR must be a number above 0, got \"0\""},

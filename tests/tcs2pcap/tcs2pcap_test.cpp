@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,25 @@ TEST(Tcs2Pcap, ConsoleLinesGoToStderr) {
   ASSERT_EQ(run.status, 0);
   EXPECT_NE(run.err.find("Corvel> ------ Retreiving Streams ------\n"), std::string::npos) << run.err;
   EXPECT_EQ(run.out.find("Corvel>"), std::string::npos);
+}
+
+// A pcap stream's frames are its records as they stand, under their own link type.
+TEST(Tcs2Pcap, PcapStreamWritesItsRecordsUnderTheirLinkType) {
+  for (const int linkType : {DLT_EN10MB, DLT_USER0}) {
+    const std::vector<Frame> records = {Frame(60, 0x11), Frame(1514, 0x22), Frame(42, 0x33)};
+    WritePcap(TempPath("records.pcap"), linkType, records);
+    const std::string tcs = TempPath("replay.tcs");
+    std::ofstream(tcs) << "<corvel><streams><stream_set id=\"r\"><protocols><pcap_stream file=\"" +
+                              TempPath("records.pcap").substr(::testing::TempDir().size()) +
+                              "\"/></protocols></stream_set></streams></corvel>";
+    const std::string pcap = TempPath("replayed.pcap");
+    // Run from elsewhere: the capture file is found beside the TCS file.
+    ASSERT_EQ(RunTool("'" + tcs + "' -o '" + pcap + "'", ExamplesDir()).status, 0) << linkType;
+    const PcapContents contents = ReadPcap(pcap);
+    EXPECT_EQ(contents.linkType, linkType);
+    EXPECT_EQ(contents.frames, records) << linkType;
+    for (const char* name : {"records.pcap", "replay.tcs", "replayed.pcap"}) std::remove(TempPath(name).c_str());
+  }
 }
 
 TEST(Tcs2Pcap, CellsGetAUserLinkType) {

@@ -8,6 +8,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
+#include "corvel/protocols/pcap_stream.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/xml/xml_access.h"
@@ -76,15 +77,23 @@ std::vector<SelectedStack> TcsStreams::build(const std::vector<std::string>& nam
   return stacks;
 }
 
+namespace {
+
+// A replayed capture is Ethernet when its records are.
+bool isEthernet(const corvel::ProtocolConfig& datalink) {
+  if (const auto* pcap = dynamic_cast<const corvel::PcapStreamConfig*>(&datalink))
+    return pcap->trace()->linkType == corvel::CaptureTrace::kLinkTypeEthernet;
+  const corvel::ProtocolKind kind = datalink.kind();
+  return kind == corvel::ProtocolKind::Ethernet || kind == corvel::ProtocolKind::VLan ||
+         kind == corvel::ProtocolKind::XVLan;
+}
+
+}  // namespace
+
 int linkTypeOf(const std::vector<SelectedStack>& stacks) {
   for (const SelectedStack& selected : stacks) {
     const corvel::ProtocolStack& stack = *selected.stack;
-    if (stack.count() == 0) return DLT_USER0;
-    const corvel::ProtocolKind datalink = stack.at(stack.count() - 1).kind();
-    if (datalink != corvel::ProtocolKind::Ethernet && datalink != corvel::ProtocolKind::VLan &&
-        datalink != corvel::ProtocolKind::XVLan) {
-      return DLT_USER0;
-    }
+    if (stack.count() == 0 || !isEthernet(stack.at(stack.count() - 1))) return DLT_USER0;
   }
   return DLT_EN10MB;
 }
