@@ -61,6 +61,11 @@ bool untaggedKind(const ProtocolConfig& config) {
                      payload->payloadKind() == PayloadKind::WorkbenchLog);
 }
 
+bool sequencedPayload(const ProtocolConfig& config) {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
+  return payload && payload->sequenced();
+}
+
 bool namesTxPort(const ProtocolConfig& config) {
   const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
   return payload && payload->hasTxPort();
@@ -80,7 +85,8 @@ constexpr uint8_t kUntaggedMarker = 0xDD;
 PayloadDecapsulator::PayloadDecapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "Payload", "Payload warning, "),
       _tagged(namesTxPort(config) && !untaggedKind(config)),
-      _signed(carriesSignature(config) && !untaggedKind(config)) {}
+      _signed(carriesSignature(config) && !untaggedKind(config)),
+      _sequenced(sequencedPayload(config)) {}
 
 int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   _headerSize = 0;
@@ -97,6 +103,8 @@ int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
     }
     if (bytes.size() > 2) identity.stream = bytes[2];
     if (bytes.size() > 3) identity.pdu = bytes[3];
+    if (_sequenced && bytes.size() >= 8)  // the tag, then the sequence number
+      identity.sequence = (uint32_t{bytes[4]} << 24) | (uint32_t{bytes[5]} << 16) | (uint32_t{bytes[6]} << 8) | bytes[7];
     identity.routeStatus =
         identity.txDevice == context.device && identity.txPort == context.port ? enRoutePassed : enRouteFailed;
   }

@@ -37,6 +37,9 @@ void PayloadEncapsulator::encapsulate(std::span<uint8_t> layer) {
   writeTag(layout.payload);
   if (_signature.txDevice != -1 && _signature.txPort != -1 && layout.payload.size() >= kPayloadTagSize)
     _taggedPdu = layout.payload[3];
+  if (_sequenced && _taggedPdu >= 0 && layout.payload.size() >= kSequencedTagSize) {
+    for (size_t i = 0; i < 4; ++i) layout.payload[4 + i] = static_cast<uint8_t>(_sequence >> (24 - 8 * i));
+  }
 }
 
 void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
@@ -54,6 +57,7 @@ void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
 }
 
 void PayloadEncapsulator::advance() {
+  ++_sequence;
   ++_indexInIteration;
   if (_indexInIteration >= _sizesPerIteration) {
     nextIteration();

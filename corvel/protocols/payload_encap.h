@@ -33,6 +33,8 @@ struct PayloadSignature {
 };
 
 constexpr int32_t kPayloadTagSize = 4;
+// The tag and the sequence number after it.
+constexpr int32_t kSequencedTagSize = 8;
 
 class PayloadEncapsulator : public Encapsulator {
  public:
@@ -51,6 +53,8 @@ class PayloadEncapsulator : public Encapsulator {
   void setFinished(bool finished) { _finished = finished; }
 
   void setSignature(const PayloadSignature& signature) { _signature = signature; }
+  // Writes the stream's sequence number after the tag (PayloadConfig::sequenced).
+  void setSequenced(bool sequenced) { _sequenced = sequenced; }
   const PayloadSignature& signature() const { return _signature; }
   int32_t streamIndex() const { return _signature.streamIndex; }
 
@@ -80,6 +84,8 @@ class PayloadEncapsulator : public Encapsulator {
   PayloadSignature _signature;
   int32_t _taggedPdu = -1;
   bool _finished = false;
+  bool _sequenced = false;
+  uint32_t _sequence = 0;  // the current PDU's sequence number
 };
 
 class FixedPayloadEncapsulator : public PayloadEncapsulator {

@@ -1,5 +1,6 @@
 #include "corvel/stats/latency.h"
 
+#include <algorithm>
 #include <new>
 
 namespace corvel {
@@ -11,6 +12,7 @@ void PduSendLog::record(uint8_t pduNumber, uint32_t endCycle) noexcept {
   }
   _sends[(_head + _count) % kCapacity] = {endCycle, pduNumber};
   ++_count;
+  ++_sent;
 }
 
 std::optional<uint32_t> PduSendLog::take(uint8_t pduNumber, uint32_t captureCycle) noexcept {
@@ -53,7 +55,19 @@ PduSendLog* LatencyBook::findSendLog(const StreamId& id) const noexcept {
   return found == _logs.end() ? nullptr : found->second.get();
 }
 
+std::vector<StreamId> LatencyBook::streamsTo(int32_t txDevice, int32_t txPort) const {
+  std::vector<StreamId> ids;
+  for (const auto& [key, log] : _logs) {
+    if (!log->sendsTo(txDevice, txPort)) continue;
+    ids.push_back({static_cast<int32_t>(key >> 24), static_cast<int32_t>((key >> 16) & 0xff),
+                   static_cast<int32_t>(key & 0xffff)});
+  }
+  std::sort(ids.begin(), ids.end());
+  return ids;
+}
+
 void StreamLatency::add(uint32_t latencyCycles) noexcept {
+  _histogram.add(latencyCycles);
   if (_count == 0) {
     _min = _max = latencyCycles;
   } else {

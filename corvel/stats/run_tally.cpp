@@ -21,6 +21,16 @@ RunTally::RunTally(const PortIdentity& port, bool configured, int32_t streams, R
 
 RunTally::~RunTally() = default;
 
+const PortFigures& RunTally::figures() const {
+  if (_figures.direction == 0) {
+    try {
+      _figures.streamTotals = streamTotals(_accounts, _records, _figures.device, _figures.port);
+    } catch (const std::bad_alloc&) {
+    }
+  }
+  return _figures;
+}
+
 void RunTally::update(Event& event) {
   if (event.category() == enEventCategoryPolice) {
     policed(event);
@@ -69,6 +79,7 @@ void RunTally::captured(Event& event) {
       else ++c.routesNotTested;
       c.pduWarnings += static_cast<int64_t>(event.warningCount());
       if (!stream) break;
+      accountPdu(*stream, _records, _accounts);
       StreamId origin;
       if (const std::optional<uint32_t> latency = pduLatency(*stream, _records, origin)) {
         try {

@@ -11,6 +11,7 @@
 #include "corvel/stats/latency.h"
 #include "corvel/stats/observable.h"
 #include "corvel/stats/port_identity.h"
+#include "corvel/stats/stream_account.h"
 
 namespace corvel {
 
@@ -52,6 +53,8 @@ struct PortFigures {
   // Transmit side.
   CaptureFigures capture;
   StreamLatencies latencies;
+  // Per stream whose tag names the port: sent, received, lost, ... (at the report).
+  std::vector<StreamTotals> streamTotals;
   PoliceColours police;
 };
 
@@ -63,14 +66,16 @@ class RunTally : public Observer {
   ~RunTally() override;
 
   void update(Event& event) override;
-  const PortFigures& figures() const noexcept { return _figures; }
+  // The figures, with the streams' accounting as it stands now.
+  const PortFigures& figures() const;
 
  private:
   void generated(const Event& event);
   void captured(Event& event);
   void policed(const Event& event);
 
-  PortFigures _figures;
+  mutable PortFigures _figures;
+  StreamAccounts _accounts;
   RunRecords* _records;
 };
 

@@ -152,6 +152,8 @@ void GenerateProtocol::openSendLogs() {
   for (size_t i = 0; i < _streams.size(); ++i) {
     if (!carriesTag(*_streams[i])) continue;
     _sendLogs[i] = records->latency.sendLog({_port.device(), _port.port(), static_cast<int32_t>(i)});
+    const auto& payload = static_cast<const PayloadConfig&>(_streams[i]->at(0));
+    if (_sendLogs[i]) _sendLogs[i]->setDestination(payload.txDevice(), payload.txPort());
   }
 }
 
