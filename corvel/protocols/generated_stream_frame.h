@@ -35,6 +35,7 @@ struct FrameOrigin {
   int32_t fragmentCount = 1;
   int32_t pduOffset = 0;              // position of those bytes within the PDU
   int32_t taggedPdu = -1;             // the PDU number of the payload tag; -1 without a whole tag
+  int64_t taggedSequence = -1;        // the sequence number after the tag; -1 without one
 };
 
 // Bytes shared by the frames of one PDU.
@@ -65,6 +66,7 @@ class GeneratedStreamFrame {
   int32_t fragmentNumber() const { return _origin.fragmentNumber; }
   int32_t fragmentCount() const { return _origin.fragmentCount; }
   int32_t taggedPdu() const { return _origin.taggedPdu; }
+  int64_t taggedSequence() const { return _origin.taggedSequence; }
   // First and last frame of its PDU.
   bool isFirst() const { return _origin.fragmentNumber == 1; }
   bool isLast() const { return _origin.fragmentNumber == _origin.fragmentCount; }

@@ -34,11 +34,13 @@ void PayloadEncapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   if (generator() != nullptr) generator()->fillPayload(layout.payload);
   _taggedPdu = -1;
+  _taggedSequence = -1;
   writeTag(layout.payload);
   if (_signature.txDevice != -1 && _signature.txPort != -1 && layout.payload.size() >= kPayloadTagSize)
     _taggedPdu = layout.payload[3];
   if (_sequenced && _taggedPdu >= 0 && layout.payload.size() >= kSequencedTagSize) {
     for (size_t i = 0; i < 4; ++i) layout.payload[4 + i] = static_cast<uint8_t>(_sequence >> (24 - 8 * i));
+    _taggedSequence = _sequence;
   }
 }
 

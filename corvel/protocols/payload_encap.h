@@ -70,6 +70,8 @@ class PayloadEncapsulator : public Encapsulator {
   // The PDU number the last encapsulated payload's tag carries (byte 3), or
   // -1 when it carries no whole tag.
   int32_t taggedPdu() const { return _taggedPdu; }
+  // The sequence number the last encapsulated payload carries, or -1.
+  int64_t taggedSequence() const { return _taggedSequence; }
 
  protected:
   PayloadEncapsulator(int32_t sizesPerIteration, int32_t iterations, std::span<const uint8_t> header = {});
@@ -85,6 +87,7 @@ class PayloadEncapsulator : public Encapsulator {
   int32_t _taggedPdu = -1;
   bool _finished = false;
   bool _sequenced = false;
+  int64_t _taggedSequence = -1;
   uint32_t _sequence = 0;  // the current PDU's sequence number
 };
 

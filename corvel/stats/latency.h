@@ -39,7 +39,8 @@ class PduSendLog {
  public:
   static constexpr size_t kCapacity = 256;
 
-  void record(uint8_t pduNumber, uint32_t endCycle) noexcept;
+  // `sequence`: the PDU's sequence number, -1 when the stream has none.
+  void record(uint8_t pduNumber, uint32_t endCycle, int64_t sequence = -1) noexcept;
   // Every PDU recorded, for the accounting of the stream's transmit port.
   uint64_t sent() const noexcept { return _sent; }
   // The transmit port the stream's tag names.
@@ -53,12 +54,18 @@ class PduSendLog {
   // before the capture. It and every older PDU leave the log. Nothing when
   // no such PDU was sent.
   std::optional<uint32_t> take(uint8_t pduNumber, uint32_t captureCycle) noexcept;
+  // With sequence numbers the match is exact: the PDU with this number, if
+  // still in flight, leaves the log; the older ones stay (they may come
+  // late). A copy, or a PDU already forgotten, is not measured.
+  std::optional<uint32_t> takeSequence(uint32_t sequence, uint32_t captureCycle) noexcept;
   size_t inFlight() const noexcept { return _count; }
 
  private:
   struct Send {
     uint32_t endCycle = 0;
     uint8_t pduNumber = 0;
+    bool taken = false;     // matched by its sequence number, out of turn
+    int64_t sequence = -1;  // -1: none
   };
   std::array<Send, kCapacity> _sends{};
   size_t _head = 0;  // the oldest

@@ -167,7 +167,7 @@ void GenerateProtocol::endFrame(uint32_t cycle, uint8_t& endOfPacket) {
   endOfPacket = 1;
   const auto stream = static_cast<size_t>(_current->streamNumber());
   if (_current->isLast() && _current->taggedPdu() >= 0 && stream < _sendLogs.size() && _sendLogs[stream])
-    _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle);
+    _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle, _current->taggedSequence());
   StreamEvent event(_port.identity(), enEventKindFrameProcessed, _current->streamNumber(), _current->pduNumber());
   event.setFrame(&*_current);
   _port.announce(event);
