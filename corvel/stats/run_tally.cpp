@@ -21,14 +21,10 @@ RunTally::RunTally(const PortIdentity& port, bool configured, int32_t streams, R
 
 RunTally::~RunTally() = default;
 
-const PortFigures& RunTally::figures() const {
-  if (_figures.direction == 0) {
-    try {
-      _figures.streamTotals = streamTotals(_accounts, _records, _figures.device, _figures.port);
-    } catch (const std::bad_alloc&) {
-    }
-  }
-  return _figures;
+PortFigures RunTally::reportFigures() const {
+  PortFigures figures = _figures;
+  if (figures.direction == 0) figures.streamTotals = streamTotals(_accounts, _records, figures.device, figures.port);
+  return figures;
 }
 
 void RunTally::update(Event& event) {

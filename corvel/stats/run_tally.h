@@ -66,15 +66,17 @@ class RunTally : public Observer {
   ~RunTally() override;
 
   void update(Event& event) override;
-  // The figures, with the streams' accounting as it stands now.
-  const PortFigures& figures() const;
+  const PortFigures& figures() const noexcept { return _figures; }
+  // The figures with the accounting of the streams whose tag names the port
+  // as it stands now (final once the ports have stopped).
+  PortFigures reportFigures() const;
 
  private:
   void generated(const Event& event);
   void captured(Event& event);
   void policed(const Event& event);
 
-  mutable PortFigures _figures;
+  PortFigures _figures;
   StreamAccounts _accounts;
   RunRecords* _records;
 };
