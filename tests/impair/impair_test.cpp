@@ -62,8 +62,8 @@ struct ImpairedRun {
   std::string log; // TxEventsDev0Port3.txt
 };
 
-// Impairs every receive port k with `settings` and seed 7 + k.
-ImpairedRun RunImpaired(const std::string& name, bool sequenced, const std::string& settings) {
+// Impairs every receive port k with `settings` and seed `seed` + k.
+ImpairedRun RunImpaired(const std::string& name, bool sequenced, const std::string& settings, int seed = 7) {
   const fs::path dir = ScenarioDir("impair_" + name);
   std::ofstream(dir / "scenario.tcs") << ThreeStreams(sequenced);
   std::ofstream script(dir / "run.pyx");
@@ -71,7 +71,7 @@ ImpairedRun RunImpaired(const std::string& name, bool sequenced, const std::stri
   script << "tx_port 0 3 100 8 100\nlatency 20\n";
   for (int k = 0; k < kStreams; ++k) {
     script << "forward 0 " << k << " 0 3\n";
-    if (!settings.empty()) script << "impair 0 " << k << " " << settings << " seed " << 7 + k << "\n";
+    if (!settings.empty()) script << "impair 0 " << k << " " << settings << " seed " << seed + k << "\n";
   }
   script << "corvel_load_tcs scenario.tcs\ncorvel_start\nrun\nclose\n";
   script.close();
@@ -177,6 +177,18 @@ TEST(Impairments, EveryCorruptedFrameFailsOrBreaksItsFcs) {
   EXPECT_GT(corrupted, 0);
   EXPECT_EQ(run.summary["impaired"]["corrupted"], corrupted);
   EXPECT_EQ(FailedOrFcsWarned(run.log), corrupted);
+}
+
+// The same seeds give the same run, to the byte of the event log; other
+// seeds other choices.
+TEST(Impairments, SameSeedSameRun) {
+  const char* settings = "loss 0.05 duplicate 0.05 reorder 0.05 corrupt 0.02";
+  const ImpairedRun first = RunImpaired("repeat_first", true, settings);
+  const ImpairedRun again = RunImpaired("repeat_again", true, settings);
+  EXPECT_EQ(first.summary["impaired"], again.summary["impaired"]);
+  EXPECT_EQ(first.log, again.log);
+  const ImpairedRun other = RunImpaired("repeat_other", true, settings, 1000);
+  EXPECT_NE(first.summary["impaired"], other.summary["impaired"]);
 }
 
 // Nearest rank: the smallest value at least `fraction` of the values do not exceed.
