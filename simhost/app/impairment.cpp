@@ -1,5 +1,6 @@
 #include "impairment.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -23,8 +24,10 @@ double probability(const std::string& name, const std::string& text) {
 uint64_t count(const std::string& name, const std::string& text) {
   errno = 0;
   char* end = nullptr;
-  const bool digits = !text.empty() && text[0] != '-' && text[0] != '+';
-  const unsigned long long n = digits ? std::strtoull(text.c_str(), &end, 0) : 0;
+  // Decimal or 0x hexadecimal, as the script's integers (no octal, no sign).
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const bool digits = !text.empty() && std::isxdigit(static_cast<unsigned char>(text[hex ? 2 : 0]));
+  const unsigned long long n = digits ? std::strtoull(text.c_str() + (hex ? 2 : 0), &end, hex ? 16 : 10) : 0;
   if (!digits || *end != '\0' || errno != 0 || n > static_cast<unsigned long long>(INT64_MAX / 2))
     throw CommandError(name + " needs a whole number, got \"" + text + "\"");
   return n;
