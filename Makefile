@@ -55,6 +55,13 @@ demo: build
 	done
 	@echo; echo "== policed on transmit port 0/1 (examples/out/TxPoliceDev0Port1.txt)"
 	@sed -E 's/^(PDU [0-9a-f]{40})[0-9a-f]*/\1.../' examples/out/TxPoliceDev0Port1.txt
+	@echo; echo "== second scenario: three streams through a processor that misbehaves on purpose (examples/impaired)"
+	@mkdir -p examples/impaired/out
+	@cd examples/impaired && ../../$(BUILD)/bin/pyxsim --quiet -p ../../$(BUILD)/bin/libcorvel_lite.so impaired.pyx \
+	  | grep '^pyxsim' || true
+	@echo "== what the verifier saw on transmit port 0/3 (examples/impaired/out/TxEventsDev0Port3.txt)"
+	@grep '\[e\]' examples/impaired/out/TxEventsDev0Port3.txt | head -3; echo "  ..."
+	@sed -n '/Capture stopped/,$$p' examples/impaired/out/TxEventsDev0Port3.txt
 
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)

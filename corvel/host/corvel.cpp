@@ -62,7 +62,7 @@ std::string Corvel::closeRun(uint64_t run) {
   _statistics.clear();
   std::vector<PortFigures> figures;
   figures.reserve(_tallies.size());
-  for (const std::unique_ptr<RunTally>& tally : _tallies) figures.push_back(tally->figures());
+  for (const std::unique_ptr<RunTally>& tally : _tallies) figures.push_back(tally->reportFigures());
   _tallies.clear();
   return runReportJson(outcome, figures);
 }

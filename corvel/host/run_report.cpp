@@ -48,6 +48,25 @@ Json latencyJson(const StreamLatencies& latencies, int32_t mhz) {
   return rows;
 }
 
+// Per stream sent, received, lost, duplicated, out of order; the verdict
+// fails a port that lost PDUs.
+Json accountingJson(const std::vector<StreamTotals>& totals) {
+  Json rows = Json::array();
+  for (const StreamTotals& t : totals) {
+    Json row = Json::object();
+    row["rx_device"] = t.id.rxDevice;
+    row["rx_port"] = t.id.rxPort;
+    row["stream"] = t.id.stream;
+    row["sent"] = t.sent;
+    row["received"] = t.received;
+    row["lost"] = t.lost;
+    row["duplicated"] = t.duplicated;
+    row["out_of_order"] = t.outOfOrder;
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 Json portJson(const PortFigures& p) {
   Json port = Json::object();
   port["device"] = p.device;
@@ -65,6 +84,7 @@ Json portJson(const PortFigures& p) {
   port["capture"] = captureJson(p.capture);
   if (p.busFrequencyMhz > 0) port["bus_frequency_mhz"] = p.busFrequencyMhz;
   port["latency"] = latencyJson(p.latencies, p.busFrequencyMhz);
+  port["accounting"] = accountingJson(p.streamTotals);
   Json police = Json::object();
   police["green"] = p.police.green;
   police["yellow"] = p.police.yellow;

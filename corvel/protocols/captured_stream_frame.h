@@ -28,6 +28,7 @@ struct IdentityRecord {
   int32_t pdu = -1;
   int32_t spare = -1;
   int32_t routeStatus = enRouteNotTested;
+  int64_t sequence = -1;  // the stream's sequence number, when it carries one
 };
 
 struct CapturedStreamFrame {

@@ -123,6 +123,7 @@ GeneratedFrameList SingleFragmentation::cutFrames(int32_t callerValue) {
   origin.callerValue = callerValue;
   origin.fragmentCount = static_cast<int32_t>(count);
   origin.taggedPdu = payload().taggedPdu();
+  origin.taggedSequence = payload().taggedSequence();
   const std::span<const uint8_t> wholePdu(pdu, pduSize);
   GeneratedFrameList frames;
   frames.reserve(count);

@@ -62,6 +62,11 @@ bool untaggedKind(const ProtocolConfig& config) {
                      payload->payloadKind() == PayloadKind::WorkbenchLog);
 }
 
+bool sequencedPayload(const ProtocolConfig& config) {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
+  return payload && payload->sequenced();
+}
+
 bool namesTxPort(const ProtocolConfig& config) {
   const auto* payload = dynamic_cast<const PayloadConfig*>(&config);
   return payload && payload->hasTxPort();
@@ -81,7 +86,8 @@ constexpr uint8_t kUntaggedMarker = 0xDD;
 PayloadDecapsulator::PayloadDecapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "Payload", "Payload warning, "),
       _tagged(namesTxPort(config) && !untaggedKind(config)),
-      _signed(carriesSignature(config) && !untaggedKind(config)) {}
+      _signed(carriesSignature(config) && !untaggedKind(config)),
+      _sequenced(sequencedPayload(config)) {}
 
 int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   _headerSize = 0;
@@ -101,6 +107,9 @@ int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
     read(Tag::kRxPort, identity.rxPort);
     read(Tag::kStream, identity.stream);
     read(Tag::kPdu, identity.pdu);
+    if (_sequenced)  // the tag, then the sequence number
+      if (const std::optional<uint64_t> value = layer.field(Tag::kSequence))
+        identity.sequence = static_cast<uint32_t>(*value);
     identity.routeStatus =
         identity.txDevice == context.device && identity.txPort == context.port ? enRoutePassed : enRouteFailed;
   }

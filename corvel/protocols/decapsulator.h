@@ -105,6 +105,7 @@ class PayloadDecapsulator : public Decapsulator {
  private:
   bool _tagged;
   bool _signed;
+  bool _sequenced;  // the stream's sequence number follows the tag
 };
 
 // A datalink layer: frames (or cells) in, PDUs out.

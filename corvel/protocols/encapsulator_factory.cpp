@@ -42,6 +42,7 @@ std::unique_ptr<DataGenerator> buildFrameBuilder(const ProtocolStack& stack, con
   signature.rxPort = settings.rxPort;
   signature.streamIndex = settings.streamIndex;
   payload.setSignature(signature);
+  payload.setSequenced(payloadConfig->sequenced());
 
   std::unique_ptr<DataGenerator> builder;
   if (payloadConfig->payloadKind() == PayloadKind::WorkbenchLog) {

@@ -42,6 +42,7 @@ struct FrameOrigin {
   int64_t recordedNs = -1;
   int64_t nextRecordedNs = -1;
   bool startsRecordedClock = false;
+  int64_t taggedSequence = -1;        // the sequence number after the tag; -1 without one
 };
 
 // Bytes shared by the frames of one PDU.
@@ -72,6 +73,7 @@ class GeneratedStreamFrame {
   int32_t fragmentNumber() const { return _origin.fragmentNumber; }
   int32_t fragmentCount() const { return _origin.fragmentCount; }
   int32_t taggedPdu() const { return _origin.taggedPdu; }
+  int64_t taggedSequence() const { return _origin.taggedSequence; }
   // First and last frame of its PDU.
   bool isFirst() const { return _origin.fragmentNumber == 1; }
   bool isLast() const { return _origin.fragmentNumber == _origin.fragmentCount; }

@@ -62,6 +62,12 @@ class PayloadConfig : public ProtocolConfig {
   // not be read as one.
   void setCarriesSignature(bool carries) { _carriesSignature = carries; }
   bool carriesSignature() const { return _carriesSignature; }
+  // sequence="1": a 32-bit per-stream sequence number, big-endian, follows
+  // the 4-byte tag in every payload of 8 bytes or more, counting the
+  // stream's PDUs from 0 (wrapping), so a capture counts duplicates and
+  // reordering exactly.
+  void setSequenced(bool sequenced) { _sequenced = sequenced; }
+  bool sequenced() const { return _sequenced; }
   // True when a PDU without payload bytes is one of the stream's sizes.
   bool allowsEmpty() const { return _allowsEmpty; }
 
@@ -81,6 +87,7 @@ class PayloadConfig : public ProtocolConfig {
  private:
   PayloadKind _payloadKind;
   bool _carriesSignature = true;
+  bool _sequenced = false;
   int32_t _patternType = 1;
   int32_t _txDevice = -1;
   int32_t _txPort = -1;

@@ -34,9 +34,14 @@ void PayloadEncapsulator::encapsulate(std::span<uint8_t> layer) {
   copyHeader(layout);
   if (generator() != nullptr) generator()->fillPayload(layout.payload);
   _taggedPdu = -1;
+  _taggedSequence = -1;
   writeTag(layout.payload);
   if (_signature.txDevice != -1 && _signature.txPort != -1 && layout.payload.size() >= kPayloadTagSize)
     _taggedPdu = static_cast<int32_t>(readBitField(layout.payload, PayloadTagWire::kPdu));
+  if (_sequenced && _taggedPdu >= 0 && layout.payload.size() >= kSequencedTagSize) {
+    writeBitField(layout.payload, PayloadTagWire::kSequence, _sequence);
+    _taggedSequence = _sequence;
+  }
 }
 
 void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
@@ -61,6 +66,7 @@ void PayloadEncapsulator::writeTag(std::span<uint8_t> payload) const {
 }
 
 void PayloadEncapsulator::advance() {
+  ++_sequence;
   ++_indexInIteration;
   if (_indexInIteration >= _sizesPerIteration) {
     nextIteration();

@@ -34,6 +34,8 @@ struct PayloadSignature {
 };
 
 constexpr int32_t kPayloadTagSize = PayloadTagWire::kSize;
+// The tag and the sequence number after it.
+constexpr int32_t kSequencedTagSize = PayloadTagWire::kSequencedSize;
 
 class PayloadEncapsulator : public Encapsulator {
  public:
@@ -52,6 +54,8 @@ class PayloadEncapsulator : public Encapsulator {
   void setFinished(bool finished) { _finished = finished; }
 
   void setSignature(const PayloadSignature& signature) { _signature = signature; }
+  // Writes the stream's sequence number after the tag (PayloadConfig::sequenced).
+  void setSequenced(bool sequenced) { _sequenced = sequenced; }
   const PayloadSignature& signature() const { return _signature; }
   int32_t streamIndex() const { return _signature.streamIndex; }
 
@@ -67,6 +71,8 @@ class PayloadEncapsulator : public Encapsulator {
   // The PDU number the last encapsulated payload's tag carries (byte 3), or
   // -1 when it carries no whole tag.
   int32_t taggedPdu() const { return _taggedPdu; }
+  // The sequence number the last encapsulated payload carries, or -1.
+  int64_t taggedSequence() const { return _taggedSequence; }
 
  protected:
   PayloadEncapsulator(int32_t sizesPerIteration, int32_t iterations, std::span<const uint8_t> header = {});
@@ -81,6 +87,9 @@ class PayloadEncapsulator : public Encapsulator {
   PayloadSignature _signature;
   int32_t _taggedPdu = -1;
   bool _finished = false;
+  bool _sequenced = false;
+  int64_t _taggedSequence = -1;
+  uint32_t _sequence = 0;  // the current PDU's sequence number
 };
 
 class FixedPayloadEncapsulator : public PayloadEncapsulator {

@@ -19,7 +19,12 @@ struct PayloadTagWire {
   static constexpr HeaderField kStream = headerField(byteField(2, 1), "STREAM", "");
   // Counts modulo 256: a long stream goes on, the capture only logs the number.
   static constexpr HeaderField kPdu = headerField(byteField(3, 1), "PDU", "");
+  // With sequence="1": a 32-bit per-stream number after the tag, so the
+  // capture side counts duplicates and reordering exactly.
+  static constexpr HeaderField kSequence = headerField(byteField(4, 4), "SEQUENCE", "");
+  static constexpr int32_t kSequencedSize = 8;
 };
+static_assert(fieldEnd(PayloadTagWire::kSequence) == PayloadTagWire::kSequencedSize);
 static_assert(fieldEnd(PayloadTagWire::kPdu) == PayloadTagWire::kSize);
 
 inline constexpr HeaderField kPayloadTagFields[] = {

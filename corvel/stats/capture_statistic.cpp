@@ -95,6 +95,7 @@ void CaptureStatistic::pduPassed(Event& event) {
   _counters.cellsOfPdu = 0;
   ++_counters.pdus;
   measureLatency(event);
+  if (const auto* stream = dynamic_cast<const StreamEvent*>(&event)) accountPdu(*stream, runRecords(), _accounts);
 }
 
 // A PDU counts when its tag names its stream and PDU number and a receive
@@ -184,7 +185,41 @@ void CaptureStatistic::writeSummary() {
 void CaptureStatistic::writeLatencies() noexcept {
   try {
     writeLatencyLines();
+    writeStreamLines();
   } catch (const std::bad_alloc&) {
+  }
+}
+
+std::vector<StreamTotals> CaptureStatistic::streamTotals() const {
+  return corvel::streamTotals(_accounts, runRecords(), device(), port());
+}
+
+// Per stream the accounting, then the latency percentiles of its measured PDUs.
+void CaptureStatistic::writeStreamLines() {
+  for (const StreamTotals& row : streamTotals()) {
+    _line.clear();
+    appendf(_line, "  stream RxDevice %d RxPort %d Stream %d sent %llu received %llu lost %llu", row.id.rxDevice,
+            row.id.rxPort, row.id.stream, static_cast<unsigned long long>(row.sent),
+            static_cast<unsigned long long>(row.received), static_cast<unsigned long long>(row.lost));
+    appendf(_line, " duplicated %llu out_of_order %llu\n", static_cast<unsigned long long>(row.duplicated),
+            static_cast<unsigned long long>(row.outOfOrder));
+    log().write(_line);
+  }
+  for (const auto& [origin, latency] : _latencies) {
+    const LatencyHistogram& h = latency.histogram();
+    _line.clear();
+    appendf(_line, "  percentiles RxDevice %d RxPort %d Stream %d PDUs %llu", origin.rxDevice, origin.rxPort,
+            origin.stream, static_cast<unsigned long long>(h.count()));
+    appendf(_line, " cycles p50 %u p90 %u p99 %u p99.9 %u max %u", h.percentile(0.5), h.percentile(0.9),
+            h.percentile(0.99), h.percentile(0.999), h.maximum());
+    if (_busFrequencyMhz > 0) {
+      const int32_t mhz = _busFrequencyMhz;
+      appendf(_line, " ns p50 %.3f p90 %.3f p99 %.3f p99.9 %.3f max %.3f", cyclesToNanoseconds(h.percentile(0.5), mhz),
+              cyclesToNanoseconds(h.percentile(0.9), mhz), cyclesToNanoseconds(h.percentile(0.99), mhz),
+              cyclesToNanoseconds(h.percentile(0.999), mhz), cyclesToNanoseconds(h.maximum(), mhz));
+    }
+    _line += "\n";
+    log().write(_line);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "corvel/stats/latency.h"
 #include "corvel/stats/port_traffic_event_handler.h"
+#include "corvel/stats/stream_account.h"
 
 namespace corvel {
 
@@ -53,6 +54,9 @@ class CaptureStatistic : public PortTrafficEventHandler {
   const Counters& counters() const noexcept { return _counters; }
   // Per stream of origin, the latencies of the PDUs that passed here.
   const StreamLatencies& latencies() const noexcept { return _latencies; }
+  // Sent, received, lost, duplicated and out of order per stream whose tag
+  // names this port; final at the summary.
+  std::vector<StreamTotals> streamTotals() const;
   // The capturing port's media-bus clock (MHz) the nanosecond figures use;
   // 0 or less when the host gave none, and then there are no such figures.
   int32_t busFrequencyMhz() const noexcept { return _busFrequencyMhz; }
@@ -62,6 +66,7 @@ class CaptureStatistic : public PortTrafficEventHandler {
   void measureLatency(Event& event) noexcept;
   void writeLatencies() noexcept;
   void writeLatencyLines();
+  void writeStreamLines();
   void pduFailed(const Event& event);
   void frameWarnings(const Event& event);
   // One "[w] %s %s " per warning pair of the PDU's event, counted.
@@ -71,6 +76,7 @@ class CaptureStatistic : public PortTrafficEventHandler {
 
   Counters _counters;
   StreamLatencies _latencies;
+  StreamAccounts _accounts;
   int32_t _busFrequencyMhz;
   std::string _line;
   VerdictSink* _sink = nullptr;

@@ -13,8 +13,10 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "corvel/base/cycle_time.h"
+#include "corvel/stats/latency_histogram.h"
 
 namespace corvel {
 
@@ -37,22 +39,40 @@ class PduSendLog {
  public:
   static constexpr size_t kCapacity = 256;
 
-  void record(uint8_t pduNumber, uint32_t endCycle) noexcept;
+  // `sequence`: the PDU's sequence number, -1 when the stream has none.
+  void record(uint8_t pduNumber, uint32_t endCycle, int64_t sequence = -1) noexcept;
+  // Every PDU recorded, for the accounting of the stream's transmit port.
+  uint64_t sent() const noexcept { return _sent; }
+  // The transmit port the stream's tag names.
+  void setDestination(int32_t txDevice, int32_t txPort) noexcept {
+    _txDevice = txDevice;
+    _txPort = txPort;
+  }
+  bool sendsTo(int32_t txDevice, int32_t txPort) const noexcept { return _txDevice == txDevice && _txPort == txPort; }
   // The latency of the PDU with this number whose last byte was captured at
   // `captureCycle`: the oldest PDU in flight with that number, if it left
   // before the capture. It and every older PDU leave the log. Nothing when
   // no such PDU was sent.
   std::optional<uint32_t> take(uint8_t pduNumber, uint32_t captureCycle) noexcept;
+  // With sequence numbers the match is exact: the PDU with this number, if
+  // still in flight, leaves the log; the older ones stay (they may come
+  // late). A copy, or a PDU already forgotten, is not measured.
+  std::optional<uint32_t> takeSequence(uint32_t sequence, uint32_t captureCycle) noexcept;
   size_t inFlight() const noexcept { return _count; }
 
  private:
   struct Send {
     uint32_t endCycle = 0;
     uint8_t pduNumber = 0;
+    bool taken = false;     // matched by its sequence number, out of turn
+    int64_t sequence = -1;  // -1: none
   };
   std::array<Send, kCapacity> _sends{};
   size_t _head = 0;  // the oldest
   size_t _count = 0;
+  uint64_t _sent = 0;
+  int32_t _txDevice = -1;
+  int32_t _txPort = -1;
 };
 
 // The send logs of every tagged stream of one run, shared by the receive
@@ -69,6 +89,8 @@ class LatencyBook {
   PduSendLog* sendLog(const StreamId& id) noexcept;
   // The log of a stream some receive port of this run sends, or null.
   PduSendLog* findSendLog(const StreamId& id) const noexcept;
+  // The streams whose tag names this transmit port, in StreamId order.
+  std::vector<StreamId> streamsTo(int32_t txDevice, int32_t txPort) const;
 
  private:
   static uint32_t key(const StreamId& id) noexcept;
@@ -87,6 +109,7 @@ class StreamLatency {
   // RFC 3550 6.4.1: J += (|D| - J) / 16 for every PDU after the first, D the
   // difference between its latency and the one before.
   double jitter() const noexcept { return _jitter; }
+  const LatencyHistogram& histogram() const noexcept { return _histogram; }
 
  private:
   uint64_t _count = 0;
@@ -95,6 +118,7 @@ class StreamLatency {
   uint32_t _max = 0;
   uint32_t _last = 0;
   double _jitter = 0.0;
+  LatencyHistogram _histogram;
 };
 
 using StreamLatencies = std::map<StreamId, StreamLatency>;

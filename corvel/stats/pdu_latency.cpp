@@ -13,8 +13,10 @@ std::optional<uint32_t> pduLatency(StreamEvent& event, RunRecords* records, Stre
   if (event.measuredLatency()) return *event.measuredLatency();
   if (!event.pduEndCycle() || !records) return std::nullopt;
   std::optional<uint32_t> latency;
-  if (PduSendLog* sends = records->latency.findSendLog(origin))
-    latency = sends->take(static_cast<uint8_t>(id.pdu), *event.pduEndCycle());
+  if (PduSendLog* sends = records->latency.findSendLog(origin)) {
+    latency = id.sequence >= 0 ? sends->takeSequence(static_cast<uint32_t>(id.sequence), *event.pduEndCycle())
+                               : sends->take(static_cast<uint8_t>(id.pdu), *event.pduEndCycle());
+  }
   event.setMeasuredLatency(latency);
   return latency;
 }

@@ -21,6 +21,12 @@ RunTally::RunTally(const PortIdentity& port, bool configured, int32_t streams, R
 
 RunTally::~RunTally() = default;
 
+PortFigures RunTally::reportFigures() const {
+  PortFigures figures = _figures;
+  if (figures.direction == 0) figures.streamTotals = streamTotals(_accounts, _records, figures.device, figures.port);
+  return figures;
+}
+
 void RunTally::update(Event& event) {
   if (event.category() == enEventCategoryPolice) {
     policed(event);
@@ -69,6 +75,7 @@ void RunTally::captured(Event& event) {
       else ++c.routesNotTested;
       c.pduWarnings += static_cast<int64_t>(event.warningCount());
       if (!stream) break;
+      accountPdu(*stream, _records, _accounts);
       StreamId origin;
       if (const std::optional<uint32_t> latency = pduLatency(*stream, _records, origin)) {
         try {

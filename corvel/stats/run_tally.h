@@ -11,6 +11,7 @@
 #include "corvel/stats/latency.h"
 #include "corvel/stats/observable.h"
 #include "corvel/stats/port_identity.h"
+#include "corvel/stats/stream_account.h"
 
 namespace corvel {
 
@@ -52,6 +53,8 @@ struct PortFigures {
   // Transmit side.
   CaptureFigures capture;
   StreamLatencies latencies;
+  // Per stream whose tag names the port: sent, received, lost, ... (at the report).
+  std::vector<StreamTotals> streamTotals;
   PoliceColours police;
 };
 
@@ -64,6 +67,9 @@ class RunTally : public Observer {
 
   void update(Event& event) override;
   const PortFigures& figures() const noexcept { return _figures; }
+  // The figures with the accounting of the streams whose tag names the port
+  // as it stands now (final once the ports have stopped).
+  PortFigures reportFigures() const;
 
  private:
   void generated(const Event& event);
@@ -71,6 +77,7 @@ class RunTally : public Observer {
   void policed(const Event& event);
 
   PortFigures _figures;
+  StreamAccounts _accounts;
   RunRecords* _records;
 };
 

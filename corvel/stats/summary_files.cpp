@@ -44,6 +44,37 @@ json latencyRow(const StreamId& origin, const StreamLatency& latency, int32_t mh
   return row;
 }
 
+// p50 ... p99.9 and max of the measured PDUs, and the histogram's non-empty
+// buckets as [lowest, highest, count] in cycles.
+void addPercentiles(json& row, const LatencyHistogram& h, int32_t mhz) {
+  static constexpr std::pair<const char*, double> kPoints[] = {{"p50", 0.5}, {"p90", 0.9}, {"p99", 0.99}, {"p99.9", 0.999}};
+  for (const auto& [name, fraction] : kPoints) {
+    row[std::string(name) + "_cycles"] = h.percentile(fraction);
+    if (mhz > 0) row[std::string(name) + "_ns"] = cyclesToNanoseconds(h.percentile(fraction), mhz);
+  }
+  row["max_cycles"] = h.maximum();
+  if (mhz > 0) row["max_ns"] = cyclesToNanoseconds(h.maximum(), mhz);
+  json buckets = json::array();
+  for (uint32_t b = 0; b < LatencyHistogram::kBucketCount; ++b) {
+    if (h.bucketCount(b) == 0) continue;
+    buckets.push_back({LatencyHistogram::bucketLow(b), LatencyHistogram::bucketHigh(b), h.bucketCount(b)});
+  }
+  row["buckets"] = std::move(buckets);
+}
+
+json streamRows(const CaptureStatistic& statistic, int32_t mhz) {
+  json rows = json::array();
+  for (const StreamTotals& t : statistic.streamTotals()) {
+    json row = {{"rx_device", t.id.rxDevice}, {"rx_port", t.id.rxPort},         {"stream", t.id.stream},
+                {"sent", t.sent},             {"received", t.received},         {"lost", t.lost},
+                {"duplicated", t.duplicated}, {"out_of_order", t.outOfOrder}};
+    if (const auto found = statistic.latencies().find(t.id); found != statistic.latencies().end())
+      addPercentiles(row, found->second.histogram(), mhz);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
 json captureSection(const CaptureStatistic& statistic) {
   const CaptureStatistic::Counters& c = statistic.counters();
   json section = {
@@ -63,6 +94,7 @@ json captureSection(const CaptureStatistic& statistic) {
   json rows = json::array();
   for (const auto& [origin, latency] : statistic.latencies()) rows.push_back(latencyRow(origin, latency, mhz));
   section["latency"] = std::move(rows);
+  section["streams"] = streamRows(statistic, mhz);
   return section;
 }
 

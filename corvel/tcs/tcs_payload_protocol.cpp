@@ -38,12 +38,20 @@ void applySignature(PayloadConfig& config, const ProtocolElement& element) {
   if (intAttribute(element.node, "signature") == 0) config.setCarriesSignature(false);
 }
 
+// sequence="1" numbers the stream's PDUs after the tag, on a generating
+// stream and on the capture stream that reads it back.
+void applySequence(PayloadConfig& config, const ProtocolElement& element) {
+  const PlaceScope place(element.node, "sequence");
+  if (intAttribute(element.node, "sequence") == 1) config.setSequenced(true);
+}
+
 ProtocolPtr withGroups(std::unique_ptr<PayloadConfig> config, const ProtocolElement& element) {
   const xmlNode* node = element.node;
   applyShapeGroup(*config, node);
   applyPayloadGroup(*config, node);
   applyPoliceGroup(*config, node);
   applySignature(*config, element);
+  applySequence(*config, element);
   return config;
 }
 

@@ -154,6 +154,8 @@ void GenerateProtocol::openSendLogs() {
   for (size_t i = 0; i < _streams.size(); ++i) {
     if (!carriesTag(*_streams[i])) continue;
     _sendLogs[i] = records->latency.sendLog({_port.device(), _port.port(), static_cast<int32_t>(i)});
+    const auto& payload = static_cast<const PayloadConfig&>(_streams[i]->at(0));
+    if (_sendLogs[i]) _sendLogs[i]->setDestination(payload.txDevice(), payload.txPort());
   }
 }
 
@@ -168,7 +170,7 @@ void GenerateProtocol::endFrame(uint32_t cycle, uint8_t& endOfPacket) {
   endOfPacket = 1;
   const auto stream = static_cast<size_t>(_current->streamNumber());
   if (_current->isLast() && _current->taggedPdu() >= 0 && stream < _sendLogs.size() && _sendLogs[stream])
-    _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle);
+    _sendLogs[stream]->record(static_cast<uint8_t>(_current->taggedPdu()), cycle, _current->taggedSequence());
   StreamEvent event(_port.identity(), enEventKindFrameProcessed, _current->streamNumber(), _current->pduNumber());
   event.setFrame(&*_current);
   _port.announce(event);

@@ -1,8 +1,11 @@
 // A TCS file and the bytes a processor sends, both from the fuzzer: the
 // input's first two bytes give the length of the TCS part (little endian),
 // the rest are (byte, flags) pairs, bit 0 of flags the end-of-frame flag.
-// The controller registers transmit port 0/1, loads and starts, and every
-// byte goes to the port. Nothing may crash, read out of bounds, leak or
+// The controller registers receive port 0/0 and transmit port 0/1, loads and
+// starts, and every byte goes to the transmit port, while the receive port
+// is asked for a byte as often: what it sends is what the transmit port's
+// per-stream accounting (sequence numbers included) counts against, and the
+// run report at the end sums it up. Nothing may crash, read out of bounds, leak or
 // throw anything but a message text. Inputs whose TCS part could name a log
 // directory are passed over, so no file is written outside the run.
 #include <algorithm>
@@ -41,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (!g_scratch->writeInput(tcs.data(), tcs.size())) return 0;
 
   corvel::Corvel controller;
+  corvel::WorkbenchPort rx = HostPort(1, 0);
   corvel::WorkbenchPort tx = HostPort(0, 1);
+  controller.registerPort(rx);
   controller.registerPort(tx);
   try {
     if (!controller.LoadTcs(g_scratch->inputFile().c_str())) return 0;
@@ -52,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const uint8_t* bytes = data + 2 + tcsSize;
   const size_t pairs = (size - 2 - tcsSize) / 2;
   for (size_t i = 0; i < pairs; ++i) {
+    uint8_t delivered = 0, byte = 0, endOfPacket = 0;
+    controller.OnGetNextByte(&rx, delivered, static_cast<uint32_t>(i), byte, endOfPacket);
     controller.OnSendNextByte(&tx, static_cast<uint32_t>(i), bytes[2 * i], bytes[2 * i + 1] & 1);
   }
+  controller.closeRun(1);
   return 0;
 }

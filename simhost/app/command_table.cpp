@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "command_error.h"
+#include "impairment.h"
 #include "pcap_writer.h"
 #include "pyx/simhost_api.h"
 #include "pyx/tolk.h"
@@ -59,6 +60,9 @@ CommandTable::CommandTable(Host& host) : host_(host) {
   };
   const std::vector<Arg> portArgs = {dev, port, {"RATE", true, true, 0, kWord}, {"IPT", true, true, 0, kWord},
                                      {"FREQ", true, true, 1, kWord}};
+  // RXDEV RXPORT and up to six settings with their values.
+  std::vector<Arg> impairArgs = {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}};
+  for (int i = 0; i < 13; ++i) impairArgs.push_back({"SETTING", false, true, 0, 0});
   builtins_ = {
       {"plugin", {{"PATH", false, false, 0, 0}}, "load a plug-in and initialise it",
        [this](const Values& v) { host_.loadPlugin(v[0].text); }},
@@ -105,6 +109,16 @@ CommandTable::CommandTable(Host& host) : host_(host) {
       {"drop", {{"RXDEV", true, false, 0, kWord}, {"RXPORT", true, false, 0, kWord}},
        "discard the frames of a receive port",
        [this](const Values& v) { host_.drop(word(v[0].number), word(v[1].number)); }},
+      {"impair", impairArgs,
+       "misbehave on the frames of a receive port: loss, duplicate, reorder, corrupt (probabilities per frame), "
+       "delay MIN MAX cycles, seed of its own generator",
+       [this](const Values& v) {
+         std::vector<std::string> words;
+         for (size_t i = 2; i < v.size(); ++i)
+           if (v[i].present) words.push_back(v[i].text);
+         host_.impair(word(v[0].number), word(v[1].number), parseImpairment(words));
+       },
+       "impair RXDEV RXPORT [loss P] [duplicate P] [reorder P] [corrupt P] [delay MIN MAX] [seed N]"},
       {"latency", {{"CYCLES", true, false, 0, kWord}}, "cycles between receiving and transmitting a byte",
        [this](const Values& v) { host_.setLatency(static_cast<uint64_t>(v[0].number)); }},
       {"pcap", {{"DIR", false, false, 0, 0}, {"LINKTYPE", false, true, 0, 0}},

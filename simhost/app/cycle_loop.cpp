@@ -70,6 +70,10 @@ RunResult CycleLoop::run(uint64_t& cycle, std::optional<uint64_t> count, const R
     if (busy) {
       quiet = 0;
     } else if (++quiet >= limits.idleCycles && !count) {
+      if (releaseHeld()) {
+        quiet = 0;  // a frame held for reordering had no frame after it
+        continue;
+      }
       result.end = RunResult::End::Idle;
       break;
     }
@@ -103,8 +107,7 @@ bool CycleLoop::receive(uint64_t cycle) {
       rx->frameTarget = rx->resolvedTarget;
     }
     if (rx->frameTarget) {
-      rx->pending.push({cycle + latency_, rx->frameTarget, byte, endOfPacket});
-      ++inFlight_;
+      inFlight_ += rx->forward({cycle + latency_, rx->frameTarget, byte, endOfPacket});
     } else {
       ++rx->counters.droppedBytes;
     }
@@ -118,6 +121,13 @@ bool CycleLoop::receive(uint64_t cycle) {
     }
   }
   return busy;
+}
+
+bool CycleLoop::releaseHeld() {
+  uint64_t added = 0;
+  for (HostPort* rx : receivers_) added += rx->releaseHeld();
+  inFlight_ += added;
+  return added > 0;
 }
 
 bool CycleLoop::transmit(uint64_t cycle) {

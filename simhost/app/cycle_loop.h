@@ -53,6 +53,8 @@ class CycleLoop {
 
  private:
   bool receive(uint64_t cycle);
+  // Sends the frames held for reordering that no later frame followed.
+  bool releaseHeld();
   // Answers whether any transmit port took a byte.
   bool transmit(uint64_t cycle);
   FrameSource* nextSource(size_t transmitter, uint64_t cycle);

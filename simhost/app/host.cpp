@@ -112,6 +112,8 @@ void Host::addPort(Direction direction, uint32_t device, uint32_t port, uint32_t
   entry->frameTarget = nullptr;
   entry->source = nullptr;
   entry->pending.clear();
+  entry->impairedFrame.clear();
+  entry->held.clear();
   const PluginEntryPoints& ep = current_->entry();
   PyxInitializePortFn init = direction == Direction::Receive ? ep.InitializeRxPort : ep.InitializeTxPort;
   needsClose_ = true;
@@ -132,6 +134,24 @@ void Host::drop(uint32_t rxDevice, uint32_t rxPort) {
   HostPort* rx = findPort(Direction::Receive, rxDevice, rxPort);
   if (!rx) throw CommandError("no rx port " + std::to_string(rxDevice) + "/" + std::to_string(rxPort) + " is declared");
   rx->route = {Route::Kind::Drop, 0, 0};
+}
+
+void Host::impair(uint32_t rxDevice, uint32_t rxPort, const ImpairmentSettings& settings) {
+  HostPort* rx = findPort(Direction::Receive, rxDevice, rxPort);
+  const std::string name = std::to_string(rxDevice) + "/" + std::to_string(rxPort);
+  if (!rx) throw CommandError("no rx port " + name + " is declared");
+  const bool clean = settings.loss == 0.0 && settings.duplicate == 0.0 && settings.reorder == 0.0 &&
+                     settings.corrupt == 0.0 && settings.delayMaxCycles == 0;
+  // The frame under way is finished as it started; the next one meets the
+  // new settings.
+  if (clean) {
+    rx->impairment.reset();
+    say("frames of rx port " + name + " are forwarded unimpaired");
+    return;
+  }
+  rx->impairment = std::make_unique<Impairment>(settings);
+  rx->impaired = true;
+  say("impairing the frames of rx port " + name + ": " + settings.text());
 }
 
 void Host::inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs, InjectPace pace) {
@@ -341,6 +361,13 @@ std::string Host::summary() const {
                     directionWord(p->direction), p->counters.frames, p->counters.bytes, dropped.c_str());
       text += line;
     }
+  }
+  for (const auto& p : ports_) {
+    if (!p->impaired) continue;
+    const ImpairmentCounts& c = p->counters.impaired;
+    text += "pyxsim> impaired rx " + p->name() + ": lost " + std::to_string(c.lost) + ", duplicated " +
+            std::to_string(c.duplicated) + ", reordered " + std::to_string(c.reordered) + ", corrupted " +
+            std::to_string(c.corrupted) + "\n";
   }
   const PortCounters sum = totals();
   if (sum.inFlightBytes > 0)

@@ -49,6 +49,9 @@ class Host {
                uint32_t interpacketTime, uint32_t frequency);
   void forward(uint32_t rxDevice, uint32_t rxPort, uint32_t txDevice, uint32_t txPort);
   void drop(uint32_t rxDevice, uint32_t rxPort);
+  // Impairs the frames a receive port forwards from now on; settings that do
+  // nothing switch the impairment off.
+  void impair(uint32_t rxDevice, uint32_t rxPort, const ImpairmentSettings& settings);
   // Hands the records of a pcap file to a transmit port from the next run on,
   // timed from the current cycle.
   void inject(uint32_t device, uint32_t port, const std::string& path, bool appendFcs, InjectPace pace = {});

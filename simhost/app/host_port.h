@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame_source.h"
+#include "impairment.h"
 #include "pcap_writer.h"
 #include "plugin.h"
 #include "ring_queue.h"
@@ -42,6 +43,8 @@ struct PortCounters {
   uint64_t inFlightBytes = 0;
   // Transmit side: injected records not handed over completely at close.
   uint64_t unsentInjectedRecords = 0;
+  // Receive side: what the port's impairment did to its frames.
+  ImpairmentCounts impaired;
 
   PortCounters& operator+=(const PortCounters& other);
 };
@@ -76,6 +79,12 @@ struct HostPort final : FrameSource {
   bool inFrame = false;
   HostPort* frameTarget = nullptr;  // where the frame in progress goes
   RingQueue<PendingByte> pending;   // forwarded bytes not yet transmitted
+  // With an impairment a frame is forwarded whole: its bytes wait here until
+  // its end, and a frame to go after the next one waits in `held`.
+  std::unique_ptr<Impairment> impairment;
+  bool impaired = false;  // an impairment was set at some time: it has counts
+  std::vector<PendingByte> impairedFrame;
+  std::vector<PendingByte> held;
 
   // Transmit side: where the frame being sent comes from.
   FrameSource* source = nullptr;
@@ -107,6 +116,14 @@ struct HostPort final : FrameSource {
 
   // Drops the forwarded bytes still held, counting them as lost in flight.
   void discardInFlight();
+
+  // A byte of the frame in progress on its way to `frameTarget`; answers the
+  // bytes it added to the pending queue (none while an impairment collects
+  // the frame; at its end the frame's, its copy's and a held frame's).
+  uint64_t forward(const PendingByte& byte);
+  // The frame held to go after the next one goes now, when there is no next
+  // frame: the traffic is quiet. Answers the bytes it added.
+  uint64_t releaseHeld();
 
   // The forwarded bytes as a frame source.
   bool frameDue(const HostPort* tx, uint64_t cycle) const override;

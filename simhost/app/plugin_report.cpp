@@ -48,6 +48,10 @@ ReportedPort portOf(const Json& entry) {
                               integer(row, "pdus")});
     }
   }
+  if (const auto rows = entry.find("accounting"); rows != entry.end() && rows->is_array()) {
+    for (const Json& row : *rows)
+      if (row.is_object()) port.pdusLost += integer(row, "lost");
+  }
   port.json = entry.dump();
   return port;
 }

@@ -29,6 +29,7 @@ struct ReportedPort {
   int64_t pduWarnings = 0;
   int64_t routesFailed = 0;
   int64_t frameWarnings = 0;
+  int64_t pdusLost = 0;  // over the streams whose tag names the port
   std::vector<ReportedStream> streams;
   std::string json;  // the port's object in the report
 };

@@ -25,6 +25,15 @@ Json droppedJson(const PortCounters& c) {
   return dropped;
 }
 
+Json impairedJson(const ImpairmentCounts& c) {
+  Json impaired = Json::object();
+  impaired["lost"] = c.lost;
+  impaired["duplicated"] = c.duplicated;
+  impaired["reordered"] = c.reordered;
+  impaired["corrupted"] = c.corrupted;
+  return impaired;
+}
+
 // The figures of the last run report that named the port.
 const ReportedPort* reportedPort(const Host& host, const HostPort& p) {
   const ReportedPort* found = nullptr;
@@ -41,6 +50,7 @@ Json portJson(const HostPort& p) {
   port["frames"] = p.counters.frames;
   port["bytes"] = p.counters.bytes;
   port["dropped"] = droppedJson(p.counters);
+  port["impaired"] = p.receives() ? impairedJson(p.counters.impaired) : Json(nullptr);
   return port;
 }
 
@@ -112,6 +122,7 @@ std::string summaryJson(const Host& host, const LineFailures& failures, const Ve
   summary["cycles"] = host.cycle();
   summary["ports"] = std::move(ports);
   summary["dropped"] = droppedJson(host.totals());
+  summary["impaired"] = impairedJson(host.totals().impaired);
   summary["host_commands"] = std::move(commands);
   summary["failed_lines"] = failuresJson(failures);
   if (verdict) {

@@ -45,6 +45,7 @@ void judgeReports(const Host& host, bool failOnWarnings, Verdict& verdict) {
       port.routesFailed += p.routesFailed;
       port.pduWarnings += p.pduWarnings;
       port.frameWarnings += p.frameWarnings;
+      port.pdusLost += p.pdusLost;
       addStreams(port, p.streams);
     }
   }
@@ -53,6 +54,8 @@ void judgeReports(const Host& host, bool failOnWarnings, Verdict& verdict) {
     verdict.pdusFailed += port.pduFailed;
     if (port.pduFailed > 0)
       verdict.reasons.push_back({"pdu_failed", port.name(), counted(port.pduFailed, "PDU failed", "PDUs failed")});
+    if (port.pdusLost > 0)
+      verdict.reasons.push_back({"pdu_lost", port.name(), counted(port.pdusLost, "PDU lost", "PDUs lost")});
     if (port.routesFailed > 0)
       verdict.reasons.push_back(
           {"route_failed", port.name(), counted(port.routesFailed, "route failed", "routes failed")});

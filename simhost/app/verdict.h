@@ -1,7 +1,7 @@
 // The verdict of a pyxsim run: pass or fail, every reason for a failure, and
 // the figures of the final line. A run fails when a script line failed, or
 // when the traffic failed: a TCS file did not load, corvel_start failed, a
-// transmit port reported a failed PDU or a route failure, an open-ended run
+// transmit port reported a failed PDU, a route failure or a lost PDU, an open-ended run
 // stopped at its cycle limit with traffic or injected records still due,
 // and, when asked for, a transmit port saw PDU or frame warnings. The
 // traffic figures come from the run reports of the plug-ins that give them.
@@ -37,6 +37,7 @@ struct VerdictPort {
   int64_t routesFailed = 0;
   int64_t pduWarnings = 0;
   int64_t frameWarnings = 0;
+  int64_t pdusLost = 0;
   std::vector<ReportedStream> streams;
   std::string name() const { return "tx " + std::to_string(device) + "/" + std::to_string(port); }
 };

@@ -103,7 +103,7 @@ std::vector<std::string> SummaryLines(const std::string& log) {
 // ("total PDU routes not tested" is pdu_routes_not_tested), and one latency
 // row per latency line, which the row's figures print back to.
 void ExpectJsonMatchesText(const json& section, const std::string& log) {
-  size_t counters = 0, rows = 0;
+  size_t counters = 0, rows = 0, streams = 0;
   for (const std::string& line : SummaryLines(log)) {
     std::smatch m;
     if (std::regex_match(line, m, std::regex("  total ?(.*[^ ]) +([0-9]+)"))) {
@@ -123,9 +123,21 @@ void ExpectJsonMatchesText(const json& section, const std::string& log) {
                     r["jitter_cycles"].get<double>(), r["min_ns"].get<double>(), r["mean_ns"].get<double>(),
                     r["max_ns"].get<double>(), r["jitter_ns"].get<double>());
       EXPECT_EQ(line, text);
+    } else if (line.starts_with("  stream ")) {
+      const json& r = section["streams"].at(streams++);
+      char text[400];
+      std::snprintf(
+          text, sizeof text,
+          "  stream RxDevice %d RxPort %d Stream %d sent %d received %d lost %d duplicated %d out_of_order %d",
+          r["rx_device"].get<int>(), r["rx_port"].get<int>(), r["stream"].get<int>(), r["sent"].get<int>(),
+          r["received"].get<int>(), r["lost"].get<int>(), r["duplicated"].get<int>(), r["out_of_order"].get<int>());
+      EXPECT_EQ(line, text);
     }
   }
-  EXPECT_EQ(counters + section.contains("latency") + section.contains("bus_frequency_mhz"), section.size());
+  EXPECT_EQ(streams, section.value("streams", json::array()).size());
+  EXPECT_EQ(
+      counters + section.contains("latency") + section.contains("bus_frequency_mhz") + section.contains("streams"),
+      section.size());
   EXPECT_EQ(rows, section.value("latency", json::array()).size());
 }
 
@@ -165,14 +177,32 @@ TEST_P(Loopback, EveryStreamTakesTheHostLatency) {
            std::to_string(pdus) + " cycles min " + l + " mean " + l + ".000 max " + l + " jitter 0.000 ns min " + ns +
            " mean " + ns + " max " + ns + " jitter 0.000";
   };
-  // The fixed lines stay as they were; the latency lines end the file.
+  auto accounting = [](int rxPort, int stream, int pdus) {
+    return "  stream RxDevice 0 RxPort " + std::to_string(rxPort) + " Stream " + std::to_string(stream) + " sent " +
+           std::to_string(pdus) + " received " + std::to_string(pdus) + " lost 0 duplicated 0 out_of_order 0";
+  };
+  auto percentiles = [&](int rxPort, int stream, int pdus) {
+    const std::string l = std::to_string(latency), ns = std::to_string(latency * 10) + ".000";
+    return "  percentiles RxDevice 0 RxPort " + std::to_string(rxPort) + " Stream " + std::to_string(stream) +
+           " PDUs " + std::to_string(pdus) + " cycles p50 " + l + " p90 " + l + " p99 " + l + " p99.9 " + l + " max " +
+           l + " ns p50 " + ns + " p90 " + ns + " p99 " + ns + " p99.9 " + ns + " max " + ns;
+  };
+  // The fixed lines stay as they were; the latency lines follow, then per
+  // stream its accounting and its percentiles (the 3-byte stream carries no
+  // PDU number and is in neither).
   const std::string port1 = ReadText(dir / "TxEventsDev0Port1.txt"), port0 = ReadText(dir / "TxEventsDev0Port0.txt");
   EXPECT_EQ(port1.substr(port1.find("  total PDU passed")),
             "  total PDU passed             14\n  total PDU failed             0\n  total PDU warnings           0\n"
             "  total PDU routes passed      14\n  total PDU routes failed      0\n  total PDU routes not tested  0\n"
             "  total Frames/Cells processed 14\n  total Frames/Cells dropped   0\n  total Frames/Cells discarded 0\n"
-            "  total Frames/Cells warnings  0\n" + line(0, 0, 6) + "\n" + line(0, 1, 6) + "\n");
-  EXPECT_EQ(SummaryLines(port0).back(), line(2, 0, 3));
+            "  total Frames/Cells warnings  0\n" +
+                line(0, 0, 6) + "\n" + line(0, 1, 6) + "\n" + accounting(0, 0, 6) + "\n" + accounting(0, 1, 6) + "\n" +
+                percentiles(0, 0, 6) + "\n" + percentiles(0, 1, 6) + "\n");
+  const std::vector<std::string> tail = SummaryLines(port0);
+  ASSERT_GE(tail.size(), 3u);
+  EXPECT_EQ(tail[tail.size() - 3], line(2, 0, 3));
+  EXPECT_EQ(tail[tail.size() - 2], accounting(2, 0, 3));
+  EXPECT_EQ(tail.back(), percentiles(2, 0, 3));
 
   // Receive 0/0 and transmit 0/0 share a file; 0/1 and 0/2 have one each.
   const json shared = ReadJson(dir / "SummaryDev0Port0.json");
