@@ -95,6 +95,7 @@ bool Corvel::LoadTcs(const char* fileName) {
     }
     if (!manager->readRootAttributes())
       throw TextError("Error, unable to read required \"<corvel ...>\" parameters.\n");
+    manager->warnUnknownNames();
     // A seed in the file makes the gap, size and bit-error draws repeatable;
     // without one the shared sequence goes on from where it is.
     if (const std::optional<int32_t> seed = manager->randomNumberSeed()) Random::seed(static_cast<uint32_t>(*seed));

@@ -124,4 +124,33 @@ ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& ele
   });
 }
 
+void describeAtmAttributes(AttributeDocs& out) {
+  describeHeaderGroup(out, true);
+  describeFields<Atm>(kAtmAttributes, out);
+  describeShapeGroup(out);
+  describePoliceGroup(out);
+}
+
+void describeAal5Attributes(AttributeDocs& out) {
+  describeHeaderGroup(out, true);
+  describeFields<Aal5>(kAal5Attributes, out);
+  describeShapeGroup(out);
+  describePoliceGroup(out);
+}
+
+void describeAal58023Attributes(AttributeDocs& out) {
+  describeOwnHeader(out, kAal58023HeaderDigits);
+  describeFields<Aal58023>(kAal58023Attributes, out);
+}
+
+void describeDSlamAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kDSlamHeaderDigits);
+  describeFields<DSlam>(kDSlamAttributes, out);
+}
+
+void describeInterPyxAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kInterPyxHeaderDigits);
+  describeFields<InterPyx>(kInterPyxAttributes, out);
+}
+
 }  // namespace corvel

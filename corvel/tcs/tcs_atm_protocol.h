@@ -23,4 +23,11 @@ ProtocolPtr readDSlamProtocol(TcsManager& manager, const ProtocolElement& elemen
 // Unit TcsInterPyxProtocol.
 ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeAtmAttributes(AttributeDocs& out);
+void describeAal5Attributes(AttributeDocs& out);
+void describeAal58023Attributes(AttributeDocs& out);
+void describeDSlamAttributes(AttributeDocs& out);
+void describeInterPyxAttributes(AttributeDocs& out);
+
 }  // namespace corvel

@@ -128,4 +128,51 @@ ProtocolList readFullHeaderProtocol(TcsManager& manager, const ProtocolElement& 
   return result;
 }
 
+namespace {
+
+AttributeDoc numberDoc(const char* name, const char* doc) {
+  return {name, "int", "0 to 2^31 - 1", "0", "", doc, "1"};
+}
+
+}  // namespace
+
+void describeCompressedUdp(AttributeDocs& out) {
+  out.push_back(numberDoc("udp_checksum", "1 keeps the UDP checksum in the compressed header"));
+  out.push_back(numberDoc("ipv4_delta", "1 sends the IPv4 identification as a delta"));
+  out.push_back(numberDoc("context_id", "the compression context"));
+  out.push_back(numberDoc("sequence", "the header's sequence number"));
+}
+
+void describeCompressedRtp(AttributeDocs& out) {
+  out.push_back(numberDoc("udp_checksum", "1 keeps the UDP checksum in the compressed header"));
+  out.push_back(numberDoc("delta_ipv4", "1 sends the IPv4 identification as a delta"));
+  out.push_back(numberDoc("delta_rtpseq", "1 sends the RTP sequence number as a delta"));
+  out.push_back(numberDoc("delta_rtptimestamp", "1 sends the RTP timestamp as a delta"));
+  out.push_back(numberDoc("cc", "the CSRC count"));
+  out.push_back(numberDoc("context_id", "the compression context"));
+  out.push_back(numberDoc("sequence", "the header's sequence number"));
+}
+
+void describeCompressedNonTcp(AttributeDocs& out) {
+  out.push_back(numberDoc("udp_checksum", "1 keeps the UDP checksum in the compressed header"));
+  out.push_back(numberDoc("context_id", "the compression context"));
+  out.push_back(numberDoc("generation", "the context's generation"));
+  out.push_back(numberDoc("sequence", "the header's sequence number"));
+}
+
+void describeContextState(AttributeDocs& /*out*/) {}
+
+void describeContextEntry(AttributeDocs& out) {
+  out.push_back(numberDoc("context_id", "the context the entry is about"));
+  out.push_back(numberDoc("invalidate", "1 invalidates the context"));
+  out.push_back(numberDoc("sequence", "the context's last sequence number"));
+  out.push_back(numberDoc("generation", "the context's generation"));
+}
+
+void describeFullHeader(AttributeDocs& out) {
+  out.push_back(numberDoc("generation", "the context's generation"));
+  out.push_back(numberDoc("sequence", "the header's sequence number"));
+  out.push_back(numberDoc("context_id", "the compression context"));
+}
+
 }  // namespace corvel

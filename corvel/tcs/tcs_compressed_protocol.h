@@ -29,4 +29,12 @@ ProtocolPtr readContextStateProtocol(TcsManager& manager, const ProtocolElement&
 // full header last.
 ProtocolList readFullHeaderProtocol(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeCompressedUdp(AttributeDocs& out);
+void describeCompressedRtp(AttributeDocs& out);
+void describeCompressedNonTcp(AttributeDocs& out);
+void describeContextState(AttributeDocs& out);
+void describeContextEntry(AttributeDocs& out);
+void describeFullHeader(AttributeDocs& out);
+
 }  // namespace corvel

@@ -99,4 +99,23 @@ ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& elemen
   });
 }
 
+void describeEthernetAttributes(AttributeDocs& out) {
+  describeHeaderGroup(out, true);
+  describeFields<Eth>(kEthernetAttributes, out);
+  describeShapeGroup(out);
+  describePoliceGroup(out);
+}
+
+void describeVLanAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kVLanHeaderDigits);
+  describeFields<VLan>(kVLanAttributes, out);
+  describeValidateLevel(out);
+}
+
+void describeXVLanAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kXVLanHeaderDigits);
+  describeFields<XVLan>(kXVLanAttributes, out);
+  describeValidateLevel(out);
+}
+
 }  // namespace corvel

@@ -18,4 +18,9 @@ ProtocolPtr readVLanProtocol(TcsManager& manager, const ProtocolElement& element
 // capture set. Reporting unit TcsXVLanProtocol.
 ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeEthernetAttributes(AttributeDocs& out);
+void describeVLanAttributes(AttributeDocs& out);
+void describeXVLanAttributes(AttributeDocs& out);
+
 }  // namespace corvel

@@ -159,4 +159,11 @@ ProtocolPtr readCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
   return std::make_unique<GenericProtocolConfig>(header, std::string_view());
 }
 
+void describeGenericAttributes(AttributeDocs& out) {
+  out.push_back({"hdr", "hex", "0x and any even number of hex digits", "none", "",
+                 "the header bytes; without hdr and trl, or without the prefix, the element makes nothing",
+                 "0x0a0b0c0d"});
+  out.push_back({"trl", "hex", "0x and any even number of hex digits", "none", "", "the trailer bytes", "0x0e0f"});
+}
+
 }  // namespace corvel

@@ -33,4 +33,7 @@ ProtocolPtr readCustomProtocol(TcsManager& manager, const ProtocolElement& eleme
 std::optional<std::string> customFieldDigits(const PrintUtility& printer,
                                              std::string_view fieldName, std::string_view value);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeGenericAttributes(AttributeDocs& out);
+
 }  // namespace corvel

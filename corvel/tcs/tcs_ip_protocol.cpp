@@ -22,15 +22,16 @@ constexpr std::string_view kZeroIpv4Address = "0x00000000";
 
 using V4 = IpV4ProtocolConfig;
 const std::array kIpv4Attributes = {
-    intField<V4>(Ipv4Wire::kVersion, &V4::setVersion),
-    intField<V4>(Ipv4Wire::kHeaderLength, &V4::setHeaderLength),
-    intField<V4>(Ipv4Wire::kTimeToLive, &V4::setTimeToLive),
+    intField<V4>(Ipv4Wire::kVersion, &V4::setVersion, {.defaultValue = "4 (without hdr)"}),
+    intField<V4>(Ipv4Wire::kHeaderLength, &V4::setHeaderLength,
+                 {.defaultValue = "5 (without hdr)", .unit = "32-bit words"}),
+    intField<V4>(Ipv4Wire::kTimeToLive, &V4::setTimeToLive, {.defaultValue = "1 (without hdr)", .unit = "hops"}),
     intField<V4>(Ipv4Wire::kProtocol, &V4::setProtocol),
 };
 
 using V6 = IpV6ProtocolConfig;
 const std::array kIpv6LeadingAttributes = {
-    intField<V6>(Ipv6Wire::kVersion, &V6::setVersion),
+    intField<V6>(Ipv6Wire::kVersion, &V6::setVersion, {.defaultValue = "6 (without hdr)"}),
     intField<V6>(Ipv6Wire::kTrafficClass, &V6::setTrafficClass),
 };
 const std::array kIpv6TrailingAttributes = {
@@ -113,6 +114,32 @@ ProtocolPtr readIpv6Protocol(TcsManager& manager, const ProtocolElement& element
     applyPoliceGroup(*config, element.node);
     return config;
   });
+}
+
+void describeIpv4Attributes(AttributeDocs& out) {
+  describeHeaderGroup(out, true);
+  describeFields<V4>(kIpv4Attributes, out);
+  for (const HeaderField* address : {&Ipv4Wire::kSource, &Ipv4Wire::kDestination}) {
+    out.push_back({std::string(address->attribute), "text", "a dotted IPv4 address or 0x and 8 hex digits",
+                   "the bits of hdr (0 without hdr)", "", "the " + std::string(address->name) + " field",
+                   "192.168.1.1"});
+  }
+  describeShapeGroup(out);
+  describePoliceGroup(out);
+}
+
+void describeIpv6Attributes(AttributeDocs& out) {
+  describeHeaderGroup(out, true);
+  describeFields<V6>(kIpv6LeadingAttributes, out);
+  out.push_back(fieldAttributeDoc(Ipv6Wire::kFlowLabel.attribute, FieldForm::Int, &Ipv6Wire::kFlowLabel, {}));
+  describeFields<V6>(kIpv6TrailingAttributes, out);
+  for (const HeaderField* address : {&Ipv6Wire::kSource, &Ipv6Wire::kDestination}) {
+    out.push_back({std::string(address->attribute), "hex", "a two-character prefix (0x) and 32 hex digits",
+                   "the bits of hdr (0 without hdr)", "", "the " + std::string(address->name) + " field",
+                   "0x20010db8000000000000000000000001"});
+  }
+  describeShapeGroup(out);
+  describePoliceGroup(out);
 }
 
 }  // namespace corvel

@@ -16,4 +16,8 @@ ProtocolPtr readIpv4Protocol(TcsManager& manager, const ProtocolElement& element
 // an absent version whose header field is 0 becomes 6. Unit TcsIpv6Protocol.
 ProtocolPtr readIpv6Protocol(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeIpv4Attributes(AttributeDocs& out);
+void describeIpv6Attributes(AttributeDocs& out);
+
 }  // namespace corvel

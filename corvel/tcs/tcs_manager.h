@@ -71,6 +71,13 @@ class TcsManager {
   // controller then fails the load.
   bool readRootAttributes();
 
+  // Warns of every attribute and element in the parts the readers walk that
+  // no reader takes (a misspelt name is otherwise ignored without a word),
+  // each warning followed by its place line and, when one known name is
+  // close, the name meant. Reads nothing and changes nothing: the load goes
+  // on as without it. Answers the number of warnings.
+  int32_t warnUnknownNames();
+
   // The section readers, called by the controller in this order. Each answers
   // true when it found and read at least one item, and false at once when the
   // status is not 0.

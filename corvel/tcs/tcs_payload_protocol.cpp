@@ -102,4 +102,53 @@ ProtocolPtr readWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& 
   });
 }
 
+namespace {
+
+AttributeDoc sizeDoc(const char* name, const char* doc) {
+  return {name, "int", "1 to 2^31 - 1", "1", "bytes", doc, "64"};
+}
+
+// What every payload form takes besides its sizes.
+void describeCommonPayload(AttributeDocs& out) {
+  out.push_back({"iterations", "int", "1 to 2^31 - 1", "1", "PDUs", "how many times the payload's sizes are gone through",
+                 "10"});
+  describeShapeGroup(out);
+  describePayloadGroup(out);
+  describePoliceGroup(out);
+  out.push_back({"signature", "int", "0 or 1", "1", "",
+                 "capture sets only: 0 when the PDUs carry no payload tag (traffic from elsewhere)", "0"});
+  out.push_back({"sequence", "int", "0 or 1", "0", "", "1 numbers the stream's PDUs after the payload tag", "1"});
+}
+
+}  // namespace
+
+void describeIncrementPayload(AttributeDocs& out) {
+  out.push_back(sizeDoc("start_size", "size of the first PDU's payload"));
+  out.push_back(sizeDoc("end_size", "size of the last PDU's payload"));
+  out.push_back(sizeDoc("incr", "size step from one PDU to the next"));
+  describeCommonPayload(out);
+}
+
+void describeFixedPayload(AttributeDocs& out) {
+  out.push_back({"size", "text", "sizes of 1 to 2^31 - 1, separated by commas (0 allowed in capture sets)", "1",
+                 "bytes", "the payload sizes, used in turn", "64,128"});
+  describeCommonPayload(out);
+}
+
+void describeRandomPayload(AttributeDocs& out) {
+  out.push_back(sizeDoc("min_size", "smallest payload"));
+  out.push_back(sizeDoc("max_size", "largest payload"));
+  describeCommonPayload(out);
+}
+
+void describeWorkbenchLogPayload(AttributeDocs& out) {
+  out.push_back({"filename", "text", "a file name", "none (the element makes nothing)", "",
+                 "the workbench log whose frames are the payloads", "frames.log"});
+  out.push_back({"skipFirstLine", "flag", "0 or any other text", "not set", "", "passes over the log's first line",
+                 "1"});
+  out.push_back({"skipLineNumbers", "flag", "0 or any other text", "not set", "",
+                 "passes over the line number at the start of every line", "1"});
+  out.push_back({"iterations", "int", "1 to 2^31 - 1", "1", "", "how many times the log is gone through", "1"});
+}
+
 }  // namespace corvel

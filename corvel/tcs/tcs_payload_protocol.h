@@ -23,4 +23,10 @@ ProtocolPtr readRandomPayload(TcsManager& manager, const ProtocolElement& elemen
 // skipFirstLine, skipLineNumbers, iterations. Unit TcsPayloadProtocol.
 ProtocolPtr readWorkbenchLogPayload(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeIncrementPayload(AttributeDocs& out);
+void describeFixedPayload(AttributeDocs& out);
+void describeRandomPayload(AttributeDocs& out);
+void describeWorkbenchLogPayload(AttributeDocs& out);
+
 }  // namespace corvel

@@ -63,4 +63,13 @@ ProtocolPtr readPcapStream(TcsManager& manager, const ProtocolElement& element) 
   });
 }
 
+void describePcapStream(AttributeDocs& out) {
+  out.push_back({"file", "text", "a pcap or pcapng file, relative to the TCS file", "none (required)", "",
+                 "the records replayed as the stream's frames", "capture.pcap"});
+  out.push_back({"fcs", "choice", "keep or add", "keep", "", "add appends an FCS to every Ethernet record", "add"});
+  out.push_back({"timing", "choice", "recorded or port", "recorded", "",
+                 "recorded keeps the records' spacing, port leaves it to the port", "port"});
+  out.push_back({"iterations", "int", "1 to 2^31 - 1", "1", "", "how many times the file is replayed", "2"});
+}
+
 }  // namespace corvel

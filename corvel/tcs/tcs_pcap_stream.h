@@ -17,4 +17,7 @@ namespace corvel {
 
 ProtocolPtr readPcapStream(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describePcapStream(AttributeDocs& out);
+
 }  // namespace corvel

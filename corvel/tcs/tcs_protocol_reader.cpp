@@ -118,4 +118,78 @@ void applyPayloadGroup(PayloadConfig& config, const xmlNode* node) {
   config.setPatternType(pattern ? getFieldInt(*pattern, 1).value_or(0) : 1);
 }
 
+namespace {
+
+std::string text(std::string_view view) { return std::string(view); }
+
+// The values a field of `width` bits holds, as the reference writes them.
+std::string widthRange(int32_t width) {
+  if (width >= 64) return "0 to 2^64 - 1";
+  return "0 to " + std::to_string((uint64_t{1} << width) - 1);
+}
+
+std::string fieldDocText(const HeaderField* field, const AttributeInfo& info) {
+  if (!info.doc.empty()) return text(info.doc);
+  if (field == nullptr) return {};
+  return "the " + text(field->name) + " field (" + std::to_string(field->width) + " bits)";
+}
+
+}  // namespace
+
+AttributeDoc fieldAttributeDoc(std::string_view name, FieldForm form, const HeaderField* field,
+                               const AttributeInfo& info) {
+  AttributeDoc doc;
+  doc.name = text(name);
+  doc.type = form == FieldForm::Hex ? "hex" : "int";
+  doc.range = text(info.range);
+  if (doc.range.empty() && field != nullptr) {
+    doc.range = form == FieldForm::Hex ? "0x and " + std::to_string(hexDigits(*field)) + " hex digits"
+                                       : widthRange(field->width);
+  }
+  doc.defaultValue = info.defaultValue.empty() ? "the bits of hdr (0 without hdr)" : text(info.defaultValue);
+  doc.unit = text(info.unit);
+  doc.doc = fieldDocText(field, info);
+  if (form == FieldForm::Hex) {
+    doc.example = "0x" + std::string(field != nullptr ? hexDigits(*field) : 2, '0');
+    if (doc.example.size() > 2) doc.example.back() = '1';
+  } else {
+    doc.example = "1";
+  }
+  return doc;
+}
+
+void describeHeaderGroup(AttributeDocs& out, bool withTrailer) {
+  out.push_back({"hdr", "hex", "0x and the header's hex digits", "all zero", "",
+                 "the whole header, before the field attributes change it", "0x0000"});
+  if (withTrailer)
+    out.push_back({"trl", "hex", "0x and the trailer's hex digits", "all zero", "", "the trailer", "0x00000000"});
+}
+
+void describeOwnHeader(AttributeDocs& out, size_t digits) {
+  out.push_back({"hdr", "hex", "0x and " + std::to_string(digits) + " hex digits", "all zero", "",
+                 "the whole header; without the prefix the element makes nothing", "0x" + zeroHex(digits)});
+}
+
+void describeShapeGroup(AttributeDocs& out) {
+  out.push_back({"shape_level", "levels", "1, 2[,count] or 3[,count]", "none", "",
+                 "shaping level; levels 2 and 3 start from a count of 10", "2,10"});
+}
+
+void describeValidateLevel(AttributeDocs& out) {
+  out.push_back({"validate_level", "int", "0 to 2^31 - 1", "none", "", "how deeply a capture verifies the layer",
+                 "1"});
+}
+
+void describePoliceGroup(AttributeDocs& out) {
+  describeValidateLevel(out);
+  out.push_back({"police_level", "levels", "1, 2[,count] or 3[,count]", "none", "",
+                 "policing level; levels 2 and 3 start from a count of 10", "2,10"});
+}
+
+void describePayloadGroup(AttributeDocs& out) {
+  out.push_back({"tx_port", "port", "device,port", "none", "",
+                 "the transmit port the payload tag names: the port expected to receive the PDU", "0,1"});
+  out.push_back({"pattern_type", "int", "0 to 2^31 - 1", "1", "", "the fill pattern of the payload bytes", "1"});
+}
+
 }  // namespace corvel

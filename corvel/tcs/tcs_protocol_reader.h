@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/protocol_config.h"
@@ -114,10 +115,10 @@ enum class FieldForm {
 // name and form. An empty range means the values the header field holds
 // (0 to 2^width - 1); an empty default means the default header's bits.
 struct AttributeInfo {
-  std::string_view range;
-  std::string_view defaultValue;
-  std::string_view unit;
-  std::string_view doc;
+  std::string_view range = {};
+  std::string_view defaultValue = {};
+  std::string_view unit = {};
+  std::string_view doc = {};
 };
 
 template <class Config>
@@ -186,6 +187,40 @@ void applyFields(Config& config, const xmlNode* node, std::span<const FieldSette
     if (value) (config.*field.setNumber)(masked ? 0 : *value);
   }
 }
+
+// ---- Attribute reference ------------------------------------------------
+
+// One attribute of an element as the reference and the schema of the TCS
+// format show it, and as the unknown-name warnings know it.
+struct AttributeDoc {
+  std::string name;
+  std::string type;  // int, hex, text, real, levels, port, directory, choice
+  std::string range;
+  std::string defaultValue;
+  std::string unit;
+  std::string doc;
+  std::string example;
+};
+using AttributeDocs = std::vector<AttributeDoc>;
+
+// The reference row of one field attribute, from its table row.
+AttributeDoc fieldAttributeDoc(std::string_view name, FieldForm form, const HeaderField* field,
+                               const AttributeInfo& info);
+
+template <class Config>
+void describeFields(std::span<const FieldSetter<Config>> fields, AttributeDocs& out) {
+  for (const FieldSetter<Config>& field : fields)
+    out.push_back(fieldAttributeDoc(field.name, field.form, field.field, field.info));
+}
+
+// The attributes of the common groups, as their apply functions read them.
+void describeHeaderGroup(AttributeDocs& out, bool withTrailer);
+// hdr of a reader that makes nothing for a hdr without its prefix.
+void describeOwnHeader(AttributeDocs& out, size_t digits);
+void describeShapeGroup(AttributeDocs& out);
+void describeValidateLevel(AttributeDocs& out);
+void describePoliceGroup(AttributeDocs& out);  // validate_level and police_level
+void describePayloadGroup(AttributeDocs& out);
 
 // ---- Error guard --------------------------------------------------------
 

@@ -13,10 +13,13 @@
 namespace corvel {
 
 using ListReader = ProtocolList (*)(TcsManager&, const ProtocolElement&);
+// Appends the attributes the reader takes, in the order it reads them.
+using AttributeDescriber = void (*)(AttributeDocs&);
 
 struct ProtocolReaderEntry {
   ProtocolKind kind;
   ListReader read;
+  AttributeDescriber describe;
   std::string_view ownElement = {};  // empty: the registration's element name
 
   std::string_view element() const noexcept;

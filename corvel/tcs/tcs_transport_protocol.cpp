@@ -5,6 +5,7 @@
 #include "corvel/protocols/rtp.h"
 #include "corvel/protocols/tcp.h"
 #include "corvel/protocols/udp.h"
+#include "corvel/xml/xml_access.h"
 
 namespace corvel {
 
@@ -42,6 +43,20 @@ const std::array kRtpAttributes = {
     wideIntField<Rtp>(RtpWire::kSsrc, &Rtp::setSsrc),
 };
 
+// The one value seq_step takes; any other is refused rather than ignored.
+constexpr std::string_view kSequenceStepAttribute = "seq_step";
+constexpr std::string_view kSequenceStepPayload = "payload";
+
+// seq_step="payload": the stream's segments advance their sequence numbers
+// by their payload lengths, as a sender's do.
+void applySequenceStep(Tcp& config, const xmlNode* node) {
+  const std::optional<std::string> step = GetAttribute(node, kSequenceStepAttribute);
+  if (!step) return;
+  const PlaceScope place(node, kSequenceStepAttribute);
+  if (*step != kSequenceStepPayload) throw TextError("seq_step must be \"payload\"");
+  config.setSequenceStepsByPayload(true);
+}
+
 // Only a capture set verifies frames, so only it takes a validation level.
 void applyCaptureValidation(ProtocolConfig& config, const ProtocolElement& element) {
   if (element.setType != enSetTypeCapture) return;
@@ -78,6 +93,7 @@ ProtocolPtr readTcpProtocol(TcsManager& manager, const ProtocolElement& element)
     const bool mask = element.isMask();
     if (mask) config->makeMask();
     applyFields<Tcp>(*config, element.node, kTcpAttributes, mask);
+    applySequenceStep(*config, element.node);
     applyCaptureValidation(*config, element);
     return config;
   });
@@ -96,6 +112,28 @@ ProtocolPtr readRtpProtocol(TcsManager& manager, const ProtocolElement& element)
     applyCaptureValidation(*config, element);
     return config;
   });
+}
+
+void describeUdpAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kUdpHeaderDigits);
+  describeFields<Udp>(kUdpAttributes, out);
+  describeValidateLevel(out);
+}
+
+void describeTcpAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kTcpHeaderDigits);
+  describeFields<Tcp>(kTcpAttributes, out);
+  out.push_back({std::string(kSequenceStepAttribute), "choice", std::string(kSequenceStepPayload), "none", "",
+                 "payload: each PDU's payload length is added to the sequence number of the stream's next PDU "
+                 "(the first PDU carries hdr's number); without it every PDU carries hdr's number",
+                 std::string(kSequenceStepPayload)});
+  describeValidateLevel(out);
+}
+
+void describeRtpAttributes(AttributeDocs& out) {
+  describeOwnHeader(out, kRtpHeaderDigits);
+  describeFields<Rtp>(kRtpAttributes, out);
+  describeValidateLevel(out);
 }
 
 }  // namespace corvel

@@ -19,4 +19,9 @@ ProtocolPtr readTcpProtocol(TcsManager& manager, const ProtocolElement& element)
 // set. Unit TcsRtpProtocol.
 ProtocolPtr readRtpProtocol(TcsManager& manager, const ProtocolElement& element);
 
+// The attributes each reader above takes, for the reference of the format.
+void describeUdpAttributes(AttributeDocs& out);
+void describeTcpAttributes(AttributeDocs& out);
+void describeRtpAttributes(AttributeDocs& out);
+
 }  // namespace corvel

@@ -27,6 +27,7 @@ TcsStreams::TcsStreams(const std::string& fileName) {
   if (!_manager->readRootAttributes()) {
     throw Failure("Error, unable to read required \"<corvel ...>\" parameters.");
   }
+  _manager->warnUnknownNames();
   // The controller's reading order; the port sections are the simulator's
   // business and are not read.
   const corvel::PrintUtility& printer = _manager->printer();
