@@ -7,7 +7,7 @@ JOBS       ?= 2
 MAKEFLAGS  += --no-print-directory
 PACKAGES    = cmake g++ make pkg-config libxml2-dev libexpat1-dev libpcap-dev \
               libgtest-dev libgmock-dev libbenchmark-dev tshark libisal-dev \
-              nlohmann-json3-dev parallel python3-matplotlib
+              nlohmann-json3-dev parallel python3-matplotlib libxml2-utils
 
 .PHONY: all deps build build-asan demo test test-fast test-asan bench clean
 

@@ -48,6 +48,12 @@ class TcpProtocolConfig : public ProtocolConfig {
 
   void setSourcePort(int64_t value);       // 0..65535
   void setDestinationPort(int64_t value);  // 0..65535
+  // On: each PDU's payload length is added to the sequence number of the
+  // stream's next PDU, as a sender's segments advance (RFC 9293 section
+  // 3.4); the first PDU carries the configured number. Off, every PDU
+  // carries the configured number.
+  void setSequenceStepsByPayload(bool on) noexcept { _sequenceStepsByPayload = on; }
+  bool sequenceStepsByPayload() const noexcept { return _sequenceStepsByPayload; }
   // Header length in bytes; its quarter (truncated) goes into the data offset
   // and must be 0..15. The low 4 bits of byte 12 are kept.
   void setHeaderLength(int64_t bytes);
@@ -56,6 +62,9 @@ class TcpProtocolConfig : public ProtocolConfig {
   uint32_t destinationPort() const;
   uint32_t dataOffset() const;  // in 32-bit words
   uint32_t checksum() const;
+
+ private:
+  bool _sequenceStepsByPayload = false;
 };
 
 }  // namespace corvel

@@ -2,7 +2,9 @@
 // (no options) and the checksum computed. Directly inside IPv4 or IPv6 the
 // checksum is the RFC 793 one: pseudo-header plus the whole segment. Under
 // any other layer there is no pseudo-header to take and only the 20 header
-// bytes are summed.
+// bytes are summed. With the sequence stepping by payload, each segment's
+// sequence number is the previous one's plus its payload length (modulo
+// 2^32), written before the checksum is taken.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +24,8 @@ class TcpEncapsulator : public Encapsulator {
 
  private:
   PseudoHeaderCache _pseudoHeader;
+  bool _sequenceStepsByPayload;
+  uint32_t _nextSequence;
 };
 
 }  // namespace corvel

@@ -185,5 +185,70 @@ TEST(TsharkCheck, DamagedFramesAndMissingCrcsAreReported) {
   for (const std::string& path : {noCrc, good, damaged}) std::remove(path.c_str());
 }
 
+// One TCP segment as tshark sees it: its raw sequence number, its payload
+// length, its checksum status and the expert messages of the frame.
+struct Segment {
+  uint64_t sequence = 0;
+  uint64_t length = 0;
+  std::string checksum;
+  std::string expert;
+};
+
+std::vector<Segment> TsharkSegments(const std::string& path) {
+  const std::string command = "tshark -n -r '" + path +
+                              "' -o tcp.check_checksum:TRUE -o tcp.relative_sequence_numbers:FALSE -T fields"
+                              " -E 'separator=|' -E 'aggregator=;' -e tcp.seq_raw -e tcp.len -e tcp.checksum.status"
+                              " -e _ws.expert.message 2>/dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::vector<Segment> segments;
+  if (!pipe) return segments;
+  std::string output;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) output.append(buffer, n);
+  for (const std::string& line : Lines(output)) {
+    std::vector<std::string> fields = Split(line, '|');
+    fields.resize(4);
+    segments.push_back({std::stoull("0" + fields[0]), std::stoull("0" + fields[1]), fields[2], fields[3]});
+  }
+  return segments;
+}
+
+// seq_step="payload": every segment's sequence number is the previous one's
+// plus its payload length (modulo 2^32), so tshark finds nothing out of
+// order and every checksum, taken over the advanced number, holds. The same
+// stream without it repeats its number and tshark says so.
+TEST(TsharkCheck, TcpSequenceStepsByPayloadLength) {
+  if (!HaveTshark()) GTEST_SKIP() << "tshark is not installed";
+  struct Case {
+    const char* set;
+    bool stepped;
+  };
+  for (const Case& c : {Case{"stepped", true}, Case{"fixed", false}}) {
+    SCOPED_TRACE(c.set);
+    const std::string pcap = TempPath(std::string("seq_step_") + c.set + ".pcap");
+    const ToolResult run = RunTool(std::string("tcp_seq_step.tcs --set ") + c.set + " -o '" + pcap + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<Segment> segments = TsharkSegments(pcap);
+    const std::vector<uint64_t> lengths = {100, 1, 1400, 37, 100, 1, 1400, 37};
+    ASSERT_EQ(segments.size(), lengths.size());
+    uint64_t expected = 4294967000u;
+    int outOfOrder = 0;
+    for (size_t i = 0; i < segments.size(); ++i) {
+      const Segment& segment = segments[i];
+      EXPECT_EQ(segment.length, lengths[i]) << "frame " << i + 1;
+      EXPECT_EQ(segment.sequence, c.stepped ? expected : 4294967000u) << "frame " << i + 1;
+      EXPECT_EQ(segment.checksum, "1") << "frame " << i + 1;
+      expected = (expected + segment.length) % 4294967296u;
+      outOfOrder += segment.expert.find("Out-Of-Order") != std::string::npos;
+    }
+    if (c.stepped) {
+      EXPECT_EQ(outOfOrder, 0);
+    } else {
+      EXPECT_GT(outOfOrder, 0);
+    }
+    std::remove(pcap.c_str());
+  }
+}
+
 }  // namespace
 }  // namespace corvel
