@@ -239,7 +239,7 @@ TEST(TsharkCheck, TcpSequenceStepsByPayloadLength) {
       EXPECT_EQ(segment.sequence, c.stepped ? expected : 4294967000u) << "frame " << i + 1;
       EXPECT_EQ(segment.checksum, "1") << "frame " << i + 1;
       expected = (expected + segment.length) % 4294967296u;
-      outOfOrder += segment.expert.find("Out-Of-Order") != std::string::npos;
+      outOfOrder += segment.expert.find("out-of-order") != std::string::npos;  // "[TCP Out-Of-Order]"
     }
     if (c.stepped) {
       EXPECT_EQ(outOfOrder, 0);
