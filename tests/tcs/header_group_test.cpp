@@ -209,7 +209,11 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ipv6_bad_hdr", enReadModeValue,
                     "Corvel> PARSE-ERROR, Element ipv6: HDR must be a hex string "
                     "(TcsIpv6Protocol)\n",
-                    "59, <ipv6> attribute hdr=\"60\""}),
+                    "59, <ipv6> attribute hdr=\"60\""},
+        // seq_step takes one word; any other is refused, not ignored
+        RefusalCase{"tcp_bad_step", enReadModeValue,
+                    "Corvel> PARSE-ERROR, Element tcp: seq_step must be \"payload\" (TcsTcpProtocol)\n",
+                    "191, <tcp> attribute seq_step=\"bytes\""}),
     test::NameFrom<&RefusalCase::id>());
 
 TEST_F(ProtocolReaderTest, Ipv6AddressShorterThanItsPrefixIsRefusedBySetter) {
