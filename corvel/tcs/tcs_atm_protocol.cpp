@@ -125,14 +125,14 @@ ProtocolPtr readInterPyxProtocol(TcsManager& manager, const ProtocolElement& ele
 }
 
 void describeAtmAttributes(AttributeDocs& out) {
-  describeHeaderGroup(out, true);
+  describeHeaderGroup(out, kAtmHeaderDigits);
   describeFields<Atm>(kAtmAttributes, out);
   describeShapeGroup(out);
   describePoliceGroup(out);
 }
 
 void describeAal5Attributes(AttributeDocs& out) {
-  describeHeaderGroup(out, true);
+  describeHeaderGroup(out, kAal5HeaderDigits);
   describeFields<Aal5>(kAal5Attributes, out);
   describeShapeGroup(out);
   describePoliceGroup(out);

@@ -100,7 +100,7 @@ ProtocolPtr readXVLanProtocol(TcsManager& manager, const ProtocolElement& elemen
 }
 
 void describeEthernetAttributes(AttributeDocs& out) {
-  describeHeaderGroup(out, true);
+  describeHeaderGroup(out, kEthernetHeaderDigits);
   describeFields<Eth>(kEthernetAttributes, out);
   describeShapeGroup(out);
   describePoliceGroup(out);

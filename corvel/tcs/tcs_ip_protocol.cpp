@@ -117,7 +117,7 @@ ProtocolPtr readIpv6Protocol(TcsManager& manager, const ProtocolElement& element
 }
 
 void describeIpv4Attributes(AttributeDocs& out) {
-  describeHeaderGroup(out, true);
+  describeHeaderGroup(out, kIpv4HeaderDigits);
   describeFields<V4>(kIpv4Attributes, out);
   for (const HeaderField* address : {&Ipv4Wire::kSource, &Ipv4Wire::kDestination}) {
     out.push_back({std::string(address->attribute), "text", "a dotted IPv4 address or 0x and 8 hex digits",
@@ -129,7 +129,7 @@ void describeIpv4Attributes(AttributeDocs& out) {
 }
 
 void describeIpv6Attributes(AttributeDocs& out) {
-  describeHeaderGroup(out, true);
+  describeHeaderGroup(out, kIpv6HeaderDigits);
   describeFields<V6>(kIpv6LeadingAttributes, out);
   out.push_back(fieldAttributeDoc(Ipv6Wire::kFlowLabel.attribute, FieldForm::Int, &Ipv6Wire::kFlowLabel, {}));
   describeFields<V6>(kIpv6TrailingAttributes, out);

@@ -110,7 +110,7 @@ AttributeDoc sizeDoc(const char* name, const char* doc) {
 
 // What every payload form takes besides its sizes.
 void describeCommonPayload(AttributeDocs& out) {
-  out.push_back({"iterations", "int", "1 to 2^31 - 1", "1", "PDUs", "how many times the payload's sizes are gone through",
+  out.push_back({"iterations", "int", "1 to 2^31 - 1", "1", "", "how many times the payload's sizes are gone through",
                  "10"});
   describeShapeGroup(out);
   describePayloadGroup(out);

@@ -158,11 +158,12 @@ AttributeDoc fieldAttributeDoc(std::string_view name, FieldForm form, const Head
   return doc;
 }
 
-void describeHeaderGroup(AttributeDocs& out, bool withTrailer) {
-  out.push_back({"hdr", "hex", "0x and the header's hex digits", "all zero", "",
-                 "the whole header, before the field attributes change it", "0x0000"});
-  if (withTrailer)
-    out.push_back({"trl", "hex", "0x and the trailer's hex digits", "all zero", "", "the trailer", "0x00000000"});
+void describeHeaderGroup(AttributeDocs& out, size_t headerDigits) {
+  out.push_back({"hdr", "hex", "0x and " + std::to_string(headerDigits) + " hex digits", "all zero", "",
+                 "the whole header, before the field attributes change it (value mode only)",
+                 "0x" + zeroHex(headerDigits)});
+  out.push_back({"trl", "hex", "0x and the trailer's hex digits", "all zero", "",
+                 "the trailer; a value without the prefix is refused", "0x00000000"});
 }
 
 void describeOwnHeader(AttributeDocs& out, size_t digits) {

@@ -214,7 +214,7 @@ void describeFields(std::span<const FieldSetter<Config>> fields, AttributeDocs& 
 }
 
 // The attributes of the common groups, as their apply functions read them.
-void describeHeaderGroup(AttributeDocs& out, bool withTrailer);
+void describeHeaderGroup(AttributeDocs& out, size_t headerDigits);
 // hdr of a reader that makes nothing for a hdr without its prefix.
 void describeOwnHeader(AttributeDocs& out, size_t digits);
 void describeShapeGroup(AttributeDocs& out);

@@ -98,10 +98,10 @@ AttributeDoc rateDoc(const char* name, const char* unit, const char* doc) {
 }
 
 void addTrafficTypes(std::vector<ElementDoc>& out) {
-  const AttributeDoc pcr = intDoc("pcr", kNonNegative, "none", "cells or frames per second", "peak cell rate", "1000");
-  const AttributeDoc cdvt = intDoc("cdvt", kNonNegative, "0", "", "cell delay variation tolerance", "10");
-  const AttributeDoc scr = intDoc("scr", kNonNegative, "none", "cells or frames per second", "sustained rate", "500");
-  const AttributeDoc mbs = intDoc("mbs", kNonNegative, "none", "cells or frames", "maximum burst size", "20");
+  const AttributeDoc pcr = intDoc("pcr", kNonNegative, "none", "kbit/s", "peak cell rate", "1000");
+  const AttributeDoc cdvt = intDoc("cdvt", kNonNegative, "0", "microseconds", "cell delay variation tolerance", "10");
+  const AttributeDoc scr = intDoc("scr", kNonNegative, "none", "kbit/s", "sustainable cell rate, at most pcr", "500");
+  const AttributeDoc mbs = intDoc("mbs", kNonNegative, "1", "cells", "maximum burst size", "20");
   const AttributeDoc priority = intDoc("priority", kNonNegative, "0", "", "the descriptor's subtype", "1");
   AttributeDoc cbrPcr = pcr;
   cbrPcr.defaultValue = "none (required)";
@@ -114,19 +114,20 @@ void addTrafficTypes(std::vector<ElementDoc>& out) {
   out.push_back({"ubr", "ubr", "Unspecified bit rate contract.", {priority, pcr, cdvt}, {}, ChildRule::Listed,
                  "<ubr priority=\"1\" pcr=\"1000\"/>"});
   out.push_back({"flow", "flow", "Packet flow contract.",
-                 {intDoc("cpr", kNonNegative, "none", "frames per second", "committed packet rate", "1000"), cdvt,
-                  intDoc("cpr_min", kNonNegative, "none", "frames per second", "lowest committed rate", "100"),
-                  intDoc("cpr_max", kNonNegative, "none", "frames per second", "highest committed rate", "2000")},
+                 {intDoc("cpr", kNonNegative, "none", "kbit/s", "committed packet rate", "1000"), cdvt,
+                  intDoc("cpr_min", kNonNegative, "none", "kbit/s", "lowest committed rate", "100"),
+                  intDoc("cpr_max", kNonNegative, "none", "kbit/s", "highest committed rate", "2000")},
                  {}, ChildRule::Listed, "<flow cpr=\"1000\" cdvt=\"10\"/>"});
   out.push_back({"tokenBucket_flow", "tokenBucket_flow", "Token-bucket meter: srTCM (RFC 2697) or trTCM (RFC 2698).",
                  {priority,
                   {"confType", "choice", "srTCM or trTCM", "srTCM", "", "the marker", "trTCM"},
-                  intDoc("cir", kNonNegative, "none", "bytes per second", "committed information rate", "100000"),
+                  intDoc("cir", kNonNegative, "none", "kbit/s", "committed information rate", "100000"),
                   intDoc("cbs", kNonNegative, "none", "bytes", "committed burst size", "1500"),
                   intDoc("ebs", kNonNegative, "none", "bytes", "excess burst size (srTCM)", "3000"),
-                  intDoc("pir", kNonNegative, "none", "bytes per second", "peak information rate (trTCM)", "200000"),
+                  intDoc("pir", kNonNegative, "none", "kbit/s", "peak information rate (trTCM)", "200000"),
                   intDoc("pbs", kNonNegative, "none", "bytes", "peak burst size (trTCM)", "3000")},
-                 {}, ChildRule::Listed, "<tokenBucket_flow confType=\"srTCM\" cir=\"100000\" cbs=\"1500\" ebs=\"3000\"/>"});
+                 {}, ChildRule::Listed,
+                 "<tokenBucket_flow confType=\"srTCM\" cir=\"100000\" cbs=\"1500\" ebs=\"3000\"/>"});
 }
 
 AttributeDocs interleaveAttributes() {
@@ -141,8 +142,10 @@ AttributeDocs interleaveAttributes() {
 
 void addPorts(std::vector<ElementDoc>& out) {
   const std::vector<std::string> assignments = {"assign_stream_set", "assign_policy_set"};
-  const AttributeDoc device = intDoc("device", "0 to 7", "0", "", "the port's device, as the host registered it", "0");
-  const AttributeDoc port = intDoc("port", "0 to 15", "0", "", "the port number on its device", "1");
+  const AttributeDoc device =
+      intDoc("device", "a device the host registered", "0", "", "the port's device; an unregistered port is ignored",
+             "0");
+  const AttributeDoc port = intDoc("port", "a port the host registered", "0", "", "the port number on its device", "1");
   const AttributeDoc pcapng =
       directoryDoc("capture_pcapng_dir", "where the port writes what it captures as pcapng");
   out.push_back({"rx_ports", "rx_ports", "The receive ports: the traffic they generate towards the processor.",

@@ -75,8 +75,11 @@ std::optional<NameParts> nodeNameParts(const xmlNode* node) noexcept {
   }
 }
 
+AttributeLookupObserver lookupObserver = nullptr;
+
 const xmlAttr* findAttribute(const xmlNode* node, std::string_view name) noexcept {
   if (!hasAttributeMap(node)) return nullptr;
+  if (lookupObserver != nullptr) [[unlikely]] lookupObserver(node, name);
   for (const xmlAttr* attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
     if (namePartsEqual(qualifiedParts(attribute->ns, attribute->name), name)) return attribute;
   }
@@ -145,6 +148,8 @@ int32_t convertInteger(std::string_view text, int base) {
 }  // namespace
 
 // ---- Attributes --------------------------------------------------------
+
+void setAttributeLookupObserver(AttributeLookupObserver observer) noexcept { lookupObserver = observer; }
 
 std::optional<std::string> GetAttribute(const xmlNode* node, std::string_view name) noexcept {
   try {

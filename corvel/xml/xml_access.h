@@ -49,6 +49,12 @@ std::vector<std::pair<std::string, std::string>> getAttributeList(const xmlNode*
 // a node that is not an element or a name that is not an XML name.
 bool SetAttribute(xmlNode* element, std::string_view name, std::string_view value);
 
+// Called with the element and the name of every attribute lookup above while
+// set (null: none), so that a test can hold what the readers ask for against
+// the format's vocabulary. Not for use while other threads read documents.
+using AttributeLookupObserver = void (*)(const xmlNode* element, std::string_view name) noexcept;
+void setAttributeLookupObserver(AttributeLookupObserver observer) noexcept;
+
 // ---- Nodes -------------------------------------------------------------
 
 // The node's name as a DOM shows it: the qualified name of an element or

@@ -126,8 +126,9 @@ TEST(TcsSchema, EveryTcsFileMeantToLoadValidates) {
   for (const std::string& file : TcsFiles()) {
     if (!meantToLoad(file)) continue;
     const fs::path path = kSource / file;
-    const CommandResult run = RunCommand("cd '" + path.parent_path().string() + "' && xmllint --noout --noent --nonet --schema '" +
-                               kSchema + "' '" + path.filename().string() + "'");
+    const CommandResult run = RunCommand("cd '" + path.parent_path().string() +
+                                         "' && xmllint --noout --noent --nonet --schema '" + kSchema + "' '" +
+                                         path.filename().string() + "'");
     EXPECT_EQ(run.status, 0) << file << "\n" << run.output;
     ++checked;
   }
