@@ -26,8 +26,20 @@ namespace fs = std::filesystem;
 
 std::set<std::pair<std::string, std::string>>* lookups = nullptr;
 
+// Tables and declarations are named by the user (a table may be called
+// flow, like a traffic type): their lookups are not the vocabulary's.
+bool InUserPart(const xmlNode* element) {
+  for (const xmlNode* node = element; node != nullptr; node = node->parent) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    const std::string_view name(reinterpret_cast<const char*>(node->name));
+    if (name == "table_entries" || name == "type_definitions") return true;
+  }
+  return false;
+}
+
 void recordLookup(const xmlNode* element, std::string_view name) noexcept {
   if (lookups == nullptr || element->type != XML_ELEMENT_NODE || element->name == nullptr) return;
+  if (InUserPart(element)) return;
   lookups->emplace(reinterpret_cast<const char*>(element->name), std::string(name));
 }
 
