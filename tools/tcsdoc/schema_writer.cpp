@@ -89,7 +89,11 @@ std::vector<std::string> choices(std::string_view range) {
 
 void writeAttribute(std::string& out, const AttributeDoc& attribute) {
   const std::string head = "    <xs:attribute name=\"" + escaped(attribute.name) + "\"";
-  const std::string doc = documentation(attribute.doc, "      ");
+  // What an editor shows beside the attribute: its meaning, range, default and unit.
+  std::string text = attribute.doc + (attribute.doc.empty() ? "" : ". ") + "Range: " + attribute.range +
+                     ". Default: " + attribute.defaultValue + ".";
+  if (!attribute.unit.empty()) text += " Unit: " + attribute.unit + ".";
+  const std::string doc = documentation(text, "      ");
   if (attribute.type == "choice") {
     out += head + ">\n" + doc + "      <xs:simpleType>\n        <xs:restriction base=\"xs:string\">\n";
     for (const std::string& word : choices(attribute.range))
