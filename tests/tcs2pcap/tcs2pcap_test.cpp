@@ -119,6 +119,21 @@ TEST(Tcs2Pcap, CellsGetAUserLinkType) {
   std::remove(pcap.c_str());
 }
 
+// A misspelt attribute: one warning with its line and the name meant, and
+// the frames are those of the file without it (the port goes out as 0).
+TEST(Tcs2Pcap, MisspeltAttributeIsWarnedOfOnceAndIgnored) {
+  const ToolResult run = RunTool("dst_port.tcs --hex");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string warning = "Corvel> Warning, unknown attribute dst_port in <udp> is ignored; did you mean "
+                              "\"dest_port\"?\nCorvel>   at dst_port.tcs:10, <udp> attribute dst_port=\"4000\"\n";
+  const size_t at = run.err.find(warning);
+  ASSERT_NE(at, std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("Warning", at + warning.size()), std::string::npos) << run.err;
+  const std::vector<std::string> lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(At(lines[0], 34, 4), "04000000");  // UDP source 1024, destination 0
+}
+
 TEST(Tcs2Pcap, UsageErrorsExitWithTwo) {
   const char* cases[] = {
       "",                                         // no TCS file
