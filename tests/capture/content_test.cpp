@@ -31,6 +31,7 @@ struct Build {
   uint16_t sourcePort = 1000;
   uint16_t destPort = 2000;
   int flipPayloadByte = -1;  // a payload offset whose byte is changed
+  size_t payloadSize = 40;
 };
 
 void Put16(Bytes& bytes, size_t at, uint32_t value) {
@@ -41,10 +42,10 @@ void Put16(Bytes& bytes, size_t at, uint32_t value) {
 // Ethernet (or 802.1Q) / IPv4 10.0.0.1 -> 192.168.2.1 (or IPv6 2001:db8::1
 // -> 2001:db8::1) / UDP or TCP 1000 -> 2000 / 40 payload bytes: the tag of
 // transmit port 0/1, receive port 0/0, stream 0, PDU 1, then 0xdd (pattern
-// type 1). Without the FCS, which the injection adds.
+// type 1; a sequenced stream reads bytes 4 to 7 as its sequence number). Without the FCS, which the injection adds.
 Bytes Frame(const Build& b) {
   Bytes payload = {0x01, 0x00, 0x00, 0x01};
-  payload.resize(40, 0xdd);
+  payload.resize(b.payloadSize, 0xdd);
   if (b.flipPayloadByte >= 0) payload[static_cast<size_t>(b.flipPayloadByte)] ^= 0x20;
   Bytes segment(b.tcp ? 20 : 8, 0);
   Put16(segment, 0, b.sourcePort);
@@ -125,6 +126,13 @@ const char* const kUdpVlan =
     "<udp dest_port=\"2000\" validate_level=\"%d\"/>"
     "<fixed_payload size=\"40\" tx_port=\"0,1\" validate_level=\"%d\"/>";
 
+const char* const kIncrement =
+    "<ethernet/><ipv4/><udp/>"
+    "<increment_payload start_size=\"20\" end_size=\"60\" incr=\"20\" tx_port=\"0,1\" validate_level=\"%d\"/>";
+const char* const kSequenced =
+    "<ethernet/><ipv4/><udp/>"
+    "<random_payload min_size=\"30\" max_size=\"50\" sequence=\"1\" tx_port=\"0,1\" validate_level=\"%d\"/>";
+
 std::string Layers(const char* form, int level) {
   char text[1024];
   std::snprintf(text, sizeof text, form, level, level, level, level);
@@ -193,8 +201,18 @@ TEST(ExpectedContent, EachChangedFieldFailsAtLevel3AndPassesAtLevel1) {
       // The priority shares its bytes with the VLAN id: under the mask of
       // the written vlan_id it is not compared.
       {kUdpVlan, {.vlan = true, .priority = 5}, ""},
+      {kIncrement, {.payloadSize = 60}, ""},
+      {kIncrement, {.payloadSize = 50}, "Payload verification error, size is 50, expected 20 to 60 in steps of 20"},
+      {kIncrement, {.payloadSize = 80}, "Payload verification error, size is 80, expected 20 to 60 in steps of 20"},
+      // The sequence number is no pattern byte; the first byte behind it is.
+      {kSequenced, {.flipPayloadByte = 7}, ""},
+      {kSequenced, {.flipPayloadByte = 8}, "Payload verification error, byte 8 is 0xfd, expected 0xdd"},
+      {kSequenced,
+       {.flipPayloadByte = 12, .payloadSize = 51},
+       "Payload verification error, size is 51, expected 30 to 50; "
+       "Payload verification error, byte 12 is 0xfd, expected 0xdd"},
   };
-  for (const char* stack : {kUdpV4, kTcpV4, kUdpV6, kUdpVlan}) {
+  for (const char* stack : {kUdpV4, kTcpV4, kUdpV6, kUdpVlan, kIncrement, kSequenced}) {
     std::vector<Bytes> frames;
     std::string level3;
     std::string level1;
