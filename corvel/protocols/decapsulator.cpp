@@ -1,8 +1,13 @@
 #include "corvel/protocols/decapsulator.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/pattern_payload.h"
 #include "corvel/protocols/payload_config.h"
 #include "corvel/protocols/payload_tag.h"
+#include "corvel/protocols/protocol_registry.h"
 
 namespace corvel {
 
@@ -49,6 +54,76 @@ bool Decapsulator::warningsOn(const VerifyContext& context) const noexcept {
 
 void Decapsulator::warn(VerifyContext& context, std::string_view text) const {
   if (warningsOn(context)) context.report->warnings.emplace_back(_warningPrefix, std::string(text));
+}
+
+// ---- Structure and content ------------------------------------------------
+
+namespace {
+
+// A protocol as the verification texts name it.
+std::string_view protocolText(ProtocolKind kind) {
+  switch (kind) {
+    case ProtocolKind::IpV4: return "IPv4";
+    case ProtocolKind::IpV6: return "IPv6";
+    case ProtocolKind::Tcp: return "TCP";
+    case ProtocolKind::Udp: return "UDP";
+    default: break;
+  }
+  const ProtocolRegistration* registration = findRegistration(kind);
+  return registration != nullptr ? registration->element : std::string_view("unknown");
+}
+
+// A field's value written at the start of a scratch header, for formatting a
+// number that is not in any captured bytes.
+size_t formatNumber(const HeaderField& field, uint64_t value, std::span<char> out) {
+  HeaderField at = field;
+  at.byte = 0;
+  uint8_t bytes[8] = {};
+  if (!isNumericField(at) || static_cast<size_t>(fieldEnd(at)) > sizeof bytes) return formatField(at, {}, out);
+  writeBitField(bytes, at, value);
+  return formatField(at, bytes, out);
+}
+
+}  // namespace
+
+void Decapsulator::checkNamedNumber(ByteView layer, const HeaderField& field, std::optional<ProtocolKind> named,
+                                    ProtocolKind inner, std::optional<uint64_t> expected) const {
+  if (!named || *named == inner || !expected) return;
+  const std::optional<uint64_t> value = layer.field(field);
+  if (!value || fieldValue(_config.headerBytes(), field) == value) return;
+  char received[kFieldTextMax + 1];
+  char wanted[kFieldTextMax + 1];
+  formatField(field, layer.bytes(), received);
+  formatNumber(field, *expected, wanted);
+  std::string what(field.name);
+  what.append(" is ").append(received).append(" (").append(protocolText(*named)).append("), expected ");
+  what.append(wanted).append(" (").append(protocolText(inner)).append(")");
+  fail(what);
+}
+
+void Decapsulator::appendDifference(ContentTally& /*tally*/, std::string* text, std::string_view what) const {
+  if (!text->empty()) text->append("; ");
+  text->append(_name).append(" verification error, ").append(what);
+}
+
+void Decapsulator::compareContent(ByteView layer, ContentTally& tally, std::string* text) const {
+  const std::span<const uint8_t> mask = _config.contentMask();
+  if (mask.empty()) return;
+  const std::span<const uint8_t> expected = _config.headerBytes();
+  for (const HeaderField& field : fieldsOf(kind())) {
+    if (!fieldMarked(mask, field)) continue;
+    ++tally.compared;
+    if (fieldMatches(field, layer.bytes(), expected, mask)) continue;
+    ++tally.differing;
+    if (text == nullptr || tally.differing > kContentDifferencesShown) continue;
+    char received[kFieldTextMax + 1];
+    char wanted[kFieldTextMax + 1];
+    formatField(field, layer.bytes(), received);
+    formatField(field, expected, wanted);
+    std::string what(field.name);
+    what.append(" is ").append(received).append(", expected ").append(wanted);
+    appendDifference(tally, text, what);
+  }
 }
 
 // ---- Payload ------------------------------------------------------------
@@ -115,6 +190,96 @@ int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   }
   context.report->identity = identity;
   return static_cast<int32_t>(bytes.size());
+}
+
+size_t PayloadDecapsulator::tagLength(std::span<const uint8_t> bytes) const noexcept {
+  const bool decode = !bytes.empty() && _signed && (_tagged || bytes[0] != kUntaggedMarker);
+  if (!decode) return 0;
+  using Tag = PayloadTagWire;
+  if (_sequenced && bytes.size() >= static_cast<size_t>(Tag::kSequencedSize)) return Tag::kSequencedSize;
+  return std::min(bytes.size(), static_cast<size_t>(Tag::kSize));
+}
+
+namespace {
+
+// Whether `size` is one of the payload's sizes.
+bool expectedSize(const PayloadConfig& payload, int32_t size) {
+  switch (payload.payloadKind()) {
+    case PayloadKind::Fixed: {
+      const auto& sizes = static_cast<const FixedPayloadConfig&>(payload).sizes();
+      return std::find(sizes.begin(), sizes.end(), size) != sizes.end();
+    }
+    case PayloadKind::Increment: {
+      const int32_t step = payload.increment();
+      const int32_t from = payload.startSize();
+      const int32_t to = payload.endSize();
+      if (step == 0) return size == from;
+      if (step > 0 ? (size < from || size > to) : (size > from || size < to)) return false;
+      return (static_cast<int64_t>(size) - from) % step == 0;
+    }
+    case PayloadKind::Random:
+      return size >= payload.startSize() && size <= payload.endSize();
+    default:
+      return true;
+  }
+}
+
+// The payload's sizes as a difference names them.
+std::string sizesText(const PayloadConfig& payload) {
+  char text[96];
+  switch (payload.payloadKind()) {
+    case PayloadKind::Fixed: {
+      std::string list;
+      for (int32_t size : static_cast<const FixedPayloadConfig&>(payload).sizes()) {
+        if (!list.empty()) list += ',';
+        list += std::to_string(size);
+        if (list.size() > 80) return list + ",...";
+      }
+      return list;
+    }
+    case PayloadKind::Increment:
+      std::snprintf(text, sizeof text, "%d to %d in steps of %d", payload.startSize(), payload.endSize(),
+                    payload.increment());
+      return text;
+    default:
+      std::snprintf(text, sizeof text, "%d to %d", payload.startSize(), payload.endSize());
+      return text;
+  }
+}
+
+bool patterned(const PayloadConfig& payload) {
+  const PayloadKind kind = payload.payloadKind();
+  return kind == PayloadKind::Fixed || kind == PayloadKind::Increment || kind == PayloadKind::Random;
+}
+
+}  // namespace
+
+void PayloadDecapsulator::compareContent(ByteView layer, ContentTally& tally, std::string* text) const {
+  const auto* payload = dynamic_cast<const PayloadConfig*>(&config());
+  if (payload == nullptr || !patterned(*payload)) return;
+  const std::span<const uint8_t> bytes = layer.bytes();
+  const auto size = static_cast<int32_t>(bytes.size());
+  char what[96];
+  ++tally.compared;
+  if (!expectedSize(*payload, size)) {
+    ++tally.differing;
+    if (text != nullptr && tally.differing <= kContentDifferencesShown) {
+      std::snprintf(what, sizeof what, "size is %d, expected ", size);
+      appendDifference(tally, text, std::string(what) + sizesText(*payload));
+    }
+  }
+  ++tally.compared;
+  const int32_t pattern = payload->patternType();
+  for (size_t at = tagLength(bytes); at < bytes.size(); ++at) {
+    const uint8_t wanted = PatternPayloadGenerator::payloadByte(pattern, at);
+    if (bytes[at] == wanted) continue;
+    ++tally.differing;
+    if (text != nullptr && tally.differing <= kContentDifferencesShown) {
+      std::snprintf(what, sizeof what, "byte %zu is 0x%02x, expected 0x%02x", at, bytes[at], wanted);
+      appendDifference(tally, text, what);
+    }
+    break;
+  }
 }
 
 // ---- Datalink frame store -----------------------------------------------

@@ -30,6 +30,17 @@ struct VerifyReport {
   std::optional<IdentityRecord> identity;
 };
 
+// What the content comparison (validate level 3) of one stream found: the
+// fields (and payload checks) compared and how many of them differ.
+struct ContentTally {
+  int32_t compared = 0;
+  int32_t differing = 0;
+  int32_t matched() const noexcept { return compared - differing; }
+};
+
+// The differences a comparison writes into its text before it only counts.
+inline constexpr int32_t kContentDifferencesShown = 4;
+
 struct VerifyContext {
   // Set by the datalink layer when it padded the PDU; the first layer with a
   // length field takes its own length and clears it.
@@ -46,6 +57,8 @@ struct VerifyContext {
   // the transport checksum inside it; empty without an IP layer.
   std::span<const uint8_t> sourceAddress;
   std::span<const uint8_t> destinationAddress;
+  // The datalink frame the PDU ended with (its header), when there is one.
+  ByteView frame;
   // The capturing port, for the route check of the payload tag.
   int32_t device = 0;
   int32_t port = 0;
@@ -66,6 +79,17 @@ class Decapsulator {
   // answers its payload size; headerSize() then tells where the payload starts.
   virtual int32_t verify(ByteView layer, VerifyContext& context) = 0;
   int32_t headerSize() const noexcept { return _headerSize; }
+  // Throws "<name> verification error, PRC is 6 (TCP), expected 17 (UDP)"
+  // when the header at the start of `layer` names another protocol for the
+  // layer inside it than `inner`, the stream's next layer. A number the
+  // stream's own header holds, or one naming no known protocol, passes.
+  virtual void checkInnerNamed(ByteView /*layer*/, ProtocolKind /*inner*/) const {}
+  // Validate level 3: compares the layer at the start of `layer` with what
+  // the stream expects (the header fields its element writes, under the
+  // content mask), counting into `tally`; with `text` given, the first
+  // differences are written there ("; " between them), each as
+  // "<name> verification error, DEST_ADDR is 10.0.0.9, expected 192.168.2.1".
+  virtual void compareContent(ByteView layer, ContentTally& tally, std::string* text) const;
 
  protected:
   // `name` is the protocol's name in error texts ("IPv4"), `warningPrefix`
@@ -82,6 +106,13 @@ class Decapsulator {
   // flag set the field wins (and the flag is cleared), else a difference fails.
   int32_t checkInternalSize(int32_t payload, int64_t internal, VerifyContext& context) const;
   bool warningsOn(const VerifyContext& context) const noexcept;
+  // For checkInnerNamed: throws when `field` of `layer` holds a number that
+  // names a protocol (`named`) other than `inner` and other than the number
+  // the stream's own header holds; `expected` is the number of `inner`.
+  void checkNamedNumber(ByteView layer, const HeaderField& field, std::optional<ProtocolKind> named,
+                        ProtocolKind inner, std::optional<uint64_t> expected) const;
+  // Appends one difference to a comparison's text.
+  void appendDifference(ContentTally& tally, std::string* text, std::string_view what) const;
   void warn(VerifyContext& context, std::string_view text) const;
 
   const std::string& name() const noexcept { return _name; }
@@ -101,8 +132,15 @@ class PayloadDecapsulator : public Decapsulator {
  public:
   explicit PayloadDecapsulator(const ProtocolConfig& config);
   int32_t verify(ByteView layer, VerifyContext& context) override;
+  // The payload's size against the stream's sizes, and its pattern bytes
+  // behind the tag (and sequence number) against the generator's.
+  void compareContent(ByteView layer, ContentTally& tally, std::string* text) const override;
 
  private:
+  // The bytes of the tag and sequence number at the payload's start (0 when
+  // it carries none).
+  size_t tagLength(std::span<const uint8_t> bytes) const noexcept;
+
   bool _tagged;
   bool _signed;
   bool _sequenced;  // the stream's sequence number follows the tag

@@ -23,7 +23,7 @@ constexpr int32_t kTagSize = 4;
 int32_t tagsOf(ProtocolKind kind) { return kind == ProtocolKind::VLan || kind == ProtocolKind::XVLan ? 1 : 0; }
 
 // The EtherType of the payload: the last two bytes of each form's header.
-const BitField& etherTypeOf(ProtocolKind kind) {
+const HeaderField& etherTypeOf(ProtocolKind kind) {
   switch (kind) {
     case ProtocolKind::VLan: return VLanWire::kEtherType;
     case ProtocolKind::XVLan: return XVLanWire::kType;
@@ -56,6 +56,13 @@ std::optional<ProtocolKind> EthernetDecapsulator::serviceAccessProtocol(ByteView
   if (type == kEtherTypeIpv4) return ProtocolKind::IpV4;
   if (type == kEtherTypeIpv6) return ProtocolKind::IpV6;
   return std::nullopt;
+}
+
+void EthernetDecapsulator::checkInnerNamed(ByteView frame, ProtocolKind inner) const {
+  std::optional<uint64_t> expected;
+  if (inner == ProtocolKind::IpV4) expected = kEtherTypeIpv4;
+  if (inner == ProtocolKind::IpV6) expected = kEtherTypeIpv6;
+  checkNamedNumber(frame, etherTypeOf(kind()), serviceAccessProtocol(frame), inner, expected);
 }
 
 void EthernetDecapsulator::parseHeader(CapturedStreamFrame& frame, VerifyReport& /*report*/) {

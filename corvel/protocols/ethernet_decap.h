@@ -13,6 +13,7 @@ class EthernetDecapsulator : public DatalinkDecapsulator {
   explicit EthernetDecapsulator(const ProtocolConfig& config);
 
   std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
+  void checkInnerNamed(ByteView frame, ProtocolKind inner) const override;
   void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) override;
   CapturedStreamPdu extractPdu(VerifyContext& context) override;
   // Verifies one whole frame: sizes, fields, FCS.

@@ -151,6 +151,32 @@ bool fieldMatches(const BitField &field, std::span<const uint8_t> actual, std::s
   return true;
 }
 
+namespace {
+
+// Calls `each` (byte index, bit select) for every bit of a field lying inside
+// `size` bytes; answers false, calling nothing, for one that does not.
+template <class Each>
+bool forEachBit(const BitField &field, size_t size, Each &&each) noexcept {
+  if (field.byte < 0 || field.msb < 0 || field.msb > 7 || field.width < 1) return false;
+  if (static_cast<size_t>(fieldEnd(field)) > size) return false;
+  const int64_t first = int64_t{field.byte} * 8 + (7 - field.msb);
+  for (int64_t bit = first; bit < first + field.width; ++bit)
+    each(static_cast<size_t>(bit / 8), static_cast<uint8_t>(0x80u >> (bit % 8)));
+  return true;
+}
+
+}  // namespace
+
+void markField(std::span<uint8_t> mask, const BitField &field) noexcept {
+  forEachBit(field, mask.size(), [&](size_t at, uint8_t select) { mask[at] |= select; });
+}
+
+bool fieldMarked(std::span<const uint8_t> mask, const BitField &field) noexcept {
+  bool marked = false;
+  forEachBit(field, mask.size(), [&](size_t at, uint8_t select) { marked = marked || (mask[at] & select) != 0; });
+  return marked;
+}
+
 size_t formatField(const HeaderField &field, std::span<const uint8_t> header, std::span<char> out) noexcept {
   TextSink sink(out);
   if (const std::optional<uint64_t> value = fieldValue(header, field)) {

@@ -71,6 +71,13 @@ std::optional<std::span<const uint8_t>> fieldSpan(std::span<const uint8_t> heade
 bool fieldMatches(const BitField &field, std::span<const uint8_t> actual, std::span<const uint8_t> expected,
                   std::span<const uint8_t> mask = {}) noexcept;
 
+// Sets the field's bits in `mask` (a header-sized comparison mask); a field
+// reaching past the mask is left out whole.
+void markField(std::span<uint8_t> mask, const BitField &field) noexcept;
+
+// Whether any bit of the field is set in `mask`.
+bool fieldMarked(std::span<const uint8_t> mask, const BitField &field) noexcept;
+
 // Longest text formatField writes for a field of up to 128 bits, without its
 // terminating zero: an IPv6 address of 8 groups of 4 digits and 7 colons.
 inline constexpr size_t kFieldTextMax = 39;

@@ -24,12 +24,25 @@ std::optional<ProtocolKind> ipPayloadKind(uint64_t protocol) {
   }
 }
 
+std::optional<uint64_t> ipProtocolNumber(ProtocolKind kind) {
+  switch (kind) {
+    case ProtocolKind::Tcp: return kIpProtocolTcp;
+    case ProtocolKind::Udp: return kIpProtocolUdp;
+    case ProtocolKind::IpV6: return kIpProtocolIpv6;
+    default: return std::nullopt;
+  }
+}
+
 IpV4Decapsulator::IpV4Decapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "IPv4", "IPv4 warning, ") {}
 
 std::optional<ProtocolKind> IpV4Decapsulator::serviceAccessProtocol(ByteView layer) const {
   const std::optional<uint64_t> protocol = layer.field(Ipv4Wire::kProtocol);
   return protocol ? ipPayloadKind(*protocol) : std::nullopt;
+}
+
+void IpV4Decapsulator::checkInnerNamed(ByteView layer, ProtocolKind inner) const {
+  checkNamedNumber(layer, Ipv4Wire::kProtocol, serviceAccessProtocol(layer), inner, ipProtocolNumber(inner));
 }
 
 int32_t IpV4Decapsulator::verify(ByteView layer, VerifyContext& context) {
@@ -74,6 +87,12 @@ std::optional<ProtocolKind> IpV6Decapsulator::serviceAccessProtocol(ByteView lay
   if (!walksExtensions(*next)) return ipPayloadKind(*next);
   const ExtensionWalk walk = walkIpv6Extensions(layer.from(Ipv6Wire::kSize), *next);
   return walk.end == ExtensionWalkEnd::UpperLayer ? ipPayloadKind(walk.nextHeader) : std::nullopt;
+}
+
+void IpV6Decapsulator::checkInnerNamed(ByteView layer, ProtocolKind inner) const {
+  const std::optional<uint64_t> next = layer.field(Ipv6Wire::kNextHeader);
+  if (!next || walksExtensions(*next)) return;
+  checkNamedNumber(layer, Ipv6Wire::kNextHeader, ipPayloadKind(*next), inner, ipProtocolNumber(inner));
 }
 
 int32_t IpV6Decapsulator::verify(ByteView layer, VerifyContext& context) {

@@ -11,6 +11,7 @@ class IpV4Decapsulator : public Decapsulator {
   explicit IpV4Decapsulator(const ProtocolConfig& config);
   std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
   int32_t verify(ByteView layer, VerifyContext& context) override;
+  void checkInnerNamed(ByteView layer, ProtocolKind inner) const override;
 };
 
 // Extension headers in front of the upper layer are walked (ipv6_extensions.h).
@@ -19,6 +20,9 @@ class IpV6Decapsulator : public Decapsulator {
   explicit IpV6Decapsulator(const ProtocolConfig& config);
   std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
   int32_t verify(ByteView layer, VerifyContext& context) override;
+  // The next header of the fixed header only; one naming an extension header
+  // is left to the walk.
+  void checkInnerNamed(ByteView layer, ProtocolKind inner) const override;
 
  private:
   bool walksExtensions(uint64_t nextHeader) const;
@@ -27,5 +31,7 @@ class IpV6Decapsulator : public Decapsulator {
 
 // The layer an IP protocol / next-header number names.
 std::optional<ProtocolKind> ipPayloadKind(uint64_t protocol);
+// The IP protocol / next-header number of a layer; nothing for one without.
+std::optional<uint64_t> ipProtocolNumber(ProtocolKind kind);
 
 }  // namespace corvel

@@ -2,6 +2,7 @@
 // every layer. They run per PDU: no allocation, no formatting.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -24,6 +25,10 @@ class PatternPayloadGenerator : public PayloadGenerator {
   int32_t patternType() const { return _patternType; }
 
   void fillPayload(std::span<uint8_t> bytes) const override;
+  // The byte fillPayload writes at `offset` of a payload.
+  static uint8_t payloadByte(int32_t patternType, size_t offset) noexcept {
+    return patternType == 2 ? static_cast<uint8_t>((offset + 1) % 10) : uint8_t{0xdd};
+  }
   void fillPadding(std::span<uint8_t> bytes) const override;
   void fillConstant(std::span<uint8_t> bytes) const override;
 

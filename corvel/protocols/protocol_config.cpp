@@ -13,6 +13,7 @@ ProtocolConfig::ProtocolConfig(ProtocolKind kind, bool isDatalink)
 ProtocolConfig::ProtocolConfig(const ProtocolConfig& other)
     : _header(other._header),
       _trailer(other._trailer),
+      _contentMask(other._contentMask),
       _kind(other._kind),
       _isDatalink(other._isDatalink),
       _mask(false),
@@ -25,7 +26,7 @@ ProtocolConfig::ProtocolConfig(const ProtocolConfig& other)
 ProtocolConfig::~ProtocolConfig() = default;
 
 void ProtocolConfig::setValidateLevel(int32_t level) {
-  _validateLevel = (level == 1 || level == 2) ? level : 0;
+  _validateLevel = (level >= 1 && level <= kContentLevel) ? level : 0;
 }
 
 void ProtocolConfig::setPoliceLevel(int32_t level, int32_t count) {

@@ -76,8 +76,11 @@ class ProtocolConfig {
   int32_t shapeLevel() const { return _shapeLevel; }
   int32_t shapeCount() const { return _shapeCount; }
 
-  // 1 and 2 are kept, anything else stores 0.
+  // 1, 2 and 3 are kept, anything else stores 0. Level 3 compares the
+  // content of captured PDUs with the stream's own header and payload.
   void setValidateLevel(int32_t level);
+  static constexpr int32_t kContentLevel = 3;
+  bool checksContent() const { return _validateLevel >= kContentLevel; }
   // Level 0 and 1 are kept, anything else stores 2; the count only when > 0.
   void setPoliceLevel(int32_t level, int32_t count);
   // Level 1 and 2 are kept, anything else stores 0; the count only when > 0.
@@ -88,6 +91,11 @@ class ProtocolConfig {
   void makeMask();
   // For a mask, complements every header byte (the trailer is untouched).
   void invertMask();
+
+  // The header bits a capture stream compares at level 3 (1 = compared):
+  // the fields its element writes. Empty compares nothing; clones keep it.
+  std::span<const uint8_t> contentMask() const { return _contentMask; }
+  void setContentMask(std::vector<uint8_t> mask) { _contentMask = std::move(mask); }
 
   ProtocolAttachment *attachment() const { return _attachment.get(); }
   void setAttachment(std::unique_ptr<ProtocolAttachment> attachment);
@@ -121,6 +129,7 @@ class ProtocolConfig {
  private:
   std::vector<uint8_t> _header;
   std::vector<uint8_t> _trailer;
+  std::vector<uint8_t> _contentMask;
   ProtocolKind _kind;
   bool _isDatalink;
   bool _mask = false;

@@ -1,5 +1,6 @@
 #include "corvel/protocols/stream_parser.h"
 
+#include <algorithm>
 #include <string>
 
 #include "corvel/base/text_error.h"
@@ -30,7 +31,11 @@ StreamParser::StreamParser(const ProtocolStack& stack) : _stack(stack) {
     throw TextError("Port first protocol is not a payload");
   if (!capturableDatalink(stack.at(stack.count() - 1).kind()))
     throw TextError("Port last protocol is not atm/ethernet/generic for defined capture.");
-  for (const auto& config : stack.protocols()) _chain.push_back(makeDecapsulator(*config));
+  for (const auto& config : stack.protocols()) {
+    _chain.push_back(makeDecapsulator(*config));
+    _checksContent = _checksContent || config->checksContent();
+  }
+  _seen.resize(_chain.size());
   const auto* payload = dynamic_cast<const PayloadConfig*>(&stack.at(0));
   _emptyPayloadAllowed = payload && payload->allowsEmpty();
 }
@@ -55,13 +60,36 @@ DatalinkDecapsulator& StreamParser::datalink() const { return static_cast<Datali
 void StreamParser::verify(const CapturedStreamPdu& pdu, VerifyContext& context) const {
   ByteView layer(pdu.data);
   context.emptyPayloadAllowed = _emptyPayloadAllowed;
+  std::fill(_seen.begin(), _seen.end(), ByteView());
+  _seen.back() = context.frame;
+  // A header that names another layer than the stack has fails as such,
+  // before the layer inside is read as what it is not.
+  if (_chain.size() >= 2) _chain.back()->checkInnerNamed(context.frame, _chain[_chain.size() - 2]->kind());
   for (size_t i = _chain.size() - 1; i-- > 0;) {
     Decapsulator& decapsulator = *_chain[i];
+    _seen[i] = layer;
     const int32_t contextLayers = context.lengthsFromContext;
     const int32_t payload = decapsulator.verify(layer, context);
     if (contextLayers > 0) --context.lengthsFromContext;
+    if (i > 0) decapsulator.checkInnerNamed(layer, _chain[i - 1]->kind());
     layer = layer.sub(static_cast<size_t>(decapsulator.headerSize()), static_cast<size_t>(payload));
   }
+  // The payload: exactly the bytes the innermost header delimits.
+  _seen.front() = layer;
+}
+
+ContentTally StreamParser::compareContent(const StreamParser& walked, std::string* text) const {
+  ContentTally tally;
+  if (!_checksContent || walked._seen.size() != _chain.size()) return tally;
+  for (size_t i = _chain.size(); i-- > 0;) {
+    if (_chain[i]->config().checksContent()) _chain[i]->compareContent(walked._seen[i], tally, text);
+  }
+  if (text != nullptr && tally.differing > kContentDifferencesShown) {
+    text->append(" (and ")
+        .append(std::to_string(tally.differing - kContentDifferencesShown))
+        .append(" more differences)");
+  }
+  return tally;
 }
 
 }  // namespace corvel

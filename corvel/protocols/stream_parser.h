@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "corvel/protocols/decapsulator.h"
@@ -35,12 +36,26 @@ class StreamParser {
   // The datalink layer's own decapsulator.
   DatalinkDecapsulator& datalink() const;
 
-  // Verifies the PDU's inner layers. Throws the first size error.
+  // Verifies the PDU's inner layers. Throws the first size error, or the
+  // first header (the datalink's in `context.frame` included) that names
+  // another protocol for the layer inside it than the stack has.
   void verify(const CapturedStreamPdu& pdu, VerifyContext& context) const;
+
+  // Whether a layer of the stream compares content (validate level 3).
+  bool checksContent() const noexcept { return _checksContent; }
+  // Compares the layers `walked` found in the PDU it verified last (a parser
+  // of a stack of the same structure, this one included) with this stream's
+  // expectations, outer layers first. With `text` given, the differences are
+  // written there.
+  ContentTally compareContent(const StreamParser& walked, std::string* text) const;
 
  private:
   const ProtocolStack& _stack;
   std::vector<std::unique_ptr<Decapsulator>> _chain;
+  // The bytes of every layer of the PDU verified last, in chain order (the
+  // datalink's frame last); valid while the PDU and its frame live.
+  mutable std::vector<ByteView> _seen;
+  bool _checksContent = false;
   bool _emptyPayloadAllowed = false;
 };
 

@@ -1,5 +1,6 @@
 #include "corvel/tcs/tcs_stream_mgt.h"
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/protocol_registry.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/tables/table_definition.h"
 #include "corvel/tcs/stream_set_definition.h"
@@ -29,6 +31,41 @@ void expandLoop(TcsManager& manager, StreamSetDefinition& set, TableDefinition& 
   loop.copyFailure = "unable to copy the protocol stack";
   loop.stopAtNestedLoop = true;
   expandTableLoop(manager, loop, table, [&](xmlNode* protocols) { BuildProtocolStack(manager, protocols, set); });
+}
+
+// Whether a hex-form attribute value carries its prefix; without it the
+// reader ignores the value.
+bool hexPrefixed(const std::string& value) { return value.size() >= 2 && value[0] == '0' && (value[1] | 0x20) == 'x'; }
+
+// At validate level 3 a capture stream compares the header fields its
+// element writes, and only those: the bits of the element's flow-key mask
+// where its reader builds one (a reader skips an attribute it ignores in
+// both modes), else the fields of the protocol's table whose attributes the
+// element gives. A value the processor may change is left out of the element.
+void markComparedFields(TcsManager& manager, xmlNode* element, const std::string& name, ProtocolConfig& config) {
+  if (!config.checksContent() || config.kind() == ProtocolKind::Payload || config.headerLength() == 0) return;
+  std::vector<uint8_t> compared(config.headerBytes().size(), 0);
+  // aal5 applies its attributes with their values in mask mode too.
+  ProtocolList masks;
+  if (config.kind() != ProtocolKind::AAL5)
+    masks = manager.CreateProtocol(element, name, enSetTypeCapture, enReadModeMask);
+  if (masks.size() == 1 && masks.front()->isMask() && masks.front()->kind() == config.kind()) {
+    masks.front()->invertMask();
+    const std::span<const uint8_t> mask = masks.front()->headerBytes();
+    std::copy_n(mask.begin(), std::min(mask.size(), compared.size()), compared.begin());
+  } else {
+    const FieldTable fields = fieldsOf(config.kind());
+    for (const auto& [attribute, value] : getAttributeList(element)) {
+      const HeaderField* field = findFieldByAttribute(fields, attribute);
+      if (field == nullptr || value.empty()) continue;
+      // Address and other hex fields are read only with their prefix.
+      if ((field->display == FieldDisplay::Mac || field->display == FieldDisplay::Hex) && field->width > 32 &&
+          !hexPrefixed(value))
+        continue;
+      markField(compared, *field);
+    }
+  }
+  config.setContentMask(std::move(compared));
 }
 
 void appendDumpLine(std::string& line, const xmlNode* node) {
@@ -81,6 +118,8 @@ void BuildProtocolStack(TcsManager& manager, xmlNode* definitionNode, StreamSetD
     const std::string name = GetNodeName(*element).value_or(std::string());
     ProtocolList configs = manager.CreateProtocol(*element, name, set.type(), enReadModeValue);
     if (configs.empty()) return;
+    if (set.type() == enSetTypeCapture && configs.size() == 1)
+      markComparedFields(manager, *element, name, *configs.front());
     // A stacking rule refuses the element being added.
     const PlaceScope place(*element);
     for (const auto& config : configs) stack->addProtocol(*config);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/decapsulator.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/protocols/stream_parser.h"
 #include "corvel/stats/event.h"
@@ -35,7 +36,7 @@ void CaptureProtocol::addStream(const ProtocolStack& stack, std::string key) {
   auto copy = std::make_unique<ProtocolStack>(stack);
   // Streams are walked in key order.
   auto at = std::find_if(_streams.begin(), _streams.end(), [&](const Stream& s) { return key < s.key; });
-  _streams.insert(at, Stream{std::move(key), std::move(copy), nullptr});
+  _streams.insert(at, Stream{std::move(key), std::move(copy), nullptr, {}, false});
 }
 
 void CaptureProtocol::initialize() {
@@ -60,6 +61,51 @@ void CaptureProtocol::initialize() {
       _port.announceError("Port unabled to instantiate StreamParser");
   }
   _datalinkParser.setDatalink(&_streams.front().parser->datalink());
+  for (Stream& stream : _streams) {
+    for (size_t other = 0; other < _streams.size(); ++other) {
+      if (_streams[other].stack->signature() != stream.stack->signature()) continue;
+      stream.alike.push_back(other);
+      stream.contentChecked = stream.contentChecked || _streams[other].parser->checksContent();
+    }
+  }
+}
+
+size_t CaptureProtocol::streamOf(const StreamParser& parser) const {
+  for (size_t i = 0; i < _streams.size(); ++i)
+    if (_streams[i].parser.get() == &parser) return i;
+  return 0;
+}
+
+namespace {
+
+// A stream as a failure line names it: its set, and its place in the set
+// when that is not the first.
+std::string streamLabel(const std::string& key) {
+  const size_t mark = key.rfind('#');
+  if (mark == std::string::npos) return key;
+  size_t digits = mark + 1;
+  while (digits < key.size() && key[digits] == '0') ++digits;
+  if (digits == key.size()) return key.substr(0, mark);
+  return key.substr(0, mark) + "#" + key.substr(digits);
+}
+
+}  // namespace
+
+std::optional<size_t> CaptureProtocol::matchContent(const StreamParser& walked, const std::vector<size_t>& group,
+                                                    std::string& text) const {
+  size_t closest = group.front();
+  int32_t mostMatched = -1;
+  for (size_t index : group) {
+    const ContentTally tally = _streams[index].parser->compareContent(walked, nullptr);
+    if (tally.differing == 0) return index;
+    if (tally.matched() > mostMatched) {
+      mostMatched = tally.matched();
+      closest = index;
+    }
+  }
+  _streams[closest].parser->compareContent(walked, &text);
+  if (group.size() > 1) text.append(" (closest stream ").append(streamLabel(_streams[closest].key)).append(")");
+  return std::nullopt;
 }
 
 const StreamParser& CaptureProtocol::chooseParser() const {
@@ -106,7 +152,7 @@ void CaptureProtocol::discardCurrent() {
     announceDiscarded(_port, datalink->releaseCurrent().size());
 }
 
-void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*frame*/, uint32_t /*cycle*/) {
+void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
   DatalinkDecapsulator* datalink = _datalinkParser.datalink();
   if (!datalink || !datalink->isPduComplete()) return;
   _finished.reset();
@@ -124,11 +170,29 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
   context.report = &report;
   context.device = _port.device();
   context.port = _port.port();
+  if (frame) context.frame = ByteView(frame->data);
   CapturedStreamPdu pdu;
   try {
     pdu = datalink->extractPdu(context);
     event.setPduEndCycle(pdu.lastCycle);
+    const VerifyContext extracted = context;
+    const size_t datalinkWarnings = report.warnings.size();
     parser->verify(pdu, context);
+    const Stream& chosen = _streams[streamOf(*parser)];
+    if (chosen.contentChecked) {
+      std::string differences;
+      const std::optional<size_t> owner = matchContent(*parser, chosen.alike, differences);
+      if (!owner) throw TextError(differences);
+      if (_streams[*owner].parser.get() != parser) {
+        // The PDU is the owner's: its layers verify it once more, with the
+        // owner's levels and payload tag.
+        parser = _streams[*owner].parser.get();
+        report.warnings.resize(datalinkWarnings);
+        report.identity.reset();
+        context = extracted;
+        parser->verify(pdu, context);
+      }
+    }
     event.setKind(enEventKindPduPassed);
   } catch (const TextError& error) {
     discardCurrent();

@@ -49,9 +49,19 @@ class CaptureProtocol : public CaptureIntf {
     std::string key;
     std::unique_ptr<ProtocolStack> stack;
     std::unique_ptr<StreamParser> parser;
+    // The streams of the same structure as this one (itself included), in
+    // key order, and whether one of them compares content.
+    std::vector<size_t> alike;
+    bool contentChecked = false;
   };
 
   const StreamParser& chooseParser() const;
+  size_t streamOf(const StreamParser& parser) const;
+  // Validate level 3: the stream of `group` the verified PDU belongs to (the
+  // first whose compared fields all match), or nothing; then `text` holds
+  // the differences against the stream that matched most.
+  std::optional<size_t> matchContent(const StreamParser& walked, const std::vector<size_t>& group,
+                                     std::string& text) const;
   void discardCurrent();
 
   PortTraffic& _port;

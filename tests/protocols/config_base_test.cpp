@@ -21,7 +21,7 @@ using test::zeros;
 TEST(ConfigLevels, ValidatePoliceAndShapeMapping) {
   EthernetProtocolConfig c(zeros(28), zeros(8));
   EXPECT_EQ(c.validateLevel(), 0);
-  const std::pair<int32_t, int32_t> validate[] = {{1, 1}, {2, 2}, {3, 0}, {-1, 0}, {0, 0}};
+  const std::pair<int32_t, int32_t> validate[] = {{1, 1}, {2, 2}, {3, 3}, {4, 0}, {-1, 0}, {0, 0}};
   for (auto [in, out] : validate) {
     c.setValidateLevel(in);
     EXPECT_EQ(c.validateLevel(), out) << in;

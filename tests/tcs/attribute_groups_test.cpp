@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
     (test::NameFromPair<&GroupElement::id, &LevelCase::text>()));
 
 TEST_F(ProtocolReaderTest, ValidateLevelOfGroupP) {
-  for (const auto& [text, level] : {std::pair{"1", 1}, std::pair{"2", 2}, std::pair{"3", 0},
+  for (const auto& [text, level] : {std::pair{"1", 1}, std::pair{"2", 2}, std::pair{"3", 3},
                                     std::pair{"0x2", 2}}) {
     ASSERT_TRUE(SetAttribute(tcs.element("atm_default"), "validate_level", text));
     const auto config = tcs.readOne("atm_default");
