@@ -18,7 +18,7 @@ CaptureProtocol::CaptureProtocol(PortTraffic& port, DatalinkParser& datalinkPars
 CaptureProtocol::~CaptureProtocol() {
   // Frames that never completed a PDU are announced before they go.
   if (DatalinkDecapsulator* datalink = _datalinkParser.datalink()) {
-    announceDiscarded(_port, datalink->releaseAll().size());
+    announceDiscarded(_port, datalink->releaseAll());
     _datalinkParser.setDatalink(nullptr);
   }
 }
@@ -103,13 +103,13 @@ const StreamParser& CaptureProtocol::chooseParser() const {
 
 void CaptureProtocol::discardCurrent() {
   if (DatalinkDecapsulator* datalink = _datalinkParser.datalink())
-    announceDiscarded(_port, datalink->releaseCurrent().size());
+    announceDiscarded(_port, datalink->releaseCurrent());
 }
 
-void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*frame*/, uint32_t /*cycle*/) {
+void CaptureProtocol::OnFrame(const CapturedStreamFrame& /*frame*/, uint32_t /*cycle*/) {
   DatalinkDecapsulator* datalink = _datalinkParser.datalink();
   if (!datalink || !datalink->isPduComplete()) return;
-  _finished.reset();
+  _finished = false;
   const StreamParser* parser = nullptr;
   try {
     parser = &chooseParser();
@@ -124,13 +124,17 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
   context.report = &report;
   context.device = _port.device();
   context.port = _port.port();
-  CapturedStreamPdu pdu;
+  CapturedStreamPdu& pdu = _pdu;
+  pdu.clear();
+  bool extracted = false;
   try {
-    pdu = datalink->extractPdu(context);
+    datalink->extractPdu(context, pdu);
+    extracted = true;
     event.setPduEndCycle(pdu.lastCycle);
     parser->verify(pdu, context);
     event.setKind(enEventKindPduPassed);
   } catch (const TextError& error) {
+    if (!extracted) pdu.clear();  // a PDU that could not be taken out is empty
     discardCurrent();
     event.setKind(enEventKindPduFailed);
     event.setText(error.text());
@@ -153,10 +157,10 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& /*fram
     _pduLog.write(_pduLine);
   }
   _port.announce(event);
-  _finished = std::move(pdu);
+  _finished = true;
 }
 
-void CaptureProtocol::OnPdu(CapturedStreamPdu& /*pdu*/, uint32_t /*cycle*/) { _finished.reset(); }
+void CaptureProtocol::OnPdu(CapturedStreamPdu& /*pdu*/, uint32_t /*cycle*/) { _finished = false; }
 
 void CaptureProtocol::Stop() { _pduLog.close(); }
 
