@@ -7,9 +7,9 @@
 # bytes with their FCS), verifies them once by injecting the file into a
 # transmit port of pyxsim (corvel_lite checks the FCS, the IPv4 header
 # checksum, the UDP and TCP checksums, the payload tag and the route of every
-# PDU) and once with tshark with the same checks on, and prints both wall
-# times and their ratio. Both runs must find every frame good. Not a test:
-# the figures depend on the machine.
+# PDU) and once with tshark with the same checks on, and prints the wall and
+# processor times of both and their ratios. Both runs must find every frame
+# good. Not a test: the figures depend on the machine.
 set -euo pipefail
 
 frames=${1:-200000}
@@ -73,23 +73,28 @@ run
 close
 PYX
 
-now() { date +%s.%N; }
-start=$(now)
-"$bin/pyxsim" --quiet -p "$bin/libcorvel_lite.so" run.pyx >pyxsim.txt 2>&1 || true
-pyxsim_end=$(now)
-tshark -r frames.pcap -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE -o udp.check_checksum:TRUE \
-  -o tcp.check_checksum:TRUE -T fields -e frame.number -e eth.fcs.status -e ip.checksum.status \
-  -e udp.checksum.status -e tcp.checksum.status >tshark.txt 2>/dev/null
-tshark_end=$(now)
+# Wall and processor seconds (user + system) of each run: on a shared
+# machine the processor time is the steadier figure.
+TIMEFORMAT='%R %U %S'
+{ time "$bin/pyxsim" --quiet -p "$bin/libcorvel_lite.so" run.pyx >pyxsim.txt 2>&1 || true; } 2>pyxsim.time
+{ time tshark -r frames.pcap -o eth.check_fcs:TRUE -o ip.check_checksum:TRUE -o udp.check_checksum:TRUE \
+    -o tcp.check_checksum:TRUE -T fields -e frame.number -e eth.fcs.status -e ip.checksum.status \
+    -e udp.checksum.status -e tcp.checksum.status >tshark.txt 2>/dev/null; } 2>tshark.time
 
 verdict=$(grep -o 'pyxsim: [A-Z]*: .*' pyxsim.txt | tail -1 || true)
 # tshark's checksum status fields: 0 bad, 1 good, 2 not verified.
 tshark_frames=$(wc -l <tshark.txt)
 tshark_bad=$(awk -F'\t' '{for (i = 2; i <= NF; ++i) if ($i != "" && $i != "1") {++bad; break}} END {print bad + 0}' \
   tshark.txt)
-pyxsim_s=$(awk -v a="$start" -v b="$pyxsim_end" 'BEGIN {printf "%.3f", b - a}')
-tshark_s=$(awk -v a="$pyxsim_end" -v b="$tshark_end" 'BEGIN {printf "%.3f", b - a}')
+read -r pyxsim_wall pyxsim_user pyxsim_sys <pyxsim.time
+read -r tshark_wall tshark_user tshark_sys <tshark.time
+cpu() { awk -v u="$1" -v s="$2" 'BEGIN {printf "%.3f", u + s}'; }
+pyxsim_cpu=$(cpu "$pyxsim_user" "$pyxsim_sys")
+tshark_cpu=$(cpu "$tshark_user" "$tshark_sys")
 printf 'frames:  %d (%d bytes of pcap)\n' "$tshark_frames" "$written"
-printf 'pyxsim inject: %8.3f s  %s\n' "$pyxsim_s" "${verdict:-no verdict (see pyxsim output)}"
-printf 'tshark:        %8.3f s  %d frames with a failed check\n' "$tshark_s" "$tshark_bad"
-awk -v p="$pyxsim_s" -v t="$tshark_s" 'BEGIN {printf "ratio pyxsim/tshark: %.3f\n", (t > 0 ? p / t : 0)}'
+printf 'pyxsim inject: %8.3f s wall %8.3f s cpu  %s\n' "$pyxsim_wall" "$pyxsim_cpu" \
+  "${verdict:-no verdict (see pyxsim output)}"
+printf 'tshark:        %8.3f s wall %8.3f s cpu  %d frames with a failed check\n' "$tshark_wall" "$tshark_cpu" \
+  "$tshark_bad"
+awk -v pw="$pyxsim_wall" -v tw="$tshark_wall" -v pc="$pyxsim_cpu" -v tc="$tshark_cpu" \
+  'BEGIN {printf "ratio pyxsim/tshark: %.3f wall, %.3f cpu\n", (tw > 0 ? pw / tw : 0), (tc > 0 ? pc / tc : 0)}'
