@@ -27,6 +27,7 @@
 #include <utility>
 #include <vector>
 
+#include "counting_allocator.h"
 #include "corvel/protocols/crc32.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/protocols/ethernet.h"
@@ -64,11 +65,13 @@ void BM_UdpFrames(benchmark::State& state) {
   auto builder = udpFrames(frameSize, state.range(1) != 0);
   int32_t pdu = 1;
   int64_t bytes = 0;
+  const uint64_t allocations = bench::allocationCount();
   for (auto _ : state) {
     GeneratedFrameList frames = builder->generate(pdu++);
     bytes += frames.front().length();
     benchmark::DoNotOptimize(frames.front().data().data());
   }
+  bench::reportAllocations(state, allocations);
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(bytes);
   state.SetLabel(state.range(1) != 0 ? "frames/s, with FCS" : "frames/s, no FCS");

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "counting_allocator.h"
 #include "corvel/protocols/ethernet.h"
 #include "corvel/protocols/ipv4.h"
 #include "corvel/protocols/payload_config.h"
@@ -48,6 +49,7 @@ void BM_ByteRequests(benchmark::State& state) {
   auto port = startedPort(frameSize, bitErrors);
   uint32_t cycle = 0;
   int64_t bytes = 0;
+  const uint64_t allocations = bench::allocationCount();
   for (auto _ : state) {
     bool endOfTraffic = false;
     uint8_t endOfPacket = 0;
@@ -60,6 +62,7 @@ void BM_ByteRequests(benchmark::State& state) {
       state.ResumeTiming();
     }
   }
+  bench::reportAllocations(state, allocations);
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(bytes);
   state.SetLabel(bitErrors ? "byte requests/s, bit errors on" : "byte requests/s");

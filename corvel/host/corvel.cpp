@@ -406,11 +406,17 @@ void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
     return;
   }
   try {
+    // The port state is read once per byte: a running port takes it at once.
+    const int32_t state = capture->state();
+    if (state == enPortStateRunning && !capture->warned()) [[likely]] {
+      capture->captureByte(byte, cycle, endOfPacket);
+      return;
+    }
     if (capture->warned()) {
       _notices.repeated(record, NoticeKind::TransmitIgnored, _state);
       return;
     }
-    if (capture->state() == enPortStateComplete) {
+    if (state == enPortStateComplete) {
       print("Corvel> Tx TxDevice %d TxPort %d: enPortStateComplete, additional byte sends will be "
             "ignored\n",
             capture->device(), capture->port());
@@ -423,7 +429,7 @@ void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
                      std::to_string(capture->port()) + ": enPortStateComplete, additional byte sends will be ignored");
       return;
     }
-    if (capture->state() == enPortStateError) {
+    if (state == enPortStateError) {
       print("Corvel> Tx Device %d TxPort %d: enPortStateError, additional byte sends will be "
             "ignored\n",
             capture->device(), capture->port());
@@ -433,7 +439,6 @@ void Corvel::OnSendNextByte(WorkbenchPort* record, uint32_t cycle, uint8_t byte,
                      std::to_string(capture->port()) + ": enPortStateError, additional byte sends will be ignored");
       return;
     }
-    capture->processByte(byte, cycle, endOfPacket);
   } catch (const TextError& e) {
     print("Corvel> [OnSendNextByte] Error, %s\n", e.text());
   }

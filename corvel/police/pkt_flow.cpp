@@ -49,36 +49,39 @@ bool PKT_FLOW::isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu)
   const uint64_t firstByte = lastByte - static_cast<uint32_t>(pdu.lastByteCycle - pdu.firstByteCycle);
   bool conforming = false;
   if (first) {
-    _firstPduTime = _previousFirstByte = firstByte;
-    _accumulatedBytes = 0;
-    _previousCarriedBytes = pdu.carriedBytes;
-    _firstOfFlow = true;
+    _flow.start(firstByte, pdu.carriedBytes);
+    _previousFirstByte = firstByte;
   } else {
     const double f = busFrequency();  // cycles per microsecond
-    const uint64_t sincePrevious = firstByte - _previousFirstByte;
-    const uint64_t sinceFirst = firstByte - _firstPduTime;
-    if (sincePrevious > 0) _back2backBandwidth = f * (_previousCarriedBytes * 8.0) / sincePrevious;
+    const uint64_t sinceFirst = firstByte - _flow.firstPduTime;
+    _sincePreviousCycles = firstByte - _previousFirstByte;
+    _backToBackBytes = _flow.previousCarriedBytes;
     // bits per microsecond x 1000 = Kbps; PDUs with no time between them
     // arrive faster than any rate.
     double rateKbps = std::numeric_limits<double>::infinity();
-    if (sinceFirst > 0) {
-      rateKbps = f * ((_previousCarriedBytes + _accumulatedBytes) * 8.0) / sinceFirst * 1000.0;
-      _averageBandwidth = rateKbps * 0.001;
-    }
+    if (sinceFirst > 0) rateKbps = f * (_flow.bytesBefore() * 8.0) / sinceFirst * 1000.0;
+    _rateKbps = sinceFirst > 0 ? rateKbps : -1.0;
+    _figuresDue = true;
     conforming = _pcrMin <= rateKbps && rateKbps <= PCRmax();
     if (!conforming) {
       b = PCR() > rateKbps;
       a = PCR() < rateKbps;
-      if (flagACount() == 0 && flagBCount() == 0) _firstEarlyLateCycle = pdu.firstByteCycle - 1;
+      _flow.noteEarlyLate(flagACount() == 0 && flagBCount() == 0, pdu.firstByteCycle);
     }
     _previousFirstByte = firstByte;
-    _accumulatedBytes += _previousCarriedBytes;
-    _previousCarriedBytes = pdu.carriedBytes;
-    _firstOfFlow = false;
+    _flow.next(pdu.carriedBytes);
   }
   if (flagA != nullptr) *flagA = a;
   if (flagB != nullptr) *flagB = b;
   return conforming;
+}
+
+void PKT_FLOW::updateFigures() {
+  if (!_figuresDue) return;
+  _figuresDue = false;
+  const double f = busFrequency();
+  if (_sincePreviousCycles > 0) _back2backBandwidth = f * (_backToBackBytes * 8.0) / _sincePreviousCycles;
+  if (_rateKbps >= 0.0) _averageBandwidth = _rateKbps * 0.001;
 }
 
 void PKT_FLOW::printDescriptors() const {
@@ -92,7 +95,7 @@ void PKT_FLOW::printStatistics() const {
   printer().print("Corvel>   PCR                       = %.2f Mbps\n", PCR() * 0.001);
   printer().print("Corvel>   PCRmin                    = %.2f Mbps\n", _pcrMin * 0.001);
   printer().print("Corvel>   PCRmax                    = %.2f Mbps\n", PCRmax() * 0.001);
-  printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_firstEarlyLateCycle));
+  printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_flow.firstEarlyLateCycle));
   printer().print("Corvel>   Frame average bandwidth   = %.2f Mbps\n", averageBandwidth());
   printer().print("Corvel>   Frame Back2Back bandwidth = %.2f Mbps\n", back2backBandwidth());
 }
@@ -104,11 +107,9 @@ void PKT_FLOW::reset() {
 
 void PKT_FLOW::restartFlow() {
   Policing::restartFlow();
-  _firstEarlyLateCycle = 0;
-  _accumulatedBytes = 0;
-  _previousCarriedBytes = 0;
-  _firstPduTime = _previousFirstByte = 0;
-  _firstOfFlow = true;
+  _flow.restart();
+  _previousFirstByte = 0;
+  _figuresDue = false;
 }
 
 }  // namespace corvel

@@ -4,6 +4,7 @@
 // the window.
 #pragma once
 
+#include "corvel/police/flow_account.h"
 #include "corvel/police/policing.h"
 
 namespace corvel {
@@ -18,11 +19,11 @@ class PKT_FLOW : public Policing {
   void set_PCRmin(double kbps);
   double PCRmax() const noexcept { return _pcrMax > 0.0 ? _pcrMax : PCR(); }
   double PCRmin() const noexcept { return _pcrMin; }
-  uint32_t firstEarlyLateCycle() const noexcept { return _firstEarlyLateCycle; }
+  uint32_t firstEarlyLateCycle() const noexcept { return _flow.firstEarlyLateCycle; }
 
   bool isCellConformant(uint32_t cycle, int32_t frameSize, bool* late) override;
   bool isFlowConformant(bool* flagA, bool* flagB, const PolicedPdu& pdu) override;
-  bool isFirstOfFlow() const override { return _firstOfFlow; }
+  bool isFirstOfFlow() const override { return _flow.firstOfFlow; }
   void printDescriptors() const override;
   void printStatistics() const override;
   bool initializeImpl() override;
@@ -37,16 +38,19 @@ class PKT_FLOW : public Policing {
  protected:
   std::unique_ptr<Policing> duplicate() const override { return std::make_unique<PKT_FLOW>(*this); }
   void restartFlow() override;
+  bool usesGcra() const override { return false; }
+  void updateFigures() override;
 
  private:
   double _pcrMax = 0.0;  // Kbps; 0: PCR
   double _pcrMin = 0.0;  // Kbps
-  uint32_t _firstEarlyLateCycle = 0;
-  int64_t _accumulatedBytes = 0;
-  int32_t _previousCarriedBytes = 0;
-  uint64_t _firstPduTime = 0;
+  FlowAccount _flow;
   uint64_t _previousFirstByte = 0;
-  bool _firstOfFlow = true;
+  // What the figures of the last decision are computed from.
+  bool _figuresDue = false;
+  int32_t _backToBackBytes = 0;
+  uint64_t _sincePreviousCycles = 0;
+  double _rateKbps = 0.0;
 };
 
 }  // namespace corvel

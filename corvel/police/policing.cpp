@@ -106,11 +106,12 @@ void Policing::setFrameSize(int32_t sizeBytes) {
 
 void Policing::initialize() {
   if (_initialized) return;
-  gcra();
+  if (usesGcra()) gcra();
   if (initializeImpl()) _initialized = true;
 }
 
 void Policing::record(bool conformant, bool flagA, bool flagB) {
+  updateFigures();
   _lastDecision = conformant;
   _lastFlagA = flagA;
   _lastFlagB = flagB;

@@ -104,6 +104,12 @@ class Policing {
   void refuseWhenInitialized() const;
   // Clears the flow state, keeps parameters and initialisation.
   virtual void restartFlow();
+  // Whether the decisions use the GCRA on the peak rate (the cell policers);
+  // the flow policers and token buckets have none.
+  virtual bool usesGcra() const { return true; }
+  // Computes the bandwidth figures of the decision just taken, for the
+  // record written of it (the decisions themselves do not divide).
+  virtual void updateFigures() {}
   // The GCRA on the peak rate, created on first need.
   VirtualScheduling_GCRA& gcra();
   // Limit CDVT, increment one frame of `frameSize` bytes at PCR.

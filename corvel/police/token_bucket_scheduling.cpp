@@ -38,6 +38,7 @@ TokenBucket_Scheduling::TokenBucket_Scheduling(int32_t dataRateMbps, int32_t bus
                                                const PrintUtility& printer, int32_t conformanceType)
     : Policing(conformanceType == 4 ? 4 : 3, dataRateMbps, busFrequencyMHz, printer),
       _hz(static_cast<uint64_t>(busFrequencyMHz) * 1000000u),
+      _unitsPerByte(8u * _hz),
       _secondsPerCycle(1.0 / (static_cast<double>(busFrequencyMHz) * 1.0e6)) {
   reset();
 }
@@ -126,12 +127,10 @@ void TokenBucket_Scheduling::reset() {
 void TokenBucket_Scheduling::restartFlow() {
   Policing::restartFlow();
   fillBuckets();  // RFC 2697 / 2698: both buckets start full
-  _lastRefill = _firstPduTime = 0;
-  _firstEarlyLateCycle = 0;
-  _accumulatedBytes = 0;
-  _previousCarriedBytes = 0;
-  _firstOfFlow = true;
-  _sinceRefill = _sinceFirst = 0.0;
+  _lastRefill = 0;
+  _flow.restart();
+  _sinceRefill = 0.0;
+  _figuresDue = false;
   _averagePacketSize = 1;
 }
 
@@ -193,7 +192,7 @@ MeterColour TokenBucket_Scheduling::colour(uint64_t units) {
 }
 
 uint64_t TokenBucket_Scheduling::cost(int32_t sizeBytes) const noexcept {
-  return (sizeBytes > 0 ? static_cast<uint64_t>(sizeBytes) * 8u : 0u) * _hz;
+  return sizeBytes > 0 ? static_cast<uint64_t>(sizeBytes) * _unitsPerByte : 0u;
 }
 
 void TokenBucket_Scheduling::advanceTo(uint64_t now, bool first) {
@@ -223,30 +222,23 @@ bool TokenBucket_Scheduling::isPoliceFlowConformant(bool* flagA, bool* flagB, co
   const MeterColour c = colour(cost(pdu.pduBytes));
   const double bits = std::max(pdu.pduBytes, 0) * 8.0;
   if (first) {
-    _firstPduTime = firstByte;
-    _accumulatedBytes = 0;
-    _previousCarriedBytes = pdu.carriedBytes;
-    _firstOfFlow = true;
+    _flow.start(firstByte, pdu.carriedBytes);
     if (flagA != nullptr) *flagA = false;
     if (flagB != nullptr) *flagB = false;
     return c != MeterColour::enRed;
   }
   _sinceRefill = static_cast<double>(sinceRefillCycles) * _secondsPerCycle;
-  _sinceFirst = static_cast<double>(now - _firstPduTime) * _secondsPerCycle;
-  // Bits per microsecond = Mbps; no figure for a zero time.
-  if (_sinceFirst > 0.0) {
-    _averageBandwidth = ((_previousCarriedBytes + _accumulatedBytes) * 8.0) / (_sinceFirst * 1.0e6);
-  }
-  if (_sinceRefill > 0.0) _back2backBandwidth = (pdu.carriedBytes * 8.0) / (_sinceRefill * 1.0e6);
+  _sinceFirstCycles = now - _flow.firstPduTime;
+  _windowBytes = _flow.bytesBefore();
+  _carriedBytes = pdu.carriedBytes;
+  _figuresDue = true;
   if (c == MeterColour::enGreen) {
     b = 0.8 * _cir * _sinceRefill > bits;
   } else if (c == MeterColour::enYellow) {
     a = true;
   }
-  if ((a || b) && flagACount() == 0 && flagBCount() == 0) _firstEarlyLateCycle = pdu.firstByteCycle - 1;
-  _accumulatedBytes += _previousCarriedBytes;
-  _previousCarriedBytes = pdu.carriedBytes;
-  _firstOfFlow = false;
+  _flow.noteEarlyLate((a || b) && flagACount() == 0 && flagBCount() == 0, pdu.firstByteCycle);
+  _flow.next(pdu.carriedBytes);
   if (flagA != nullptr) *flagA = a;
   if (flagB != nullptr) *flagB = b;
   return c != MeterColour::enRed;
@@ -305,10 +297,19 @@ bool TokenBucket_Scheduling::isShapeCellConformant(uint32_t cycle, int32_t frame
   const bool first = !_timeline.seen();
   const bool ok = conforms(cycle, frameSize, wait);
   _averagePacketSize = first ? frameSize : (_averagePacketSize + frameSize) / 2;
-  _firstOfFlow = false;
+  _flow.firstOfFlow = false;
   if (conform != nullptr) *conform = ok;
   if (gapNs != nullptr) *gapNs = wait;
   return ok;
+}
+
+void TokenBucket_Scheduling::updateFigures() {
+  if (!_figuresDue) return;
+  _figuresDue = false;
+  // Bits per microsecond = Mbps; no figure for a zero time.
+  const double sinceFirst = static_cast<double>(_sinceFirstCycles) * _secondsPerCycle;
+  if (sinceFirst > 0.0) _averageBandwidth = (_windowBytes * 8.0) / (sinceFirst * 1.0e6);
+  if (_sinceRefill > 0.0) _back2backBandwidth = (_carriedBytes * 8.0) / (_sinceRefill * 1.0e6);
 }
 
 void TokenBucket_Scheduling::printDescriptors() const {
@@ -329,7 +330,7 @@ void TokenBucket_Scheduling::printStatistics() const {
   printer().print("Corvel>   EBS                       = %.2f Bps\n", _ebs);
   printer().print("Corvel>   Buket Contents C\t         = %.2f     \n", static_cast<double>(bucketC()));
   printer().print("Corvel>   Buket Contents E\t\t     = %.2f     \n", static_cast<double>(bucketE()));
-  printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_firstEarlyLateCycle));
+  printer().print("Corvel>   First Early/Late time     = %d Cycles\n", static_cast<int32_t>(_flow.firstEarlyLateCycle));
   printer().print("Corvel>   Frame average bandwidth   = %.2f Mbps\n", averageBandwidth());
   printer().print("Corvel>   Frame Back2Back bandwidth = %.2f Mbps\n", back2backBandwidth());
 }

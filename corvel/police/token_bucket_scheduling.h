@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "corvel/police/flow_account.h"
 #include "corvel/police/policing.h"
 
 namespace corvel {
@@ -49,7 +50,7 @@ class TokenBucket_Scheduling : public Policing {
     return isPoliceFlowConformant(flagA, flagB, pdu);
   }
   bool isShapeCellConformant(uint32_t cycle, int32_t frameSize, bool* conform, int64_t* gapNs) override;
-  bool isFirstOfFlow() const override { return _firstOfFlow; }
+  bool isFirstOfFlow() const override { return _flow.firstOfFlow; }
   void printDescriptors() const override;
   void printStatistics() const override;
   bool initializeImpl() override;
@@ -64,13 +65,15 @@ class TokenBucket_Scheduling : public Policing {
   bool conforms(uint32_t cycle, int32_t sizeBytes, int64_t& waitNs) override;
 
   int32_t averagePacketSize() const noexcept { return _averagePacketSize; }
-  uint32_t firstEarlyLateCycle() const noexcept { return _firstEarlyLateCycle; }
+  uint32_t firstEarlyLateCycle() const noexcept { return _flow.firstEarlyLateCycle; }
 
  protected:
   std::unique_ptr<Policing> duplicate() const override {
     return std::make_unique<TokenBucket_Scheduling>(*this);
   }
   void restartFlow() override;
+  bool usesGcra() const override { return false; }
+  void updateFigures() override;
 
  private:
   bool twoRate() const noexcept { return conformanceType() == 4; }
@@ -95,6 +98,7 @@ class TokenBucket_Scheduling : public Policing {
 
   // Profile (initialisation).
   uint64_t _hz = 0;             // units per bit = cycles per second
+  uint64_t _unitsPerByte = 0;   // 8 bits
   uint64_t _cRate = 0;          // bit/s into C
   uint64_t _eRate = 0;          // bit/s into P (trTCM)
   uint64_t _cDepth = 0;         // units
@@ -107,13 +111,13 @@ class TokenBucket_Scheduling : public Policing {
   uint64_t _tc = 0;  // units
   uint64_t _te = 0;  // units
   uint64_t _lastRefill = 0;
-  uint64_t _firstPduTime = 0;
-  uint32_t _firstEarlyLateCycle = 0;
-  int64_t _accumulatedBytes = 0;
-  int32_t _previousCarriedBytes = 0;
-  bool _firstOfFlow = true;
+  FlowAccount _flow;
   double _sinceRefill = 0.0;  // seconds
-  double _sinceFirst = 0.0;   // seconds
+  // What the figures of the last decision are computed from.
+  bool _figuresDue = false;
+  uint64_t _sinceFirstCycles = 0;
+  int64_t _windowBytes = 0;
+  int32_t _carriedBytes = 0;
   int32_t _averagePacketSize = 1;
 };
 

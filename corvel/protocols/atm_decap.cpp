@@ -40,37 +40,37 @@ int32_t CellDecapsulator::verify(ByteView cell, VerifyContext& context) {
   return kCellPayload;
 }
 
-CapturedStreamPdu CellDecapsulator::extractPdu(VerifyContext& context) {
+void CellDecapsulator::extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) {
   // The cells of one PDU usually share their header: a field warning is
   // reported once for the PDU, not once per cell.
   VerifyReport cellReport;
   VerifyContext cellContext = context;
   cellContext.report = context.report != nullptr ? &cellReport : nullptr;
-  for (const auto& cell : currentQueue()) verify(ByteView(cell->data), cellContext);
+  const FrameQueue& held = currentQueue();
+  for (size_t i = 0; i < held.size(); ++i) verify(ByteView(held[i].data), cellContext);
   if (context.report != nullptr) {
     auto& warnings = context.report->warnings;
     for (auto& warning : cellReport.warnings)
       if (std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) warnings.push_back(warning);
   }
 
-  const std::deque<std::shared_ptr<CapturedStreamFrame>> cells = takeCurrent();
+  const FrameQueue& cells = takeCurrent();
   if (cells.empty()) fail(_texts.noData);
-  CapturedStreamPdu pdu;
+  pdu.clear();
   pdu.data.reserve(cells.size() * kCellPayload);
-  for (const auto& cell : cells) {
-    const auto payload = cell->data.begin() + _cellHeader;
+  for (size_t i = 0; i < cells.size(); ++i) {
+    const auto payload = cells[i].data.begin() + _cellHeader;
     pdu.data.insert(pdu.data.end(), payload, payload + kCellPayload);
-    pdu.carriedBytes += static_cast<int32_t>(cell->data.size());
+    pdu.carriedBytes += static_cast<int32_t>(cells[i].data.size());
   }
   pdu.frameCount = static_cast<int32_t>(cells.size());
   pdu.discardedHeader = _cellHeader * pdu.frameCount;
-  pdu.firstCycle = cells.front()->firstCycle;
-  pdu.lastCycle = cells.back()->lastCycle;
+  pdu.firstCycle = cells.front().firstCycle;
+  pdu.lastCycle = cells.back().lastCycle;
   // Cells are never padded behind the PDU: padding up to the cell boundary
   // belongs to the AAL5 layer, which checks it itself.
   pdu.padded = false;
   context.padded = false;
-  return pdu;
 }
 
 // ---- ATM ----------------------------------------------------------------

@@ -20,7 +20,8 @@ class CellDecapsulator : public DatalinkDecapsulator {
   void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) override;
   // Checks the layout of every held cell of the connection before taking
   // them, so a failed PDU leaves its cells held to be released as discarded.
-  CapturedStreamPdu extractPdu(VerifyContext& context) override;
+  using DatalinkDecapsulator::extractPdu;
+  void extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) override;
   // The layout of one cell: header, then exactly one cell payload.
   int32_t verify(ByteView cell, VerifyContext& context) override;
 

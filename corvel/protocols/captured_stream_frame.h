@@ -63,6 +63,17 @@ struct CapturedStreamPdu {
   // layer's header starts; empty when no stream took the PDU.
   std::vector<int32_t> layerTypes;
   std::vector<size_t> layerOffsets;
+
+  // Back to an empty record; the buffers keep their room for the next PDU.
+  void clear() noexcept {
+    data.clear();
+    layerTypes.clear();
+    layerOffsets.clear();
+    frameCount = discardedHeader = discardedTrailer = discardedPadding = carriedBytes = 0;
+    firstCycle = lastCycle = 0;
+    padded = false;
+    identity.reset();
+  }
 };
 
 }  // namespace corvel

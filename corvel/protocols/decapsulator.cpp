@@ -284,62 +284,131 @@ void PayloadDecapsulator::compareContent(ByteView layer, ContentTally& tally, st
 
 // ---- Datalink frame store -----------------------------------------------
 
-std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::takeFrame(
-    std::shared_ptr<CapturedStreamFrame> frame) {
-  std::vector<std::shared_ptr<CapturedStreamFrame>> givenUp;
-  _current = frame->connection;
-  if (!_held.contains(_current) && _held.size() >= kMaxConnections) {
-    // Room for a new connection: the oldest-keyed one's frames go.
-    auto oldest = _held.begin();
-    for (auto& held : oldest->second) givenUp.push_back(std::move(held));
-    _heldCount -= oldest->second.size();
-    _held.erase(oldest);
+void FrameQueue::pushBack(PooledFrame frame) {
+  if (_count == _ring.size()) {
+    // Twice the room, the frames in order from the start.
+    std::vector<PooledFrame> larger(_ring.empty() ? 1 : _ring.size() * 2);
+    for (size_t i = 0; i < _count; ++i) larger[i] = std::move(_ring[(_head + i) & (_ring.size() - 1)]);
+    _ring = std::move(larger);
+    _head = 0;
   }
-  auto& queue = _held[_current];
+  _ring[(_head + _count) & (_ring.size() - 1)] = std::move(frame);
+  ++_count;
+}
+
+PooledFrame FrameQueue::popFront() noexcept {
+  PooledFrame frame = std::move(_ring[_head]);
+  _head = (_head + 1) & (_ring.size() - 1);
+  --_count;
+  return frame;
+}
+
+void FrameQueue::clear() noexcept {
+  while (_count > 0) popFront();
+  _head = 0;
+}
+
+void FrameQueue::swap(FrameQueue& other) noexcept {
+  _ring.swap(other._ring);
+  std::swap(_head, other._head);
+  std::swap(_count, other._count);
+}
+
+size_t DatalinkDecapsulator::slotOf(uint64_t key) const noexcept {
+  if (_currentSlot != kNoSlot && _connections[_currentSlot].key == key && !_connections[_currentSlot].frames.empty())
+    return _currentSlot;
+  for (size_t slot = 0; slot < _connections.size(); ++slot)
+    if (_connections[slot].key == key && !_connections[slot].frames.empty()) return slot;
+  return kNoSlot;
+}
+
+size_t DatalinkDecapsulator::newSlot(uint64_t key, size_t& givenUp) {
+  size_t slot = kNoSlot;
+  if (_activeConnections >= kMaxConnections) {
+    // Room for a new connection: the lowest-keyed one's frames go.
+    for (size_t at = 0; at < _connections.size(); ++at) {
+      const Connection& c = _connections[at];
+      if (!c.frames.empty() && (slot == kNoSlot || c.key < _connections[slot].key)) slot = at;
+    }
+    FrameQueue& oldest = _connections[slot].frames;
+    givenUp += oldest.size();
+    _heldCount -= oldest.size();
+    oldest.clear();
+    --_activeConnections;
+  } else {
+    for (size_t at = 0; at < _connections.size() && slot == kNoSlot; ++at)
+      if (_connections[at].frames.empty()) slot = at;
+    if (slot == kNoSlot) {
+      _connections.emplace_back();
+      slot = _connections.size() - 1;
+    }
+  }
+  _connections[slot].key = key;
+  return slot;
+}
+
+size_t DatalinkDecapsulator::takeFrame(PooledFrame frame) {
+  size_t givenUp = 0;
+  const uint64_t key = frame->connection;
+  size_t slot = slotOf(key);
+  if (slot == kNoSlot) slot = newSlot(key, givenUp);
+  _currentSlot = slot;
+  FrameQueue& queue = _connections[slot].frames;
   if (_heldCount >= kMaxHeldFrames && !queue.empty()) {
-    givenUp.push_back(std::move(queue.front()));
-    queue.pop_front();
+    queue.popFront();
+    ++givenUp;
     --_heldCount;
   }
-  queue.push_back(std::move(frame));
+  if (queue.empty()) ++_activeConnections;
+  queue.pushBack(std::move(frame));
   ++_heldCount;
   return givenUp;
 }
 
+const FrameQueue& DatalinkDecapsulator::currentQueue() const {
+  return _currentSlot != kNoSlot ? _connections[_currentSlot].frames : _none;
+}
+
 bool DatalinkDecapsulator::isPduComplete() const {
-  auto found = _held.find(_current);
-  return found != _held.end() && !found->second.empty() && found->second.back()->endsPdu;
+  const FrameQueue& queue = currentQueue();
+  return !queue.empty() && queue.back().endsPdu;
 }
 
 const CapturedStreamFrame* DatalinkDecapsulator::lastFrame() const {
-  auto found = _held.find(_current);
-  return found != _held.end() && !found->second.empty() ? found->second.back().get() : nullptr;
+  const FrameQueue& queue = currentQueue();
+  return !queue.empty() ? &queue.back() : nullptr;
 }
 
-std::deque<std::shared_ptr<CapturedStreamFrame>>& DatalinkDecapsulator::currentQueue() { return _held[_current]; }
-
-std::deque<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::takeCurrent() {
-  std::deque<std::shared_ptr<CapturedStreamFrame>> frames;
-  auto found = _held.find(_current);
-  if (found == _held.end()) return frames;
-  frames = std::move(found->second);
-  _heldCount -= frames.size();
-  _held.erase(found);
-  return frames;
+const FrameQueue& DatalinkDecapsulator::takeCurrent() {
+  _taken.clear();
+  if (_currentSlot == kNoSlot) return _taken;
+  FrameQueue& queue = _connections[_currentSlot].frames;
+  if (queue.empty()) return _taken;
+  _heldCount -= queue.size();
+  --_activeConnections;
+  _taken.swap(queue);
+  return _taken;
 }
 
-std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::releaseCurrent() {
-  std::deque<std::shared_ptr<CapturedStreamFrame>> frames = takeCurrent();
-  return {std::make_move_iterator(frames.begin()), std::make_move_iterator(frames.end())};
+CapturedStreamPdu DatalinkDecapsulator::extractPdu(VerifyContext& context) {
+  CapturedStreamPdu pdu;
+  extractPdu(context, pdu);
+  return pdu;
 }
 
-std::vector<std::shared_ptr<CapturedStreamFrame>> DatalinkDecapsulator::releaseAll() {
-  std::vector<std::shared_ptr<CapturedStreamFrame>> frames;
-  for (auto& [key, queue] : _held)
-    for (auto& frame : queue) frames.push_back(std::move(frame));
-  _held.clear();
+size_t DatalinkDecapsulator::releaseCurrent() {
+  const size_t count = takeCurrent().size();
+  _taken.clear();
+  return count;
+}
+
+size_t DatalinkDecapsulator::releaseAll() {
+  const size_t count = _heldCount;
+  for (Connection& connection : _connections) connection.frames.clear();
+  _taken.clear();
   _heldCount = 0;
-  return frames;
+  _activeConnections = 0;
+  return count;
 }
 
 }  // namespace corvel

@@ -10,8 +10,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +18,7 @@
 
 #include "corvel/protocols/byte_view.h"
 #include "corvel/protocols/captured_stream_frame.h"
+#include "corvel/protocols/frame_pool.h"
 #include "corvel/protocols/protocol_config.h"
 
 namespace corvel {
@@ -146,6 +145,29 @@ class PayloadDecapsulator : public Decapsulator {
   bool _sequenced;  // the stream's sequence number follows the tag
 };
 
+// The frames held for one connection, oldest first: a ring that grows to the
+// most frames the connection ever held at once and keeps that room.
+class FrameQueue {
+ public:
+  size_t size() const noexcept { return _count; }
+  bool empty() const noexcept { return _count == 0; }
+  const CapturedStreamFrame& operator[](size_t index) const noexcept {
+    return *_ring[(_head + index) & (_ring.size() - 1)];
+  }
+  const CapturedStreamFrame& front() const noexcept { return (*this)[0]; }
+  const CapturedStreamFrame& back() const noexcept { return (*this)[_count - 1]; }
+  void pushBack(PooledFrame frame);
+  PooledFrame popFront() noexcept;
+  // The frames go back to their pool.
+  void clear() noexcept;
+  void swap(FrameQueue& other) noexcept;
+
+ private:
+  std::vector<PooledFrame> _ring;  // a power of two long, or empty
+  size_t _head = 0;
+  size_t _count = 0;
+};
+
 // A datalink layer: frames (or cells) in, PDUs out.
 class DatalinkDecapsulator : public Decapsulator {
  public:
@@ -157,32 +179,53 @@ class DatalinkDecapsulator : public Decapsulator {
   // Reads the frame's datalink header: its protocol type and connection, and
   // whether it ends its PDU. Cell warnings go into `report`.
   virtual void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) = 0;
-  // Holds the frame under its connection. Answers the frames that had to be
+  // Holds the frame under its connection. Answers how many frames had to be
   // given up to make room (discarded).
-  std::vector<std::shared_ptr<CapturedStreamFrame>> takeFrame(std::shared_ptr<CapturedStreamFrame> frame);
+  size_t takeFrame(PooledFrame frame);
   // The frame taken last, while it is held; null otherwise.
   const CapturedStreamFrame* lastFrame() const;
   // Whether the connection of the frame taken last now holds a whole PDU.
   virtual bool isPduComplete() const;
   // Takes the PDU of that connection out of the held frames (releasing
-  // them), verifying the datalink layer of every frame on the way.
-  virtual CapturedStreamPdu extractPdu(VerifyContext& context) = 0;
-  // Gives up the held frames of the connection taken last (a failed PDU).
-  std::vector<std::shared_ptr<CapturedStreamFrame>> releaseCurrent();
-  // Gives up every held frame (teardown).
-  std::vector<std::shared_ptr<CapturedStreamFrame>> releaseAll();
+  // them) into `pdu`, whose buffers are reused, verifying the datalink layer
+  // of every frame on the way.
+  virtual void extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) = 0;
+  // The same into a fresh record.
+  CapturedStreamPdu extractPdu(VerifyContext& context);
+  // Gives up the held frames of the connection taken last (a failed PDU);
+  // answers how many.
+  size_t releaseCurrent();
+  // Gives up every held frame (teardown); answers how many.
+  size_t releaseAll();
   size_t heldFrames() const noexcept { return _heldCount; }
 
  protected:
   using Decapsulator::Decapsulator;
 
-  std::deque<std::shared_ptr<CapturedStreamFrame>>& currentQueue();
-  std::deque<std::shared_ptr<CapturedStreamFrame>> takeCurrent();
+  // The frames of the connection taken last (empty when it holds none).
+  const FrameQueue& currentQueue() const;
+  // Takes them out of the store: they stay readable until the next take.
+  const FrameQueue& takeCurrent();
 
  private:
-  std::map<uint64_t, std::deque<std::shared_ptr<CapturedStreamFrame>>> _held;
+  struct Connection {
+    uint64_t key = 0;
+    FrameQueue frames;  // empty: the slot is free
+  };
+  static constexpr size_t kNoSlot = static_cast<size_t>(-1);
+
+  size_t slotOf(uint64_t key) const noexcept;
+  // A free slot for a new connection, giving up the frames of the
+  // lowest-keyed connection when every slot is taken.
+  size_t newSlot(uint64_t key, size_t& givenUp);
+
+  // One slot per connection holding frames; slots are reused, never freed.
+  std::vector<Connection> _connections;
+  size_t _activeConnections = 0;
   size_t _heldCount = 0;
-  uint64_t _current = 0;
+  size_t _currentSlot = kNoSlot;
+  FrameQueue _taken;  // the frames of the PDU extracted last
+  FrameQueue _none;   // always empty
 };
 
 }  // namespace corvel

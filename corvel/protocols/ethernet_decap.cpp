@@ -95,11 +95,11 @@ int32_t EthernetDecapsulator::verify(ByteView frame, VerifyContext& context) {
   return payload;
 }
 
-CapturedStreamPdu EthernetDecapsulator::extractPdu(VerifyContext& context) {
-  std::deque<std::shared_ptr<CapturedStreamFrame>> frames = takeCurrent();
+void EthernetDecapsulator::extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) {
+  const FrameQueue& frames = takeCurrent();
   if (frames.size() != 1) throw TextError("Ethernet Decapsulator has stored more than one frame");
-  const CapturedStreamFrame& frame = *frames.front();
-  CapturedStreamPdu pdu;
+  const CapturedStreamFrame& frame = frames.front();
+  pdu.clear();
   pdu.frameCount = 1;
   pdu.carriedBytes = static_cast<int32_t>(frame.data.size());
   pdu.firstCycle = frame.firstCycle;
@@ -112,7 +112,6 @@ CapturedStreamPdu EthernetDecapsulator::extractPdu(VerifyContext& context) {
   // A minimum-size frame may carry padding behind the inner layers.
   pdu.padded = payload <= _minPayload;
   context.padded = pdu.padded;
-  return pdu;
 }
 
 }  // namespace corvel

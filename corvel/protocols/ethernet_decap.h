@@ -15,7 +15,8 @@ class EthernetDecapsulator : public DatalinkDecapsulator {
   std::optional<ProtocolKind> serviceAccessProtocol(ByteView layer) const override;
   void checkInnerNamed(ByteView frame, ProtocolKind inner) const override;
   void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) override;
-  CapturedStreamPdu extractPdu(VerifyContext& context) override;
+  using DatalinkDecapsulator::extractPdu;
+  void extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) override;
   // Verifies one whole frame: sizes, fields, FCS.
   int32_t verify(ByteView frame, VerifyContext& context) override;
 

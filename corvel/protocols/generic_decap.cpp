@@ -9,7 +9,7 @@ void GenericDecapsulator::parseHeader(CapturedStreamFrame& frame, VerifyReport& 
   frame.protocolType = static_cast<int32_t>(ProtocolKind::Generic);
 }
 
-CapturedStreamPdu GenericDecapsulator::extractPdu(VerifyContext& /*context*/) {
+void GenericDecapsulator::extractPdu(VerifyContext& /*context*/, CapturedStreamPdu& /*pdu*/) {
   // Generic frames never complete a PDU; nothing is held for them.
   takeCurrent();
   fail("payload size is expected to be zero.");

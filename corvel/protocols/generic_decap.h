@@ -13,7 +13,8 @@ class GenericDecapsulator : public DatalinkDecapsulator {
 
   void parseHeader(CapturedStreamFrame& frame, VerifyReport& report) override;
   bool isPduComplete() const override { return false; }
-  CapturedStreamPdu extractPdu(VerifyContext& context) override;
+  using DatalinkDecapsulator::extractPdu;
+  void extractPdu(VerifyContext& context, CapturedStreamPdu& pdu) override;
   int32_t verify(ByteView layer, VerifyContext& context) override;
 };
 

@@ -1,6 +1,8 @@
 #include "corvel/stats/policing_statistic.h"
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/verbose.h"
@@ -19,13 +21,48 @@ PolicingStatistic::PolicingStatistic(const PortIdentity& port, RunRecords* runRe
 
 PolicingStatistic::~PolicingStatistic() = default;
 
-std::string PolicingStatistic::rateText(const Policing& police) {
-  char buffer[160];
+size_t PolicingStatistic::formatRate(const Policing& police, char (&buffer)[160]) noexcept {
+  // std::to_chars with a precision writes what printf's "%.2f" writes, without
+  // the locale and format parsing of printf.
+  char* at = buffer;
+  char* const end = buffer + sizeof buffer - 1;
+  const auto text = [&](const char* piece) {
+    const size_t length = std::strlen(piece);
+    if (at == nullptr || static_cast<size_t>(end - at) < length) {
+      at = nullptr;
+      return;
+    }
+    std::memcpy(at, piece, length);
+    at += length;
+  };
+  const auto number = [&](double value) {
+    if (at == nullptr) return;
+    const std::to_chars_result written = std::to_chars(at, end, value, std::chars_format::fixed, 2);
+    at = written.ec == std::errc() ? written.ptr : nullptr;
+  };
+  text(" FRAMEavg(");
+  number(police.averageBandwidth());
+  text("Mbps) FRAMEback2back(");
+  number(police.back2backBandwidth());
+  text("Mbps)");
+  if (at != nullptr) {
+    *at = '\0';
+    return static_cast<size_t>(at - buffer);
+  }
+  // Longer than the buffer (figures far beyond any port): printf cuts it.
   const int n = std::snprintf(buffer, sizeof buffer, " FRAMEavg(%.2fMbps) FRAMEback2back(%.2fMbps)",
                               police.averageBandwidth(), police.back2backBandwidth());
-  return n > 0 ? std::string(buffer, static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n)
-                                                                            : sizeof buffer - 1)
-               : std::string();
+  if (n <= 0) {
+    buffer[0] = '\0';
+    return 0;
+  }
+  return static_cast<size_t>(n) < sizeof buffer ? static_cast<size_t>(n) : sizeof buffer - 1;
+}
+
+std::string PolicingStatistic::rateText(const Policing& police) {
+  char buffer[160];
+  const size_t length = formatRate(police, buffer);
+  return std::string(buffer, length);
 }
 
 void PolicingStatistic::printSummaryWhenDue(const Policing& police) {
@@ -101,16 +138,17 @@ void PolicingStatistic::pduPoliced(const QosPoliceEvent& event) {
   const Policing* police = event.police();
   if (pdu == nullptr || police == nullptr) return;
   if (police->policeLevel() == 2) printPduInformation(*pdu);
-  const std::string rate = rateText(*police);
+  char rate[160];
+  const size_t rateLength = formatRate(*police, rate);
   _line.assign("PDU ");
   appendHex(_line, pdu->data.data(), pdu->data.size());
   if (police->lastDecision()) {
     _line.append("\n Conformant");
   } else {
-    sharedPrinter().print("Device=%d Port=%dPDU  NonConformant %s\n", device(), port(), rate.c_str());
+    sharedPrinter().print("Device=%d Port=%dPDU  NonConformant %s\n", device(), port(), rate);
     _line.append(" NonConformant");
   }
-  _line.append(rate);
+  _line.append(rate, rateLength);
   _line.push_back('\n');
   log().write(_line);
   printSummaryWhenDue(*police);

@@ -25,6 +25,8 @@ class PolicingStatistic : public PortTrafficEventHandler {
 
   // " FRAMEavg(<avg>Mbps) FRAMEback2back(<b2b>Mbps)" of the police object.
   static std::string rateText(const Policing& police);
+  // The same into a caller's buffer (no allocation); answers its length.
+  static size_t formatRate(const Policing& police, char (&buffer)[160]) noexcept;
   // The police object's summary on the console when its level is 1 or 2 and
   // its decision count is a multiple of its interval.
   static void printSummaryWhenDue(const Policing& police);

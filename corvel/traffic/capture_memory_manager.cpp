@@ -6,13 +6,12 @@ namespace corvel {
 
 void CaptureMemoryManager::startFrame(uint32_t cycle) {
   _firstCycle = cycle;
-  _bytes.reserve(kChunkSize);
+  if (_bytes.capacity() < kChunkSize) _bytes.reserve(kChunkSize);
 }
 
-std::vector<uint8_t> CaptureMemoryManager::takeData() {
-  std::vector<uint8_t> data = std::move(_bytes);
+void CaptureMemoryManager::takeData(std::vector<uint8_t>& into) {
+  into.swap(_bytes);
   clear();
-  return data;
 }
 
 void CaptureMemoryManager::clear() noexcept {

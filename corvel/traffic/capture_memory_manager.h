@@ -3,6 +3,7 @@
 // the frame is flagged, so memory stays bounded whatever arrives.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -27,12 +28,22 @@ class CaptureMemoryManager : public CaptureIntf {
     }
   }
 
+  // A byte inside a frame already started and short of the cut: stored,
+  // and true. Otherwise false, and the caller takes the full path (store).
+  bool append(uint8_t byte) {
+    const size_t size = _bytes.size();
+    if (size == 0 || size >= kMaxFrameBytes) return false;
+    _bytes.push_back(byte);
+    return true;
+  }
+
   size_t length() const noexcept { return _bytes.size(); }
   bool overflowed() const noexcept { return _overflowed; }
   uint32_t firstCycle() const noexcept { return _firstCycle; }
   uint32_t lastCycle() const noexcept { return _lastCycle; }
-  // The frame's bytes; the manager starts over with an empty frame.
-  std::vector<uint8_t> takeData();
+  // Swaps the frame's bytes into `into` (whose buffer, emptied, the next
+  // frame fills); the manager starts over with an empty frame.
+  void takeData(std::vector<uint8_t>& into);
   void clear() noexcept;
 
  private:

@@ -19,7 +19,7 @@ CaptureProtocol::CaptureProtocol(PortTraffic& port, DatalinkParser& datalinkPars
 CaptureProtocol::~CaptureProtocol() {
   // Frames that never completed a PDU are announced before they go.
   if (DatalinkDecapsulator* datalink = _datalinkParser.datalink()) {
-    announceDiscarded(_port, datalink->releaseAll().size());
+    announceDiscarded(_port, datalink->releaseAll());
     _datalinkParser.setDatalink(nullptr);
   }
 }
@@ -149,13 +149,13 @@ const StreamParser& CaptureProtocol::chooseParser() const {
 
 void CaptureProtocol::discardCurrent() {
   if (DatalinkDecapsulator* datalink = _datalinkParser.datalink())
-    announceDiscarded(_port, datalink->releaseCurrent().size());
+    announceDiscarded(_port, datalink->releaseCurrent());
 }
 
-void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
+void CaptureProtocol::OnFrame(const CapturedStreamFrame& frame, uint32_t /*cycle*/) {
   DatalinkDecapsulator* datalink = _datalinkParser.datalink();
   if (!datalink || !datalink->isPduComplete()) return;
-  _finished.reset();
+  _finished = false;
   const StreamParser* parser = nullptr;
   try {
     parser = &chooseParser();
@@ -170,12 +170,15 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame,
   context.report = &report;
   context.device = _port.device();
   context.port = _port.port();
-  if (frame) context.frame = ByteView(frame->data);
-  CapturedStreamPdu pdu;
+  context.frame = ByteView(frame.data);
+  CapturedStreamPdu& pdu = _pdu;
+  pdu.clear();
+  bool extracted = false;
   try {
-    pdu = datalink->extractPdu(context);
+    datalink->extractPdu(context, pdu);
+    extracted = true;
     event.setPduEndCycle(pdu.lastCycle);
-    const VerifyContext extracted = context;
+    const VerifyContext extractedContext = context;
     const size_t datalinkWarnings = report.warnings.size();
     parser->verify(pdu, context);
     const Stream& chosen = _streams[streamOf(*parser)];
@@ -189,12 +192,13 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame,
         parser = _streams[*owner].parser.get();
         report.warnings.resize(datalinkWarnings);
         report.identity.reset();
-        context = extracted;
+        context = extractedContext;
         parser->verify(pdu, context);
       }
     }
     event.setKind(enEventKindPduPassed);
   } catch (const TextError& error) {
+    if (!extracted) pdu.clear();  // a PDU that could not be taken out is empty
     discardCurrent();
     event.setKind(enEventKindPduFailed);
     event.setText(error.text());
@@ -217,10 +221,10 @@ void CaptureProtocol::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame,
     _pduLog.write(_pduLine);
   }
   _port.announce(event);
-  _finished = std::move(pdu);
+  _finished = true;
 }
 
-void CaptureProtocol::OnPdu(CapturedStreamPdu& /*pdu*/, uint32_t /*cycle*/) { _finished.reset(); }
+void CaptureProtocol::OnPdu(CapturedStreamPdu& /*pdu*/, uint32_t /*cycle*/) { _finished = false; }
 
 void CaptureProtocol::Stop() { _pduLog.close(); }
 

@@ -37,12 +37,12 @@ class CaptureProtocol : public CaptureIntf {
 
   // Builds the stream parsers and the port's datalink layer, opens the PDU log.
   void initialize();
-  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
+  void OnFrame(const CapturedStreamFrame& frame, uint32_t cycle) override;
   void OnPdu(CapturedStreamPdu& pdu, uint32_t cycle) override;
   void Stop() override;
 
   // The PDU verified by the last frame, until the PDU stages have seen it.
-  CapturedStreamPdu* finishedPdu() noexcept { return _finished ? &*_finished : nullptr; }
+  CapturedStreamPdu* finishedPdu() noexcept { return _finished ? &_pdu : nullptr; }
 
  private:
   struct Stream {
@@ -68,7 +68,9 @@ class CaptureProtocol : public CaptureIntf {
   DatalinkParser& _datalinkParser;
   std::unique_ptr<PortConfig> _config;
   std::vector<Stream> _streams;
-  std::optional<CapturedStreamPdu> _finished;
+  // The port's PDU record, reused from PDU to PDU.
+  CapturedStreamPdu _pdu;
+  bool _finished = false;
   LogFile _pduLog;
   std::string _pduLine;
 };

@@ -14,7 +14,7 @@ void announceDiscarded(PortTraffic& port, size_t frames) {
   }
 }
 
-void DatalinkParser::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
+void DatalinkParser::take(PooledFrame& frame) {
   {
     PortEvent processed(_port.identity(), enEventKindFrameProcessed);
     _port.announce(processed);
@@ -34,7 +34,7 @@ void DatalinkParser::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, 
     _port.announce(dropped);
     return;  // nothing is kept of it
   }
-  announceDiscarded(_port, _datalink->takeFrame(frame).size());
+  announceDiscarded(_port, _datalink->takeFrame(std::move(frame)));
 }
 
 }  // namespace corvel

@@ -4,6 +4,7 @@
 // parsed and are dropped.
 #pragma once
 
+#include "corvel/protocols/frame_pool.h"
 #include "corvel/traffic/capture_intf.h"
 
 namespace corvel {
@@ -11,7 +12,7 @@ namespace corvel {
 class DatalinkDecapsulator;
 class PortTraffic;
 
-class DatalinkParser : public CaptureIntf {
+class DatalinkParser {
  public:
   explicit DatalinkParser(PortTraffic& port) : _port(port) {}
 
@@ -19,7 +20,10 @@ class DatalinkParser : public CaptureIntf {
   void setDatalink(DatalinkDecapsulator* datalink) noexcept { _datalink = datalink; }
   DatalinkDecapsulator* datalink() const noexcept { return _datalink; }
 
-  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
+  // The first frame stage: counts the frame, parses its header and moves it
+  // into the datalink layer's store (`frame` is then empty); a frame that is
+  // not kept stays with the caller.
+  void take(PooledFrame& frame);
 
  private:
   PortTraffic& _port;

@@ -25,16 +25,21 @@ void PcapngCapture::initialize(const std::string& directory, int32_t device, int
   _lines.reserve(4);
 }
 
-void PcapngCapture::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t /*cycle*/) {
-  if (!_writer.isOpen() || !frame) return;
-  _current = frame->connection;
+void PcapngCapture::OnFrame(const CapturedStreamFrame& frame, uint32_t /*cycle*/) {
+  if (!_writer.isOpen()) return;
+  _current = frame.connection;
   try {
-    _frames.push_back(frame);
+    if (_heldCount == _frames.size()) _frames.emplace_back();
+    Held& held = _frames[_heldCount];
+    held.data.assign(frame.data.begin(), frame.data.end());
+    held.connection = frame.connection;
+    held.lastCycle = frame.lastCycle;
+    ++_heldCount;
   } catch (const std::bad_alloc&) {
-    _writer.writePacket(nanosecondsOf(frame->lastCycle, _clockMhz), frame->data.data(), frame->data.size(), "");
+    _writer.writePacket(nanosecondsOf(frame.lastCycle, _clockMhz), frame.data.data(), frame.data.size(), "");
     return;
   }
-  if (_frames.size() >= kMaxHeldFrames) writeHeld(0, true);
+  if (_heldCount >= kMaxHeldFrames) writeHeld(0, true);
 }
 
 std::string& PcapngCapture::linesOf(uint64_t connection) {
@@ -60,22 +65,26 @@ void PcapngCapture::writeHeld(uint64_t connection, bool all) noexcept {
   const std::string* comment = &kNone;
   for (const Lines& lines : _lines)
     if (lines.connection == connection) comment = &lines.text;
-  for (const auto& frame : _frames) {
-    if (!all && frame->connection != connection) continue;
+  // Written frames leave the waiting part; the others keep their order.
+  size_t kept = 0;
+  for (size_t i = 0; i < _heldCount; ++i) {
+    Held& frame = _frames[i];
+    if (!all && frame.connection != connection) {
+      if (kept != i) std::swap(_frames[kept], frame);
+      ++kept;
+      continue;
+    }
     const std::string* text = comment;
     if (all)
       for (const Lines& lines : _lines)
-        if (lines.connection == frame->connection) text = &lines.text;
-    _writer.writePacket(nanosecondsOf(frame->lastCycle, _clockMhz), frame->data.data(), frame->data.size(), *text);
+        if (lines.connection == frame.connection) text = &lines.text;
+    _writer.writePacket(nanosecondsOf(frame.lastCycle, _clockMhz), frame.data.data(), frame.data.size(), *text);
   }
+  _heldCount = kept;
   if (all) {
-    _frames.clear();
     for (Lines& lines : _lines) lines.text.clear();
     return;
   }
-  _frames.erase(std::remove_if(_frames.begin(), _frames.end(),
-                               [connection](const auto& frame) { return frame->connection == connection; }),
-                _frames.end());
   for (Lines& lines : _lines)
     if (lines.connection == connection) lines.text.clear();
 }

@@ -5,7 +5,7 @@
 // of each connection (ATM VPI/VCI; one for frame datalinks) until the PDU of
 // that connection gets its verdict line; they are then written with the
 // lines gathered for that connection since its previous PDU. The frames are
-// the port's own captured frames, held by reference; buffers are reused.
+// copies of the port's captured frames in buffers reused from frame to frame.
 #pragma once
 
 #include <cstdint>
@@ -31,7 +31,7 @@ class PcapngCapture : public CaptureIntf, public VerdictSink {
   // pcapng capture." when it cannot be created.
   void initialize(const std::string& directory, int32_t device, int32_t port, int32_t clockMhz, uint16_t linkType);
 
-  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
+  void OnFrame(const CapturedStreamFrame& frame, uint32_t cycle) override;
   void verdictLine(std::string_view line, bool pduEnd) override;
   // Writes what is still held (with the lines gathered so far) and closes.
   void Stop() override;
@@ -43,6 +43,11 @@ class PcapngCapture : public CaptureIntf, public VerdictSink {
     uint64_t connection;
     std::string text;
   };
+  struct Held {
+    uint64_t connection = 0;
+    uint32_t lastCycle = 0;
+    std::vector<uint8_t> data;
+  };
   std::string& linesOf(uint64_t connection);
   // Writes the held frames of the connection (of every connection when
   // `all`) in arrival order and forgets their lines.
@@ -50,7 +55,10 @@ class PcapngCapture : public CaptureIntf, public VerdictSink {
 
   PcapngWriter _writer;
   int32_t _clockMhz = 1;
-  std::vector<std::shared_ptr<CapturedStreamFrame>> _frames;
+  // The first `_heldCount` entries are frames waiting; the others keep
+  // their buffers for later frames.
+  std::vector<Held> _frames;
+  size_t _heldCount = 0;
   std::vector<Lines> _lines;
   uint64_t _current = 0;  // the connection of the frame being verified
 };

@@ -91,30 +91,30 @@ bool PoliceCapturedFrames::matchesPdu(const Flow& flow, const CapturedStreamPdu&
   return true;
 }
 
-void PoliceCapturedFrames::OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) {
-  if (_datalinkFlows.empty() || !frame) return;
+void PoliceCapturedFrames::OnFrame(const CapturedStreamFrame& frame, uint32_t cycle) {
+  if (_datalinkFlows.empty()) return;
   Flow* match = nullptr;
   for (Flow& flow : _datalinkFlows) {
-    if (matchesFrame(flow, *frame)) {
+    if (matchesFrame(flow, frame)) {
       match = &flow;
       break;
     }
   }
   if (match == nullptr) {
     QosPoliceEvent event(_port.identity(), enEventKindFrameNotPoliced);
-    event.setFrame(frame.get());
+    event.setFrame(&frame);
     _port.announce(event);
     return;
   }
   Policing& police = *match->police;
   if (verboseAt(6)) sharedPrinter().print("Corvel> Policing frame\n");
-  const auto length = static_cast<int32_t>(frame->data.size());
+  const auto length = static_cast<int32_t>(frame.data.size());
   police.setFrameSize(length);
   bool late = false;
   const bool decision = police.isCellConformant(cycle, length, &late);
   police.record(decision, false, late);
   QosPoliceEvent event(_port.identity(), enEventKindFramePoliced);
-  event.setFrame(frame.get());
+  event.setFrame(&frame);
   event.setPolice(&police);
   _port.announce(event);
 }

@@ -42,7 +42,7 @@ class PoliceCapturedFrames : public CaptureIntf {
   // at the frequency it was built with.
   int32_t busFrequency() const noexcept { return _busFrequency; }
 
-  void OnFrame(const std::shared_ptr<CapturedStreamFrame>& frame, uint32_t cycle) override;
+  void OnFrame(const CapturedStreamFrame& frame, uint32_t cycle) override;
   void OnPdu(CapturedStreamPdu& pdu, uint32_t cycle) override;
   void Stop() override;
 

@@ -2,6 +2,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/text_error.h"
+#include "corvel/protocols/frame_pool.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/capture_statistic.h"
@@ -23,7 +24,9 @@ constexpr const char* kNotUninitialized = "Port is not in the uninitialized stat
 }  // namespace
 
 PortTrafficCapture::PortTrafficCapture(int32_t device, int32_t port)
-    : PortTraffic(0, device, port), _datalinkParser(std::make_unique<DatalinkParser>(*this)) {}
+    : PortTraffic(0, device, port),
+      _framePool(std::make_unique<FramePool>(kIdleFrames)),
+      _datalinkParser(std::make_unique<DatalinkParser>(*this)) {}
 
 PortTrafficCapture::~PortTrafficCapture() {
   if (_captureProtocol) _captureProtocol->Stop();
@@ -165,7 +168,7 @@ void PortTrafficCapture::initialize() {
   }
   _pduStages.push_back(_captureProtocol.get());
   sharedPrinter().print("Corvel>    ...registering pdu verification\n");
-  _frameStages.push_back(_datalinkParser.get());
+  // The datalink parser is the first frame stage; the byte path calls it directly.
   sharedPrinter().print("Corvel>    ...registering frame capture\n");
   if (_pcapng) {
     _frameStages.push_back(_pcapng.get());
@@ -193,12 +196,14 @@ void PortTrafficCapture::initialize() {
   announceText(enEventSeverityInformation, "Port capture initialized");
 }
 
-void PortTrafficCapture::processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
-  if (state() != enPortStateRunning) return;
+void PortTrafficCapture::captureAnyByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
   for (CaptureIntf* stage : _byteStages) stage->OnByte(byte, cycle, endOfFrame);
   if (!_memoryManager) return;
   _memoryManager->store(byte, cycle, endOfFrame);
-  if (!endOfFrame) return;
+  if (endOfFrame) frameEnded(cycle);
+}
+
+void PortTrafficCapture::frameEnded(uint32_t cycle) {
   if (_memoryManager->overflowed()) {
     // A frame longer than any datalink allows: cut at its end and dropped.
     _memoryManager->clear();
@@ -207,11 +212,15 @@ void PortTrafficCapture::processByte(uint8_t& byte, uint32_t cycle, uint8_t endO
     announce(dropped);
     return;
   }
-  auto frame = std::make_shared<CapturedStreamFrame>();
+  PooledFrame frame = _framePool->acquire();
   frame->firstCycle = _memoryManager->firstCycle();
   frame->lastCycle = _memoryManager->lastCycle();
-  frame->data = _memoryManager->takeData();
-  for (CaptureIntf* stage : _frameStages) stage->OnFrame(frame, cycle);
+  _memoryManager->takeData(frame->data);
+  // The record stays where it is while the store holds it, and the store
+  // gives back a PDU's frames only from the verification, the last stage.
+  const CapturedStreamFrame& captured = *frame;
+  _datalinkParser->take(frame);
+  for (CaptureIntf* stage : _frameStages) stage->OnFrame(captured, cycle);
   if (CapturedStreamPdu* pdu = _captureProtocol->finishedPdu()) {
     for (CaptureIntf* stage : _pduStages) stage->OnPdu(*pdu, cycle);
   }

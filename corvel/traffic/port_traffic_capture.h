@@ -9,12 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include "corvel/traffic/capture_memory_manager.h"
 #include "corvel/traffic/port_traffic.h"
 
 namespace corvel {
 
 class CaptureIntf;
-class CaptureMemoryManager;
+class FramePool;
 class CaptureProtocol;
 class DatalinkParser;
 struct FlowPolicy;
@@ -50,12 +51,29 @@ class PortTrafficCapture : public PortTraffic {
   // running then complete with "Port has no assigned streams".
   void initialize();
 
-  // One transmitted byte with the host's cycle value and end-of-frame flag.
-  void processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame);
+  // One transmitted byte with the host's cycle value and end-of-frame flag;
+  // ignored unless the port is running.
+  void processByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
+    if (state() == enPortStateRunning) captureByte(byte, cycle, endOfFrame);
+  }
+  // The same for a caller that has found the port running. The common byte
+  // (no byte stage, inside a frame) goes straight into the frame buffer.
+  void captureByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame) {
+    if (!endOfFrame && _byteStages.empty() && _memoryManager && _memoryManager->append(byte)) [[likely]]
+      return;
+    captureAnyByte(byte, cycle, endOfFrame);
+  }
 
  private:
   CaptureProtocol& captureProtocol();
+  void captureAnyByte(uint8_t& byte, uint32_t cycle, uint8_t endOfFrame);
+  void frameEnded(uint32_t cycle);
 
+  // Idle frame records kept for reuse; the record of a frame in progress
+  // and of every held frame come back here. Declared first: it outlives the
+  // frame store of the datalink layer.
+  static constexpr size_t kIdleFrames = 256;
+  std::unique_ptr<FramePool> _framePool;
   std::unique_ptr<CaptureMemoryManager> _memoryManager;
   std::unique_ptr<DatalinkParser> _datalinkParser;
   std::unique_ptr<CaptureProtocol> _captureProtocol;

@@ -32,14 +32,14 @@ class CellCapture {
 
   // The outcome of the PDU the frame completes, if it completes one.
   std::optional<PduOutcome> frame(const Bytes& bytes, uint32_t cycle = 0) {
-    auto frame = std::make_shared<CapturedStreamFrame>();
+    PooledFrame frame = detachedFrame();
     frame->data = bytes;
     frame->firstCycle = cycle;
     frame->lastCycle = cycle + static_cast<uint32_t>(bytes.size());
     DatalinkDecapsulator& datalink = _parser.datalink();
     VerifyReport cellReport;
     datalink.parseHeader(*frame, cellReport);
-    discarded += datalink.takeFrame(frame).size();
+    discarded += datalink.takeFrame(std::move(frame));
     if (!datalink.isPduComplete()) return std::nullopt;
     PduOutcome outcome;
     VerifyReport report;
@@ -50,7 +50,7 @@ class CellCapture {
       outcome.pdu = datalink.extractPdu(context);
       _parser.verify(outcome.pdu, context);
     } catch (const TextError& error) {
-      discarded += datalink.releaseCurrent().size();
+      discarded += datalink.releaseCurrent();
       outcome.error = error.text();
     }
     outcome.warnings = std::move(report.warnings);
