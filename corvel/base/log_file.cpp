@@ -2,21 +2,8 @@
 
 #include <cstdarg>
 #include <cstdint>
-#include <ctime>
 
 namespace corvel {
-
-namespace {
-
-// Milliseconds of a clock that never goes back, at the kernel tick's
-// resolution (reading it costs no system call).
-int64_t coarseMilliseconds() noexcept {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
-  return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
-}
-
-}  // namespace
 
 LogFile::~LogFile() { close(); }
 
@@ -24,16 +11,7 @@ bool LogFile::open(const std::string& fileName) {
   close();
   _fileName = fileName;
   _file = std::fopen(fileName.c_str(), "w");
-  if (_file) std::setvbuf(_file, nullptr, _IOFBF, kBufferBytes);
-  _lastFlush = 0;
   return _file != nullptr;
-}
-
-void LogFile::flushWhenDue() noexcept {
-  const int64_t now = coarseMilliseconds();
-  if (now - _lastFlush < kFlushIntervalMs) return;
-  std::fflush(_file);
-  _lastFlush = now;
 }
 
 void LogFile::close() noexcept {
@@ -44,7 +22,7 @@ void LogFile::close() noexcept {
 void LogFile::write(std::string_view record) noexcept {
   if (!_file) return;
   std::fwrite(record.data(), 1, record.size(), _file);
-  flushWhenDue();
+  std::fflush(_file);
 }
 
 void LogFile::printf(const char* format, ...) noexcept {
@@ -53,7 +31,7 @@ void LogFile::printf(const char* format, ...) noexcept {
   va_start(args, format);
   std::vfprintf(_file, format, args);
   va_end(args);
-  flushWhenDue();
+  std::fflush(_file);
 }
 
 void LogFile::put(std::string_view text) noexcept {
@@ -61,7 +39,7 @@ void LogFile::put(std::string_view text) noexcept {
 }
 
 void LogFile::endRecord() noexcept {
-  if (_file) flushWhenDue();
+  if (_file) std::fflush(_file);
 }
 
 void appendHex(std::string& out, const uint8_t* data, size_t size) {

@@ -1,9 +1,7 @@
 // An append-only text log that stays open for the whole run. The file is
 // created (or emptied) when the log is opened; every record is written with
-// one call, and the records are flushed to the file at most a tenth of a
-// second after they are written (the first record at once, all of them when
-// the log closes): a log written once per PDU costs no system call per PDU,
-// and the file on disk is never more than a moment behind.
+// one call and flushed at once, so the file is complete at every record
+// boundary without opening and closing it per line.
 #pragma once
 
 #include <cstdint>
@@ -27,23 +25,18 @@ class LogFile {
   bool isOpen() const noexcept { return _file != nullptr; }
   const std::string& fileName() const noexcept { return _fileName; }
 
-  // Writes one whole record; flushed when due. Ignored while closed.
+  // Writes one whole record and flushes it. Ignored while closed.
   void write(std::string_view record) noexcept;
   // printf-style record.
   void printf(const char* format, ...) noexcept __attribute__((format(printf, 2, 3)));
 
   // Byte-wise writing for records built piece by piece (a frame's bytes);
-  // endRecord flushes when due.
+  // endRecord flushes.
   void put(std::string_view text) noexcept;
   void endRecord() noexcept;
 
  private:
-  static constexpr size_t kBufferBytes = 64 * 1024;
-  static constexpr int64_t kFlushIntervalMs = 100;
-  void flushWhenDue() noexcept;
-
   std::FILE* _file = nullptr;
-  int64_t _lastFlush = 0;  // coarse milliseconds of the last flush
   std::string _fileName;
 };
 
