@@ -30,11 +30,11 @@
 #include "counting_allocator.h"
 #include "corvel/protocols/crc32.h"
 #include "corvel/protocols/encapsulator_factory.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/udp/udp.h"
 
 namespace corvel {
 namespace {

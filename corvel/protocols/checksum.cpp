@@ -6,9 +6,9 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/bit_field.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
 
 namespace corvel {
 

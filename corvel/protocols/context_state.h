@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 
 namespace corvel {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/pattern_payload.h"
-#include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/payload/pattern_payload.h"
+#include "corvel/protocols/payload/payload_encap.h"
 
 namespace corvel {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/pattern_payload.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/payload_tag.h"
+#include "corvel/protocols/payload/pattern_payload.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/payload/payload_tag.h"
 #include "corvel/protocols/protocol_registry.h"
 
 namespace corvel {

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/pattern_payload.h"
+#include "corvel/protocols/payload/pattern_payload.h"
 
 namespace corvel {
 

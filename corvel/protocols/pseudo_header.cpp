@@ -3,8 +3,8 @@
 #include "corvel/protocols/bit_field.h"
 #include "corvel/protocols/checksum.h"
 #include "corvel/protocols/encapsulator.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
 
 namespace corvel {
 

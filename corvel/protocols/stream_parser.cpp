@@ -4,7 +4,7 @@
 #include <string>
 
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_registry.h"
 #include "corvel/protocols/protocol_stack.h"
 

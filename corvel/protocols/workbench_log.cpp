@@ -4,7 +4,7 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/hex_text.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 
 namespace corvel {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "corvel/protocols/data_generator.h"
-#include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/payload/payload_encap.h"
 
 namespace corvel {
 

@@ -6,7 +6,7 @@
 
 #include "corvel/base/print_utility.h"
 #include "corvel/base/verbose.h"
-#include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/ipv6/ipv6.h"
 #include "corvel/protocols/protocol_config.h"
 #include "corvel/police/policing.h"
 #include "corvel/stats/event.h"

@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/atm.h"
-#include "corvel/protocols/dslam.h"
-#include "corvel/protocols/interpyx.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/atm/atm.h"
+#include "corvel/protocols/dslam/dslam.h"
+#include "corvel/protocols/interpyx/interpyx.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

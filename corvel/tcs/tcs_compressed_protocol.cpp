@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "corvel/protocols/compressed_header.h"
+#include "corvel/protocols/compressed_header/compressed_header.h"
 #include "corvel/protocols/context_state.h"
-#include "corvel/protocols/full_header.h"
+#include "corvel/protocols/full_header/full_header.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/vlan/vlan.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

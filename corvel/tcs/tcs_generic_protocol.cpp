@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "corvel/protocols/frame_packer.h"
-#include "corvel/protocols/generic.h"
+#include "corvel/protocols/generic/generic.h"
 #include "corvel/xml/tcs_place.h"
 #include "corvel/xml/xml_access.h"
 

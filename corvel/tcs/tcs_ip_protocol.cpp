@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

@@ -1,6 +1,6 @@
 #include "corvel/tcs/tcs_payload_protocol.h"
 
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "corvel/base/capture_file.h"
-#include "corvel/protocols/pcap_stream.h"
+#include "corvel/protocols/pcap_stream/pcap_stream.h"
 #include "corvel/tcs/tcs_table_loop.h"
 #include "corvel/xml/tcs_document.h"
 #include "corvel/xml/xml_access.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

@@ -2,9 +2,9 @@
 
 #include <array>
 
-#include "corvel/protocols/rtp.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/rtp/rtp.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
 #include "corvel/xml/xml_access.h"
 
 namespace corvel {

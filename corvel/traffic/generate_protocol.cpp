@@ -4,7 +4,7 @@
 
 #include "corvel/base/random.h"
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/event.h"
 #include "corvel/stats/run_records.h"

@@ -10,8 +10,8 @@
 
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/encapsulator_factory.h"
-#include "corvel/protocols/generic.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/generic/generic.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/protocols/workbench_log.h"
 

@@ -11,7 +11,7 @@
 #include "corvel/base/capture_file.h"
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/encapsulator_factory.h"
-#include "corvel/protocols/pcap_stream.h"
+#include "corvel/protocols/pcap_stream/pcap_stream.h"
 #include "corvel/protocols/protocol_stack.h"
 
 namespace {

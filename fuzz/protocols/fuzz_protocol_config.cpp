@@ -8,15 +8,15 @@
 #include <string_view>
 
 #include "corvel/base/text_error.h"
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/ethernet.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/ethernet/ethernet.h"
 #include "corvel/protocols/frame_packer.h"
-#include "corvel/protocols/generic.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/generic/generic.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/vlan/vlan.h"
 #include "pyx/simhost_api.h"
 
 namespace {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/udp/udp.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "hand_frames.h"

@@ -11,14 +11,14 @@
 #include <sstream>
 #include <string>
 
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
+#include "corvel/protocols/vlan/vlan.h"
 #include "corvel/traffic/port_config.h"
 #include "corvel/traffic/port_traffic_capture.h"
 #include "real_frames.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "../encap/encap_support.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/stream_parser.h"
 
 namespace corvel::test {

@@ -7,12 +7,12 @@
 #include <random>
 
 #include "cell_capture.h"
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/aal5_decap.h"
-#include "corvel/protocols/atm.h"
-#include "corvel/protocols/dslam.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/generic.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/aal5/aal5_decap.h"
+#include "corvel/protocols/atm/atm.h"
+#include "corvel/protocols/dslam/dslam.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/generic/generic.h"
 
 namespace corvel {
 namespace {

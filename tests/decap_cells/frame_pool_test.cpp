@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "cell_capture.h"
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/atm.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/atm/atm.h"
 #include "corvel/protocols/encapsulator_factory.h"
 #include "corvel/protocols/frame_pool.h"
-#include "corvel/protocols/generic.h"
+#include "corvel/protocols/generic/generic.h"
 
 namespace corvel::test {
 namespace {

@@ -6,13 +6,13 @@
 #include <functional>
 
 #include "cell_capture.h"
-#include "corvel/protocols/compressed_header.h"
-#include "corvel/protocols/compressed_header_decap.h"
-#include "corvel/protocols/full_header.h"
-#include "corvel/protocols/full_header_decap.h"
-#include "corvel/protocols/interpyx.h"
-#include "corvel/protocols/interpyx_decap.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/compressed_header/compressed_header.h"
+#include "corvel/protocols/compressed_header/compressed_header_decap.h"
+#include "corvel/protocols/full_header/full_header.h"
+#include "corvel/protocols/full_header/full_header_decap.h"
+#include "corvel/protocols/interpyx/interpyx.h"
+#include "corvel/protocols/interpyx/interpyx_decap.h"
+#include "corvel/protocols/vlan/vlan.h"
 
 namespace corvel {
 namespace {

@@ -4,16 +4,16 @@
 
 #include <string>
 
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/atm.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/atm/atm.h"
 #include "corvel/protocols/crc32.h"
-#include "corvel/protocols/dslam.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/generic.h"
-#include "corvel/protocols/interpyx.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/dslam/dslam.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/generic/generic.h"
+#include "corvel/protocols/interpyx/interpyx.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/payload/payload_encap.h"
 #include "encap_support.h"
 
 namespace corvel {

@@ -10,11 +10,11 @@
 #include "corvel/base/random.h"
 #include "corvel/protocols/checksum.h"
 #include "corvel/protocols/crc32.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
 #include "encap_support.h"
 
 namespace corvel {

@@ -5,12 +5,12 @@
 
 #include <string>
 
-#include "corvel/protocols/aal5.h"
-#include "corvel/protocols/atm.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/aal5/aal5.h"
+#include "corvel/protocols/atm/atm.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/udp/udp.h"
 #include "encap_support.h"
 
 namespace corvel {

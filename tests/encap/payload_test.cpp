@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "corvel/base/random.h"
-#include "corvel/protocols/generic.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/payload_encap.h"
+#include "corvel/protocols/generic/generic.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/payload/payload_encap.h"
 #include "encap_support.h"
 
 namespace corvel {

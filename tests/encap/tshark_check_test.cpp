@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "corvel/protocols/crc32.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
-#include "corvel/protocols/payload_config.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
+#include "corvel/protocols/payload/payload_config.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
+#include "corvel/protocols/vlan/vlan.h"
 #include "encap_support.h"
 
 #ifdef CORVEL_HAVE_ZLIB

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "corvel/protocols/generic.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/generic/generic.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/workbench_log.h"
 #include "encap_support.h"
 

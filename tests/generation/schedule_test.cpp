@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/stats/event.h"
 #include "corvel/stats/observable.h"

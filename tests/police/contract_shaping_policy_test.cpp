@@ -9,8 +9,8 @@
 #include "corvel/base/print_utility.h"
 #include "corvel/police/protocol_flow_key.h"
 #include "corvel/police/upc_cbr1.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "corvel/traffic/contract_shaping_policy.h"
 

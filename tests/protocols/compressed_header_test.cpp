@@ -2,9 +2,9 @@
 // context-state configurations, with byte images worked out by hand.
 #include <gtest/gtest.h>
 
-#include "corvel/protocols/compressed_header.h"
+#include "corvel/protocols/compressed_header/compressed_header.h"
 #include "corvel/protocols/context_state.h"
-#include "corvel/protocols/full_header.h"
+#include "corvel/protocols/full_header/full_header.h"
 #include "corvel/protocols/protocol_stack.h"
 #include "test_support.h"
 

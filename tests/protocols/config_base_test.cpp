@@ -2,12 +2,12 @@
 // IPv4 address forms.
 #include <gtest/gtest.h>
 
-#include "corvel/protocols/atm.h"
-#include "corvel/protocols/dslam.h"
-#include "corvel/protocols/ethernet.h"
-#include "corvel/protocols/interpyx.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv4_address.h"
+#include "corvel/protocols/atm/atm.h"
+#include "corvel/protocols/dslam/dslam.h"
+#include "corvel/protocols/ethernet/ethernet.h"
+#include "corvel/protocols/interpyx/interpyx.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv4/ipv4_address.h"
 #include "test_support.h"
 
 namespace corvel {

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "corvel/protocols/frame_packer.h"
-#include "corvel/protocols/generic.h"
+#include "corvel/protocols/generic/generic.h"
 #include "test_support.h"
 
 namespace corvel {

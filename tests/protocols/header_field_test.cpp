@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "corvel/protocols/hex_text.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
 #include "corvel/protocols/protocol_registry.h"
 
 namespace corvel {

@@ -1,7 +1,7 @@
 // PatternPayloadGenerator fills.
 #include <gtest/gtest.h>
 
-#include "corvel/protocols/pattern_payload.h"
+#include "corvel/protocols/payload/pattern_payload.h"
 
 namespace corvel {
 namespace {

@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "corvel/base/random.h"
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "test_support.h"
 
 namespace corvel {

@@ -6,19 +6,19 @@
 #include <regex>
 #include <string>
 
-#include "corvel/protocols/atm.h"
-#include "corvel/protocols/compressed_header.h"
+#include "corvel/protocols/atm/atm.h"
+#include "corvel/protocols/compressed_header/compressed_header.h"
 #include "corvel/protocols/context_state.h"
-#include "corvel/protocols/dslam.h"
-#include "corvel/protocols/full_header.h"
+#include "corvel/protocols/dslam/dslam.h"
+#include "corvel/protocols/full_header/full_header.h"
 #include "corvel/protocols/hex_text.h"
-#include "corvel/protocols/interpyx.h"
-#include "corvel/protocols/ipv4.h"
-#include "corvel/protocols/ipv6.h"
-#include "corvel/protocols/rtp.h"
-#include "corvel/protocols/tcp.h"
-#include "corvel/protocols/udp.h"
-#include "corvel/protocols/vlan.h"
+#include "corvel/protocols/interpyx/interpyx.h"
+#include "corvel/protocols/ipv4/ipv4.h"
+#include "corvel/protocols/ipv6/ipv6.h"
+#include "corvel/protocols/rtp/rtp.h"
+#include "corvel/protocols/tcp/tcp.h"
+#include "corvel/protocols/udp/udp.h"
+#include "corvel/protocols/vlan/vlan.h"
 #include "test_support.h"
 
 namespace corvel {

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "corvel/protocols/ipv4.h"
+#include "corvel/protocols/ipv4/ipv4.h"
 #include "corvel/protocols/protocol_stack.h"
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/udp/udp.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/xml/tcs_document.h"
 #include "corvel/tcs/tcs_manager.h"

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "corvel/protocols/payload_config.h"
+#include "corvel/protocols/payload/payload_config.h"
 #include "tcs_test_support.h"
 #include "tests/support/param_name.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "corvel/protocols/context_state.h"
-#include "corvel/protocols/full_header.h"
+#include "corvel/protocols/full_header/full_header.h"
 #include "tcs_test_support.h"
 
 namespace corvel {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/protocols/interpyx.h"
+#include "corvel/protocols/interpyx/interpyx.h"
 #include "corvel/protocols/protocol_registry.h"
 #include "corvel/tcs/tcs_protocol_readers.h"
 #include "tcs_test_support.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "corvel/protocols/udp.h"
+#include "corvel/protocols/udp/udp.h"
 #include "corvel/tcs/tcs_vocabulary.h"
 #include "tcs_test_support.h"
 

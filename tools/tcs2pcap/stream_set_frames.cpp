@@ -8,7 +8,7 @@
 #include "corvel/base/text_error.h"
 #include "corvel/protocols/data_generator.h"
 #include "corvel/protocols/encapsulator_factory.h"
-#include "corvel/protocols/pcap_stream.h"
+#include "corvel/protocols/pcap_stream/pcap_stream.h"
 #include "corvel/tcs/stream_set_definition.h"
 #include "corvel/tcs/tcs_stream_mgt.h"
 #include "corvel/xml/xml_access.h"
