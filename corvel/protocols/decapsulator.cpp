@@ -101,7 +101,7 @@ void Decapsulator::checkNamedNumber(ByteView layer, const HeaderField& field, st
   fail(what);
 }
 
-void Decapsulator::appendDifference(ContentTally& /*tally*/, std::string* text, std::string_view what) const {
+void Decapsulator::appendDifference(std::string* text, std::string_view what) const {
   if (!text->empty()) text->append("; ");
   text->append(_name).append(" verification error, ").append(what);
 }
@@ -122,7 +122,7 @@ void Decapsulator::compareContent(ByteView layer, ContentTally& tally, std::stri
     formatField(field, expected, wanted);
     std::string what(field.name);
     what.append(" is ").append(received).append(", expected ").append(wanted);
-    appendDifference(tally, text, what);
+    appendDifference(text, what);
   }
 }
 
@@ -162,7 +162,8 @@ PayloadDecapsulator::PayloadDecapsulator(const ProtocolConfig& config)
     : Decapsulator(config, "Payload", "Payload warning, "),
       _tagged(namesTxPort(config) && !untaggedKind(config)),
       _signed(carriesSignature(config) && !untaggedKind(config)),
-      _sequenced(sequencedPayload(config)) {}
+      _sequenced(sequencedPayload(config)),
+      _payload(dynamic_cast<const PayloadConfig*>(&config)) {}
 
 int32_t PayloadDecapsulator::verify(ByteView layer, VerifyContext& context) {
   _headerSize = 0;
@@ -255,7 +256,7 @@ bool patterned(const PayloadConfig& payload) {
 }  // namespace
 
 void PayloadDecapsulator::compareContent(ByteView layer, ContentTally& tally, std::string* text) const {
-  const auto* payload = dynamic_cast<const PayloadConfig*>(&config());
+  const PayloadConfig* payload = _payload;
   if (payload == nullptr || !patterned(*payload)) return;
   const std::span<const uint8_t> bytes = layer.bytes();
   const auto size = static_cast<int32_t>(bytes.size());
@@ -265,7 +266,7 @@ void PayloadDecapsulator::compareContent(ByteView layer, ContentTally& tally, st
     ++tally.differing;
     if (text != nullptr && tally.differing <= kContentDifferencesShown) {
       std::snprintf(what, sizeof what, "size is %d, expected ", size);
-      appendDifference(tally, text, std::string(what) + sizesText(*payload));
+      appendDifference(text, std::string(what) + sizesText(*payload));
     }
   }
   ++tally.compared;
@@ -276,7 +277,7 @@ void PayloadDecapsulator::compareContent(ByteView layer, ContentTally& tally, st
     ++tally.differing;
     if (text != nullptr && tally.differing <= kContentDifferencesShown) {
       std::snprintf(what, sizeof what, "byte %zu is 0x%02x, expected 0x%02x", at, bytes[at], wanted);
-      appendDifference(tally, text, what);
+      appendDifference(text, what);
     }
     break;
   }

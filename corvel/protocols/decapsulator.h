@@ -111,7 +111,7 @@ class Decapsulator {
   void checkNamedNumber(ByteView layer, const HeaderField& field, std::optional<ProtocolKind> named,
                         ProtocolKind inner, std::optional<uint64_t> expected) const;
   // Appends one difference to a comparison's text.
-  void appendDifference(ContentTally& tally, std::string* text, std::string_view what) const;
+  void appendDifference(std::string* text, std::string_view what) const;
   void warn(VerifyContext& context, std::string_view text) const;
 
   const std::string& name() const noexcept { return _name; }
@@ -124,6 +124,8 @@ class Decapsulator {
   std::string _warningPrefix;
   int32_t _level;
 };
+
+class PayloadConfig;
 
 // The innermost layer: decodes the payload tag into the identity record and
 // checks the route.
@@ -143,6 +145,9 @@ class PayloadDecapsulator : public Decapsulator {
   bool _tagged;
   bool _signed;
   bool _sequenced;  // the stream's sequence number follows the tag
+  // The stream's payload configuration, looked up once (null for a kind that
+  // is not one).
+  const PayloadConfig* _payload;
 };
 
 // The frames held for one connection, oldest first: a ring that grows to the
